@@ -1,0 +1,31 @@
+# Shared helpers for the project's own targets: warnings, sanitizers and test registration.
+
+set(KVAB_SANITIZE "" CACHE STRING "Sanitizers to build with, e.g. address,undefined or thread")
+
+function(kvab_target_options target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    target_compile_definitions(${target} PRIVATE QT_NO_CAST_FROM_BYTEARRAY QT_DEPRECATED_WARNINGS_SINCE=0x050F00)
+    if(KVAB_SANITIZE)
+        target_compile_options(${target} PRIVATE -fsanitize=${KVAB_SANITIZE} -fno-omit-frame-pointer)
+        target_link_options(${target} PRIVATE -fsanitize=${KVAB_SANITIZE})
+    endif()
+endfunction()
+
+# kvab_add_test(NAME SOURCES a.cpp ... LIBS x y ... [TIMEOUT s] [LABELS l])
+# Each test gets a private home so settings, caches and databases never touch the user's own.
+function(kvab_add_test name)
+    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt5::Test ${T_LIBS})
+    kvab_target_options(${name})
+    add_test(NAME ${name} COMMAND ${name})
+    set(home ${CMAKE_BINARY_DIR}/testhome/${name})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    set_tests_properties(${name} PROPERTIES
+        TIMEOUT ${T_TIMEOUT}
+        LABELS "${T_LABELS}"
+        ENVIRONMENT "HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache;XDG_DATA_HOME=${home}/data;XDG_RUNTIME_DIR=${home}/run;KVAB_TEST_HOME=${home}")
+    file(MAKE_DIRECTORY ${home}/run)
+endfunction()

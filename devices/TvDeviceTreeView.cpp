@@ -1,0 +1,37 @@
+#include "TvDeviceTreeView.h"
+
+#include "VeCameraModel.h"
+
+#include <QHeaderView>
+#include <QIcon>
+#include <QStandardItemModel>
+
+TvDeviceTreeView::TvDeviceTreeView(QWidget* parent)
+    : QTreeView(parent), m_model(new QStandardItemModel(0, 1, this)),
+      m_offline(QStringLiteral(":/images/user_offline.bmp")), m_online(QStringLiteral(":/images/user_online.bmp")),
+      m_playing(QStringLiteral(":/images/user_select.bmp"))
+{
+    setModel(m_model);
+    header()->hide();
+    setFocusPolicy(Qt::NoFocus);
+    qRegisterMetaType<VeCameraModel*>("VeCameraModel*");
+}
+
+void TvDeviceTreeView::setDeviceList(const QList<VeCameraModel*>& list)
+{
+    m_model->clear();
+    m_model->setColumnCount(1);
+    for (VeCameraModel* camera : list) {
+        if (!camera)
+            continue;
+        auto* item = new QStandardItem; // owned by the model once appended
+        item->setData(camera->deviceId, Qt::ToolTipRole);
+        item->setData(camera->alias, Qt::DisplayRole);
+        const QIcon& icon = !camera->isOnline() ? m_offline : (camera->playing ? m_playing : m_online);
+        item->setData(icon, Qt::DecorationRole);
+        item->setData(QVariant::fromValue(camera), CameraRole);
+        item->setEditable(false);
+        m_model->appendRow(item);
+        camera->modelIndex = item->index();
+    }
+}
