@@ -8,17 +8,16 @@
 
 TvDeviceTreeView::TvDeviceTreeView(QWidget* parent)
     : QTreeView(parent), m_model(new QStandardItemModel(0, 1, this)),
-      m_offline(QStringLiteral(":/images/user_offline.bmp")), m_online(QStringLiteral(":/images/user_online.bmp")),
-      m_playing(QStringLiteral(":/images/user_select.bmp"))
-{
+      m_offline(QStringLiteral(":/images/user_offline.bmp")),
+      m_online(QStringLiteral(":/images/user_online.bmp")),
+      m_playing(QStringLiteral(":/images/user_select.bmp")) {
     setModel(m_model);
     header()->hide();
     setFocusPolicy(Qt::NoFocus);
     qRegisterMetaType<VeCameraModel*>("VeCameraModel*");
 }
 
-void TvDeviceTreeView::setDeviceList(const QList<VeCameraModel*>& list)
-{
+void TvDeviceTreeView::setDeviceList(const QList<VeCameraModel*>& list) {
     m_model->clear();
     m_model->setColumnCount(1);
     for (VeCameraModel* camera : list) {

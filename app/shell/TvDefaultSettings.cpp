@@ -25,34 +25,35 @@ const char* const TvDefaultSettings::kCloudHost = "127.0.0.1";
 const char* const TvDefaultSettings::kDefaultHost = "127.0.0.1";
 
 namespace {
-QString key(const char* name) { return QString::fromLatin1(name); }
-QStringList defaultServerList() { return {QString::fromLatin1(TvDefaultSettings::kDefaultHost)}; }
+QString key(const char* name) {
+    return QString::fromLatin1(name);
+}
+QStringList defaultServerList() {
+    return {QString::fromLatin1(TvDefaultSettings::kDefaultHost)};
+}
 } // namespace
 
-TvDefaultSettings* TvDefaultSettings::instance()
-{
+TvDefaultSettings* TvDefaultSettings::instance() {
     static TvDefaultSettings* settings = new TvDefaultSettings; // lives until the process ends
     return settings;
 }
 
 TvDefaultSettings::TvDefaultSettings(QObject* parent)
-    : QObject(parent), m_settings(new QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ve"),
-                                                QStringLiteral("KVAB"), this))
-{
+    : QObject(parent), m_settings(new QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                                                QStringLiteral("ve"), QStringLiteral("KVAB"), this)) {
     if (!m_settings->isWritable())
         qWarning() << "settings store is not writable, changes will not persist:" << m_settings->fileName();
 }
 
-void TvDefaultSettings::setAndSync(const char* name, const QVariant& value)
-{
+void TvDefaultSettings::setAndSync(const char* name, const QVariant& value) {
     m_settings->setValue(key(name), value);
     m_settings->sync();
     if (m_settings->status() != QSettings::NoError)
-        qWarning() << "settings could not be written:" << m_settings->fileName() << "status" << m_settings->status();
+        qWarning() << "settings could not be written:" << m_settings->fileName() << "status"
+                   << m_settings->status();
 }
 
-QString TvDefaultSettings::folderSetting(const char* name, const QString& subFolder)
-{
+QString TvDefaultSettings::folderSetting(const char* name, const QString& subFolder) {
     if (m_settings->contains(key(name)))
         return m_settings->value(key(name)).toString();
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
@@ -64,15 +65,24 @@ QString TvDefaultSettings::folderSetting(const char* name, const QString& subFol
     return m_settings->value(key(name), dir).toString();
 }
 
-QString TvDefaultSettings::snapDir() { return folderSetting(g_settingKey_snapDir, QStringLiteral("/Pictures")); }
-void TvDefaultSettings::setSnapDir(const QString& dir) { setAndSync(g_settingKey_snapDir, dir); }
-QString TvDefaultSettings::videoDir() { return folderSetting(g_settingKey_videoDir, QStringLiteral("/Videos")); }
-void TvDefaultSettings::setVideoDir(const QString& dir) { setAndSync(g_settingKey_videoDir, dir); }
+QString TvDefaultSettings::snapDir() {
+    return folderSetting(g_settingKey_snapDir, QStringLiteral("/Pictures"));
+}
+void TvDefaultSettings::setSnapDir(const QString& dir) {
+    setAndSync(g_settingKey_snapDir, dir);
+}
+QString TvDefaultSettings::videoDir() {
+    return folderSetting(g_settingKey_videoDir, QStringLiteral("/Videos"));
+}
+void TvDefaultSettings::setVideoDir(const QString& dir) {
+    setAndSync(g_settingKey_videoDir, dir);
+}
 
-int TvDefaultSettings::utcOffsetHours() { return QDateTime::currentDateTime().offsetFromUtc() / 3600; }
+int TvDefaultSettings::utcOffsetHours() {
+    return QDateTime::currentDateTime().offsetFromUtc() / 3600;
+}
 
-QString TvDefaultSettings::serverAddr()
-{
+QString TvDefaultSettings::serverAddr() {
     const int offset = utcOffsetHours();
     qWarning() << "timezone is" << offset;
     if (offset != 8)
@@ -80,18 +90,22 @@ QString TvDefaultSettings::serverAddr()
     return m_settings->value(key(g_settingKey_serverAddr), QString::fromLatin1(kDefaultHost)).toString();
 }
 
-void TvDefaultSettings::setServerAddr(const QString& addr) { setAndSync(g_settingKey_serverAddr, addr); }
+void TvDefaultSettings::setServerAddr(const QString& addr) {
+    setAndSync(g_settingKey_serverAddr, addr);
+}
 
-int TvDefaultSettings::serverPort() { return m_settings->value(key(g_settingKey_serverPort), kDefaultPort).toInt(); }
-void TvDefaultSettings::setServerPort(int port) { setAndSync(g_settingKey_serverPort, port); }
+int TvDefaultSettings::serverPort() {
+    return m_settings->value(key(g_settingKey_serverPort), kDefaultPort).toInt();
+}
+void TvDefaultSettings::setServerPort(int port) {
+    setAndSync(g_settingKey_serverPort, port);
+}
 
-QStringList TvDefaultSettings::localServerList()
-{
+QStringList TvDefaultSettings::localServerList() {
     return m_settings->value(key(g_settingKey_localServerList), defaultServerList()).toStringList();
 }
 
-void TvDefaultSettings::addLocalServer(const QString& addr)
-{
+void TvDefaultSettings::addLocalServer(const QString& addr) {
     const QStringList defaults = defaultServerList();
     if (defaults.contains(addr))
         return;
@@ -102,8 +116,7 @@ void TvDefaultSettings::addLocalServer(const QString& addr)
     setAndSync(g_settingKey_localServerList, list);
 }
 
-void TvDefaultSettings::saveDeviceInfo(QList<VeCameraModel*> list)
-{
+void TvDefaultSettings::saveDeviceInfo(QList<VeCameraModel*> list) {
     QByteArray bytes;
     bytes.reserve(static_cast<int>(sizeof(DeviceRecord)) * list.size());
     for (const VeCameraModel* camera : list) {
@@ -116,8 +129,7 @@ void TvDefaultSettings::saveDeviceInfo(QList<VeCameraModel*> list)
     m_settings->setValue(key(g_settingKey_deviceInfo), bytes);
 }
 
-QList<VeCameraModel*> TvDefaultSettings::loadDeviceInfo()
-{
+QList<VeCameraModel*> TvDefaultSettings::loadDeviceInfo() {
     QList<VeCameraModel*> list;
     if (!m_settings->contains(key(g_settingKey_deviceInfo)))
         return list;
@@ -134,11 +146,16 @@ QList<VeCameraModel*> TvDefaultSettings::loadDeviceInfo()
     return list;
 }
 
-bool TvDefaultSettings::logoutConfirm() { return m_settings->value(key(g_settingKey_logout_confirm), true).toBool(); }
-void TvDefaultSettings::setLogoutConfirm(bool on) { setAndSync(g_settingKey_logout_confirm, on); }
+bool TvDefaultSettings::logoutConfirm() {
+    return m_settings->value(key(g_settingKey_logout_confirm), true).toBool();
+}
+void TvDefaultSettings::setLogoutConfirm(bool on) {
+    setAndSync(g_settingKey_logout_confirm, on);
+}
 
-int TvDefaultSettings::language()
-{
+int TvDefaultSettings::language() {
     return m_settings->value(key(g_settingKey_language), kDefaultLanguage).toInt();
 }
-void TvDefaultSettings::setLanguage(int language) { setAndSync(g_settingKey_language, language); }
+void TvDefaultSettings::setLanguage(int language) {
+    setAndSync(g_settingKey_language, language);
+}

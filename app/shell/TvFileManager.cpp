@@ -4,14 +4,12 @@
 #include <QMutex>
 #include <QMutexLocker>
 
-TvFileManager* TvFileManager::instance()
-{
+TvFileManager* TvFileManager::instance() {
     static TvFileManager* manager = new TvFileManager; // never destroyed, like every singleton here
     return manager;
 }
 
-bool TvFileManager::makePath(const QString& path)
-{
+bool TvFileManager::makePath(const QString& path) {
     static QMutex mutex; // QDir is not safe to share between threads
     QMutexLocker lock(&mutex);
     if (m_dir.mkpath(path))

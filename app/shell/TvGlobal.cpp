@@ -10,14 +10,12 @@ namespace TvGlobal {
 
 const char* const kEmailPattern = "[A-Z0-9a-z._%+-]+@[A-Za-z0-9._-]+\\.[A-Za-z]{2,4}";
 
-bool isValidEmail(const QString& text)
-{
+bool isValidEmail(const QString& text) {
     QRegExp rx(QString::fromLatin1(kEmailPattern), Qt::CaseSensitive);
     return rx.exactMatch(text);
 }
 
-QString cpuUsageText()
-{
+QString cpuUsageText() {
     static QMutex mutex;
     static TvSystemTimes previous; // all zero before the first call: the first reading covers the uptime
     QMutexLocker lock(&mutex);
@@ -35,8 +33,7 @@ QString cpuUsageText()
     return QStringLiteral("CPU : %1%").arg(busy * 100 / total);
 }
 
-QString translatorPathFor(int language)
-{
+QString translatorPathFor(int language) {
     return language == 0 ? QStringLiteral(":/tr_zh_CN") : QStringLiteral(":/tr_en_US");
 }
 

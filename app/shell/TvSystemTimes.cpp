@@ -3,8 +3,7 @@
 #include <QFile>
 #include <QList>
 
-bool TvSystemTimes::parse(const QByteArray& procStat, TvSystemTimes* times)
-{
+bool TvSystemTimes::parse(const QByteArray& procStat, TvSystemTimes* times) {
     const int end = procStat.indexOf('\n');
     const QByteArray line = procStat.left(end < 0 ? procStat.size() : end);
     const QList<QByteArray> fields = line.simplified().split(' ');
@@ -24,8 +23,7 @@ bool TvSystemTimes::parse(const QByteArray& procStat, TvSystemTimes* times)
     return true;
 }
 
-bool TvSystemTimes::read(TvSystemTimes* times)
-{
+bool TvSystemTimes::read(TvSystemTimes* times) {
     QFile file(QStringLiteral("/proc/stat"));
     if (!file.open(QIODevice::ReadOnly))
         return false;

@@ -6,6 +6,10 @@ namespace {
 std::atomic<TvDeviceQuery*> g_query{nullptr};
 }
 
-TvDeviceQuery* TvDeviceQuery::installed() { return g_query.load(std::memory_order_acquire); }
+TvDeviceQuery* TvDeviceQuery::installed() {
+    return g_query.load(std::memory_order_acquire);
+}
 
-void TvDeviceQuery::install(TvDeviceQuery* query) { g_query.store(query, std::memory_order_release); }
+void TvDeviceQuery::install(TvDeviceQuery* query) {
+    g_query.store(query, std::memory_order_release);
+}

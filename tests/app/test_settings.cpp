@@ -1,0 +1,206 @@
+// The settings store against a private home (see kvab_add_test): defaults, round trips, folder creation,
+// the time-zone rule for the server address, the server list order and the saved device list.
+#include "DeviceRecord.h"
+#include "TvDefaultSettings.h"
+#include "VeCameraModel.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+namespace {
+
+void setTimeZone(const char* posixTz) {
+    qputenv("TZ", posixTz);
+    tzset();
+}
+
+QSettings& raw() {
+    static QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ve"),
+                              QStringLiteral("KVAB"));
+    settings.sync();
+    return settings;
+}
+
+// Owns what loadDeviceInfo hands back.
+struct Loaded {
+    QList<VeCameraModel*> list;
+    ~Loaded() { qDeleteAll(list); }
+};
+
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        raw().clear();
+        raw().sync();
+    }
+
+    void freshProfileDefaults() {
+        TvDefaultSettings* s = TvDefaultSettings::instance();
+        QVERIFY(s == TvDefaultSettings::instance());
+        QCOMPARE(s->language(), 2);
+        QCOMPARE(s->logoutConfirm(), true);
+        QCOMPARE(s->serverPort(), 8080);
+        QCOMPARE(s->localServerList(), QStringList{QString::fromLatin1(TvDefaultSettings::kDefaultHost)});
+        QVERIFY(s->loadDeviceInfo().isEmpty());
+        // Reading never writes (the folder getters are the documented exception).
+        QVERIFY(raw().allKeys().isEmpty());
+    }
+
+    void settersPersistAndWrongTypesConvert() {
+        TvDefaultSettings* s = TvDefaultSettings::instance();
+        s->setLanguage(0);
+        s->setLogoutConfirm(false);
+        s->setServerPort(9443);
+        s->setSnapDir(QStringLiteral("/tmp/snaps here"));
+        s->setVideoDir(QStringLiteral("/tmp/videos"));
+        QCOMPARE(raw().value(QStringLiteral("g_settingKey_language")).toInt(), 0);
+        QCOMPARE(raw().value(QStringLiteral("g_settingKey_logout_confirm")).toBool(), false);
+        QCOMPARE(raw().value(QStringLiteral("g_settingKey_serverPort")).toInt(), 9443);
+        QCOMPARE(s->language(), 0);
+        QCOMPARE(s->logoutConfirm(), false);
+        QCOMPARE(s->serverPort(), 9443);
+        QCOMPARE(s->snapDir(), QStringLiteral("/tmp/snaps here"));
+        QCOMPARE(s->videoDir(), QStringLiteral("/tmp/videos"));
+
+        raw().setValue(QStringLiteral("g_settingKey_serverPort"), QStringLiteral("not a number"));
+        raw().sync();
+        QCOMPARE(s->serverPort(), 0);
+    }
+
+    void folderGettersCreateOnceAndStore() {
+        TvDefaultSettings* s = TvDefaultSettings::instance();
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        QDir(cache).removeRecursively();
+
+        const QString snaps = s->snapDir();
+        QCOMPARE(snaps, cache + QStringLiteral("/Pictures"));
+        QVERIFY(QDir(snaps).exists());
+        QCOMPARE(raw().value(QStringLiteral("g_settingKey_snapDir")).toString(), snaps);
+
+        // Once stored, the folder is neither checked nor made again.
+        QVERIFY(QDir(snaps).removeRecursively());
+        QCOMPARE(s->snapDir(), snaps);
+        QVERIFY(!QDir(snaps).exists());
+
+        const QString videos = s->videoDir();
+        QCOMPARE(videos, cache + QStringLiteral("/Videos"));
+        QVERIFY(QDir(videos).exists());
+    }
+
+    void serverAddressFollowsTimeZone() {
+        TvDefaultSettings* s = TvDefaultSettings::instance();
+        const QString cloud = QString::fromLatin1(TvDefaultSettings::kCloudHost);
+        const QString local = QString::fromLatin1(TvDefaultSettings::kDefaultHost);
+
+        setTimeZone("CST-8"); // UTC+8
+        QCOMPARE(TvDefaultSettings::utcOffsetHours(), 8);
+        QCOMPARE(s->serverAddr(), local);
+        s->setServerAddr(QStringLiteral("192.0.2.5"));
+        QCOMPARE(s->serverAddr(), QStringLiteral("192.0.2.5"));
+
+        for (const char* tz : {"UTC0", "EST5", "XYZ-9", "IST-5:30"}) {
+            setTimeZone(tz);
+            QVERIFY(TvDefaultSettings::utcOffsetHours() != 8);
+            QCOMPARE(s->serverAddr(), cloud); // whatever is stored
+        }
+        setTimeZone("IST-5:30");
+        QCOMPARE(TvDefaultSettings::utcOffsetHours(), 5); // truncated, not rounded
+        setTimeZone("UTC0");
+    }
+
+    void serverListKeepsDefaultFirstAndNewestSecond() {
+        TvDefaultSettings* s = TvDefaultSettings::instance();
+        const QString def = QString::fromLatin1(TvDefaultSettings::kDefaultHost);
+        s->addLocalServer(def);
+        QVERIFY(!raw().contains(QStringLiteral("g_settingKey_localServerList")));
+
+        s->addLocalServer(QStringLiteral("a.example"));
+        s->addLocalServer(QStringLiteral("b.example"));
+        s->addLocalServer(QStringLiteral("c.example"));
+        QCOMPARE(s->localServerList(), (QStringList{def, "c.example", "b.example", "a.example"}));
+        s->addLocalServer(QStringLiteral("a.example"));
+        QCOMPARE(s->localServerList(), (QStringList{def, "a.example", "c.example", "b.example"}));
+        s->addLocalServer(def);
+        QCOMPARE(s->localServerList(), (QStringList{def, "a.example", "c.example", "b.example"}));
+
+        // A stored list that lost its default entry still takes the new address at index 1, or at
+        // the end when it is too short.
+        raw().setValue(QStringLiteral("g_settingKey_localServerList"), QStringList{});
+        raw().sync();
+        s->addLocalServer(QStringLiteral("x.example"));
+        QCOMPARE(s->localServerList(), QStringList{"x.example"});
+    }
+
+    void deviceInfoRoundTripAndBadLengths() {
+        TvDefaultSettings* s = TvDefaultSettings::instance();
+        VeCameraModel a(QStringLiteral("CAM001"), QStringLiteral("门口 camera"), QStringLiteral("IPC"),
+                        QStringLiteral("G726"), 7, 1, QStringLiteral("devpw"), QStringLiteral("userpw"));
+        VeCameraModel b(QStringLiteral("CAM002"), QString(), QString(), QString(), 0, 0, QString(),
+                        QString());
+        VeCameraModel c(QString(QLatin1Char('X')).repeated(40), QString(QChar(0x4E2D)).repeated(100),
+                        QString(QLatin1Char('F')).repeated(20), QStringLiteral("G711"), 0, 0,
+                        QString(QLatin1Char('p')).repeated(70), QString(QLatin1Char('u')).repeated(64));
+        s->saveDeviceInfo({&a, &b, &c});
+        const QByteArray bytes = raw().value(QStringLiteral("g_settingKey_deviceInfo")).toByteArray();
+        QCOMPARE(bytes.size(), 1344);
+
+        {
+            Loaded loaded{s->loadDeviceInfo()};
+            QCOMPARE(loaded.list.size(), 3);
+            const VeCameraModel* la = loaded.list[0];
+            QCOMPARE(la->deviceId, a.deviceId);
+            QCOMPARE(la->alias, a.alias);
+            QCOMPARE(la->devFlag, a.devFlag);
+            QCOMPARE(la->audioTypeText, a.audioTypeText);
+            QCOMPARE(la->audioType, 3);
+            QCOMPARE(la->devAccess, a.devAccess);
+            QCOMPARE(la->userAccess, a.userAccess);
+            QCOMPARE(la->nxid, 0); // handles and states are never saved
+            QCOMPARE(la->online, 0);
+            QCOMPARE(loaded.list[1]->deviceId, QStringLiteral("CAM002"));
+            QVERIFY(loaded.list[1]->alias.isEmpty());
+            // Over-long texts were cut at their fields; a three-byte character is never split.
+            const VeCameraModel* lc = loaded.list[2];
+            QCOMPARE(lc->deviceId, QString(QLatin1Char('X')).repeated(32));
+            QCOMPARE(lc->alias, QString(QChar(0x4E2D)).repeated(85));
+            QCOMPARE(lc->devFlag, QString(QLatin1Char('F')).repeated(16));
+            QCOMPARE(lc->devAccess, QString(QLatin1Char('p')).repeated(64));
+            QCOMPARE(lc->userAccess, QString(QLatin1Char('u')).repeated(64));
+        }
+
+        // A trailing partial record is ignored, whatever its content.
+        raw().setValue(QStringLiteral("g_settingKey_deviceInfo"), bytes.left(900));
+        raw().sync();
+        QCOMPARE(Loaded{s->loadDeviceInfo()}.list.size(), 2);
+        raw().setValue(QStringLiteral("g_settingKey_deviceInfo"), bytes.left(447));
+        raw().sync();
+        QCOMPARE(Loaded{s->loadDeviceInfo()}.list.size(), 0);
+
+        // Records full of non-zero garbage and invalid UTF-8 load whole and stop at their fields.
+        QByteArray garbage(448 * 2, '\xff');
+        for (int i = 0; i < garbage.size(); i += 7)
+            garbage[i] = static_cast<char>(0x80 + i % 64);
+        raw().setValue(QStringLiteral("g_settingKey_deviceInfo"), garbage);
+        raw().sync();
+        {
+            Loaded loaded{s->loadDeviceInfo()};
+            QCOMPARE(loaded.list.size(), 2);
+            QCOMPARE(loaded.list[0]->deviceId.size(), 32);
+            QCOMPARE(loaded.list[0]->devFlag.size(), 16);
+            QCOMPARE(loaded.list[0]->userAccess.size(), 64);
+            QVERIFY(loaded.list[0]->alias.size() <= 256);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "test_settings.moc"

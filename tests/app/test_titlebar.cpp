@@ -1,0 +1,249 @@
+#include "VeBasicDialog.h"
+#include "VeBasicWindow.h"
+#include "VeTitleBar.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+class TestWindow : public VeBasicWindow {
+public:
+    TestWindow() {
+        setCentralWidget(new QWidget(this));
+        initTitleBar();
+    }
+};
+
+class TestDialog : public VeBasicDialog {
+public:
+    TestDialog() { initTitleBar(); }
+};
+
+QPushButton* button(VeTitleBar* bar, const char* name) {
+    return bar->findChild<QPushButton*>(QLatin1String(name));
+}
+
+// The buttons the bar shows (explicitly, whether or not the window is on screen).
+QStringList shownButtons(VeTitleBar* bar) {
+    QStringList names;
+    for (const char* name : {"ButtonMin", "ButtonRestore", "ButtonMax", "ButtonClose"})
+        if (!button(bar, name)->isHidden())
+            names << QLatin1String(name);
+    return names;
+}
+
+void sendMouse(QWidget* w, QEvent::Type type, const QPoint& local, const QPoint& global,
+               Qt::MouseButtons buttons) {
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, local, global, button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+// Press on the bar, move by delta in two steps, release.
+void drag(VeTitleBar* bar, const QPoint& delta) {
+    const QPoint local(100, 10);
+    const QPoint global = bar->mapToGlobal(local);
+    sendMouse(bar, QEvent::MouseButtonPress, local, global, Qt::LeftButton);
+    sendMouse(bar, QEvent::MouseMove, local + delta / 2, global + delta / 2, Qt::LeftButton);
+    sendMouse(bar, QEvent::MouseMove, local + delta, global + delta, Qt::LeftButton);
+    sendMouse(bar, QEvent::MouseButtonRelease, local + delta, global + delta, Qt::NoButton);
+}
+
+} // namespace
+
+class TestTitleBar : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsAndButtonTypes();
+    void slotsSwapMaximiseAndRestore();
+    void missingStyleSheetChangesNothing();
+    void dialogShowsOnlyCloseAndIgnoresDoubleClick();
+    void draggingMovesTheDialog();
+    void maximiseUsesAvailableAreaGrownByBorder();
+    void doubleClickTogglesMainWindow();
+};
+
+void TestTitleBar::controlsAndButtonTypes() {
+    VeTitleBar bar;
+    QCOMPARE(bar.height(), 32);
+    QCOMPARE(bar.buttonType(), VeTitleBar::MIN_MAX_BUTTON);
+    QVERIFY(bar.findChild<QLabel*>(QStringLiteral("TitleContent")));
+    const QList<QPair<const char*, QString>> tips = {
+        {"ButtonMin", QStringLiteral("最小化")},
+        {"ButtonRestore", QStringLiteral("还原")},
+        {"ButtonMax", QStringLiteral("最大化")},
+        {"ButtonClose", QStringLiteral("关闭")},
+    };
+    for (const auto& tip : tips) {
+        QPushButton* b = button(&bar, tip.first);
+        QVERIFY2(b, tip.first);
+        QCOMPARE(b->toolTip(), tip.second);
+        QCOMPARE(b->size(), QSize(24, 24));
+        QCOMPARE(b->focusPolicy(), Qt::NoFocus);
+    }
+    // The restore button only replaces maximise while maximised.
+    QCOMPARE(shownButtons(&bar), QStringList({"ButtonMin", "ButtonMax", "ButtonClose"}));
+
+    bar.setButtonType(VeTitleBar::MIN_BUTTON);
+    QCOMPARE(shownButtons(&bar), QStringList({"ButtonMin", "ButtonClose"}));
+    bar.setButtonType(VeTitleBar::ONLY_CLOSE_BUTTON);
+    QCOMPARE(shownButtons(&bar), QStringList({"ButtonClose"}));
+    bar.setButtonType(VeTitleBar::MIN_MAX_BUTTON);
+    QCOMPARE(shownButtons(&bar), QStringList({"ButtonMin", "ButtonMax", "ButtonClose"}));
+
+    bar.setTitleContent(QStringLiteral("KVAB V1.1.9"), 9);
+    auto* title = bar.findChild<QLabel*>(QStringLiteral("TitleContent"));
+    QCOMPARE(title->text(), QStringLiteral("KVAB V1.1.9"));
+    QCOMPARE(title->font().pointSize(), 9);
+    QCOMPARE(title->styleSheet(), QStringLiteral("color: rgb(255, 255, 255);"));
+    QCOMPARE(bar.titleContent(), QStringLiteral("KVAB V1.1.9"));
+
+    // The style sheet of the resources was appended and names every button's picture.
+    QVERIFY(bar.styleSheet().contains(QStringLiteral("app_win_close.png")));
+    QVERIFY(bar.styleSheet().contains(QStringLiteral("app_win_min_h.png")));
+    QVERIFY(!QPixmap(QStringLiteral(":/images/titlebarBg")).isNull());
+    QVERIFY(!QPixmap(QStringLiteral(":/images/myapp.ico")).isNull());
+}
+
+void TestTitleBar::slotsSwapMaximiseAndRestore() {
+    VeTitleBar bar;
+    QSignalSpy max(&bar, &VeTitleBar::signalButtonMaxClicked);
+    QSignalSpy restore(&bar, &VeTitleBar::signalButtonRestoreClicked);
+    QSignalSpy min(&bar, &VeTitleBar::signalButtonMinClicked);
+    QSignalSpy close(&bar, &VeTitleBar::signalButtonCloseClicked);
+
+    button(&bar, "ButtonMax")->click();
+    QCOMPARE(max.count(), 1);
+    QCOMPARE(shownButtons(&bar), QStringList({"ButtonMin", "ButtonRestore", "ButtonClose"}));
+    button(&bar, "ButtonRestore")->click();
+    QCOMPARE(restore.count(), 1);
+    QCOMPARE(shownButtons(&bar), QStringList({"ButtonMin", "ButtonMax", "ButtonClose"}));
+    button(&bar, "ButtonMin")->click();
+    button(&bar, "ButtonClose")->click();
+    QCOMPARE(min.count(), 1);
+    QCOMPARE(close.count(), 1);
+    QCOMPARE(max.count(), 1);
+
+    QPoint pos;
+    QSize size;
+    bar.getRestoreInfo(pos, size);
+    QCOMPARE(pos, QPoint(0, 0));
+    QCOMPARE(size, QSize(-1, -1));
+    bar.saveRestoreInfo(QPoint(5, 6), QSize(70, 80));
+    bar.getRestoreInfo(pos, size);
+    QCOMPARE(pos, QPoint(5, 6));
+    QCOMPARE(size, QSize(70, 80));
+}
+
+void TestTitleBar::missingStyleSheetChangesNothing() {
+    VeTitleBar bar;
+    const QString before = bar.styleSheet();
+    bar.loadStyleSheet(QStringLiteral("/nonexistent/titlebarSheet.css"));
+    QCOMPARE(bar.styleSheet(), before);
+}
+
+void TestTitleBar::dialogShowsOnlyCloseAndIgnoresDoubleClick() {
+    auto* dialog = new TestDialog;
+    QPointer<TestDialog> alive(dialog);
+    QVERIFY(dialog->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(dialog->windowType(), Qt::Dialog);
+    QVERIFY(dialog->testAttribute(Qt::WA_DeleteOnClose));
+    dialog->setGeometry(400, 300, 360, 240);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    VeTitleBar* bar = dialog->titleBar();
+    QCOMPARE(bar->pos(), QPoint(0, 0));
+    QCOMPARE(shownButtons(bar), QStringList({"ButtonClose"}));
+
+    const QRect before = dialog->geometry();
+    QSignalSpy max(bar, &VeTitleBar::signalButtonMaxClicked);
+    QSignalSpy restore(bar, &VeTitleBar::signalButtonRestoreClicked);
+    QTest::mouseDClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(100, 10));
+    QCOMPARE(max.count(), 0);
+    QCOMPARE(restore.count(), 0);
+    QCOMPARE(shownButtons(bar), QStringList({"ButtonClose"}));
+    QCOMPARE(dialog->geometry(), before);
+
+    // Closing deletes the dialog.
+    button(bar, "ButtonClose")->click();
+    QTRY_VERIFY(alive.isNull());
+}
+
+void TestTitleBar::draggingMovesTheDialog() {
+    TestDialog dialog;
+    dialog.setAttribute(Qt::WA_DeleteOnClose, false);
+    dialog.setGeometry(400, 300, 360, 240);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QPoint start = dialog.pos();
+    drag(dialog.titleBar(), QPoint(40, 30));
+    QTRY_COMPARE(dialog.pos(), start + QPoint(40, 30));
+    // A move without a press is no drag.
+    const QPoint local(100, 10);
+    sendMouse(dialog.titleBar(), QEvent::MouseMove, local + QPoint(50, 50),
+              dialog.titleBar()->mapToGlobal(local) + QPoint(50, 50), Qt::NoButton);
+    QTest::qWait(50);
+    QCOMPARE(dialog.pos(), start + QPoint(40, 30));
+}
+
+void TestTitleBar::maximiseUsesAvailableAreaGrownByBorder() {
+    // The rule on a 1920 x 1040 work area: the 3-pixel border goes off-screen.
+    QCOMPARE(VeBasicWindow::maximizedGeometry(QRect(0, 0, 1920, 1040)), QRect(-3, -3, 1926, 1046));
+
+    TestWindow window;
+    QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    const QRect normal(200, 150, 640, 400);
+    window.setGeometry(normal);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    VeTitleBar* bar = window.titleBar();
+
+    button(bar, "ButtonMax")->click();
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect expected(available.x() - 3, available.y() - 3, available.width() + 6, available.height() + 6);
+    QTRY_COMPARE(window.geometry(), expected);
+    QCOMPARE(shownButtons(bar), QStringList({"ButtonMin", "ButtonRestore", "ButtonClose"}));
+    QPoint savedPos;
+    QSize savedSize;
+    bar->getRestoreInfo(savedPos, savedSize);
+    QCOMPARE(QRect(savedPos, savedSize), normal);
+
+    // Dragging a maximised window leaves it where it is.
+    drag(bar, QPoint(60, 45));
+    QTest::qWait(50);
+    QCOMPARE(window.geometry(), expected);
+
+    button(bar, "ButtonRestore")->click();
+    QTRY_COMPARE(window.geometry(), normal);
+    drag(bar, QPoint(-20, 25));
+    QTRY_COMPARE(window.pos(), normal.topLeft() + QPoint(-20, 25));
+}
+
+void TestTitleBar::doubleClickTogglesMainWindow() {
+    TestWindow window;
+    const QRect normal(300, 200, 500, 300);
+    window.setGeometry(normal);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    VeTitleBar* bar = window.titleBar();
+    QSignalSpy max(bar, &VeTitleBar::signalButtonMaxClicked);
+    QSignalSpy restore(bar, &VeTitleBar::signalButtonRestoreClicked);
+
+    QTest::mouseDClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(150, 12));
+    QCOMPARE(max.count(), 1);
+    QTRY_COMPARE(window.geometry(),
+                 VeBasicWindow::maximizedGeometry(QGuiApplication::primaryScreen()->availableGeometry()));
+    QTest::mouseDClick(bar, Qt::LeftButton, Qt::NoModifier, QPoint(150, 12));
+    QCOMPARE(restore.count(), 1);
+    QTRY_COMPARE(window.geometry(), normal);
+}
+
+QTEST_MAIN(TestTitleBar)
+#include "test_titlebar.moc"

@@ -1,0 +1,176 @@
+// The camera record (audio codes, saved form, online answers) and the device tree built from it.
+#include "DeviceRecord.h"
+#include "TvDeviceQuery.h"
+#include "TvDeviceTreeView.h"
+#include "VeCameraModel.h"
+
+#include <QHeaderView>
+#include <QSet>
+#include <QStandardItemModel>
+#include <QtTest>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+class FakeQuery : public TvDeviceQuery {
+public:
+    QSet<QString> lan;
+    QSet<QString> wan;
+    mutable QList<QPair<QString, QString>> pwdChecks;
+    bool isLanDevice(const QString& id) const override { return lan.contains(id); }
+    bool isWanOnline(const QString& id) const override { return wan.contains(id); }
+    bool checkAccessPwd(const QString& local, const QString& stored) const override {
+        pwdChecks.append({local, stored});
+        return !stored.isEmpty() && local == stored;
+    }
+};
+
+std::unique_ptr<VeCameraModel> camera(const QString& id, const QString& audio = QString()) {
+    return std::make_unique<VeCameraModel>(id, id, QStringLiteral("IPC"), audio, 0, 0, QString(), QString());
+}
+
+QImage iconImage(const QVariant& decoration) {
+    return decoration.value<QIcon>().pixmap(16, 16).toImage();
+}
+QImage resourceImage(const char* path) {
+    return QIcon(QString::fromLatin1(path)).pixmap(16, 16).toImage();
+}
+
+} // namespace
+
+class TestDeviceModel : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { TvDeviceQuery::install(nullptr); }
+
+    void audioTypeCodes() {
+        const QList<QPair<QString, int>> cases = {{"PCM", 1},  {"G711", 2}, {"G726", 3},  {"G729", 4},
+                                                  {"g711", 1}, {"", 1},     {"G711 ", 1}, {"AAC", 1}};
+        for (const auto& c : cases) {
+            QCOMPARE(VeCameraModel::audioTypeFor(c.first), c.second);
+            QCOMPARE(camera(QStringLiteral("A"), c.first)->audioType, c.second);
+        }
+        auto fresh = camera(QStringLiteral("A"));
+        QVERIFY(!fresh->playing);
+        QVERIFY(!fresh->mainStream);
+        QVERIFY(fresh->playKey.isEmpty() && fresh->callId.isEmpty());
+        QCOMPARE(fresh->modelIndex.row(), -1);
+    }
+
+    void recordLayoutAndCutting() {
+        VeCameraModel cam(QStringLiteral("ID-1"), QStringLiteral("é"), QStringLiteral("flag"),
+                          QStringLiteral("G711"), 5, 1, QStringLiteral("dev"), QStringLiteral("usr"));
+        DeviceRecord r;
+        std::memset(&r, 0x55, sizeof r); // every byte not written must come out zero
+        cam.toDeviceRecord(&r);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&r);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes), 4), QByteArray("ID-1"));
+        QCOMPARE(bytes[4], 0);
+        QCOMPARE(bytes[32], 0xC3); // alias as UTF-8
+        QCOMPARE(bytes[33], 0xA9);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes) + 288, 4), QByteArray("flag"));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes) + 304, 4), QByteArray("G711"));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes) + 320, 3), QByteArray("dev"));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes) + 384, 3), QByteArray("usr"));
+        int nonZero = 0;
+        for (size_t i = 0; i < sizeof r; ++i)
+            nonZero += bytes[i] != 0;
+        QCOMPARE(nonZero, 4 + 2 + 4 + 4 + 3 + 3);
+
+        // Texts that exactly fill their field carry no terminator and still read back whole.
+        VeCameraModel full(QString(QLatin1Char('d')).repeated(32), QString(QLatin1Char('a')).repeated(256),
+                           QString(QLatin1Char('f')).repeated(16), QString(QLatin1Char('t')).repeated(16), 0,
+                           0, QString(QLatin1Char('p')).repeated(64), QString(QLatin1Char('u')).repeated(64));
+        full.toDeviceRecord(&r);
+        std::unique_ptr<VeCameraModel> back(VeCameraModel::fromDeviceRecord(r));
+        QCOMPARE(back->deviceId, full.deviceId);
+        QCOMPARE(back->alias, full.alias);
+        QCOMPARE(back->devFlag, full.devFlag);
+        QCOMPARE(back->audioTypeText, full.audioTypeText);
+        QCOMPARE(back->devAccess, full.devAccess);
+        QCOMPARE(back->userAccess, full.userAccess);
+
+        // A two-byte character straddling the alias end is dropped whole, never half-written.
+        VeCameraModel straddle(QStringLiteral("x"),
+                               QString(QLatin1Char('a')).repeated(255) + QStringLiteral("é"), QString(),
+                               QString(), 0, 0, QString(), QString());
+        straddle.toDeviceRecord(&r);
+        back.reset(VeCameraModel::fromDeviceRecord(r));
+        QCOMPARE(back->alias, QString(QLatin1Char('a')).repeated(255));
+    }
+
+    void onlineAnswersGoThroughTheService() {
+        auto cam = camera(QStringLiteral("C1"));
+        cam->userAccess = QStringLiteral("local");
+        cam->devAccess = QStringLiteral("stored");
+        // No service yet: nothing is online and no password is accepted.
+        QVERIFY(!cam->isLanOnline());
+        QVERIFY(!cam->isOnline());
+        QVERIFY(!cam->isAccessPwdValid());
+
+        FakeQuery query;
+        TvDeviceQuery::install(&query);
+        QVERIFY(!cam->isOnline());
+        query.wan.insert(QStringLiteral("C1"));
+        QVERIFY(!cam->isLanOnline());
+        QVERIFY(cam->isOnline());
+        query.wan.clear();
+        query.lan.insert(QStringLiteral("C1"));
+        QVERIFY(cam->isLanOnline());
+        QVERIFY(cam->isOnline());
+
+        QVERIFY(!cam->isAccessPwdValid());
+        QCOMPARE(query.pwdChecks.last(), qMakePair(QStringLiteral("local"), QStringLiteral("stored")));
+        cam->userAccess = QStringLiteral("stored");
+        QVERIFY(cam->isAccessPwdValid());
+    }
+
+    void treeOrderRolesAndIcons() {
+        FakeQuery query;
+        TvDeviceQuery::install(&query);
+        auto lanPlaying = camera(QStringLiteral("LAN1"));
+        lanPlaying->alias = QStringLiteral("Porch");
+        lanPlaying->playing = true;
+        auto wanIdle = camera(QStringLiteral("WAN1"));
+        auto offPlaying = camera(QStringLiteral("OFF1"));
+        offPlaying->playing = true;
+        query.lan.insert(QStringLiteral("LAN1"));
+        query.wan.insert(QStringLiteral("WAN1"));
+
+        TvDeviceTreeView view;
+        QVERIFY(view.header()->isHidden());
+        QCOMPARE(view.focusPolicy(), Qt::NoFocus);
+        view.setDeviceList({offPlaying.get(), lanPlaying.get(), nullptr, wanIdle.get()});
+        QStandardItemModel* model = view.itemModel();
+        QCOMPARE(model->rowCount(), 3);
+        QCOMPARE(model->columnCount(), 1);
+
+        const QList<VeCameraModel*> order = {offPlaying.get(), lanPlaying.get(), wanIdle.get()};
+        const QList<const char*> icons = {":/images/user_offline.bmp", ":/images/user_select.bmp",
+                                          ":/images/user_online.bmp"};
+        for (int row = 0; row < 3; ++row) {
+            const QModelIndex index = model->index(row, 0);
+            QCOMPARE(index.data(257).value<VeCameraModel*>(), order[row]);
+            QCOMPARE(index.data(Qt::DisplayRole).toString(), order[row]->alias);
+            QCOMPARE(index.data(Qt::ToolTipRole).toString(), order[row]->deviceId);
+            QCOMPARE(order[row]->modelIndex, index);
+            const QImage expected = resourceImage(icons[row]);
+            QVERIFY2(!expected.isNull(), icons[row]);
+            QCOMPARE(iconImage(index.data(Qt::DecorationRole)), expected);
+        }
+        QVERIFY(resourceImage(icons[0]) != resourceImage(icons[1]));
+        QVERIFY(resourceImage(icons[1]) != resourceImage(icons[2]));
+
+        // Rebuilding replaces the rows and re-points every record's index.
+        view.setDeviceList({wanIdle.get()});
+        QCOMPARE(model->rowCount(), 1);
+        QCOMPARE(wanIdle->modelIndex.row(), 0);
+        view.setDeviceList({});
+        QCOMPARE(model->rowCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestDeviceModel)
+#include "test_devicemodel.moc"
