@@ -78,7 +78,7 @@ MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::Main
 
 MainWindow::~MainWindow() {
     qWarning() << "~MainWindow";
-    delete ui;
+    ui.reset();
 }
 
 QRect MainWindow::initialGeometry(const QSize& desktop) {

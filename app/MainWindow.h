@@ -10,6 +10,8 @@
 #include <QString>
 #include <QTranslator>
 
+#include <memory>
+
 namespace Ui {
 class MainWindow;
 }
@@ -73,7 +75,7 @@ protected:
 private:
     QRect displayArea() const;
 
-    Ui::MainWindow* ui;
+    std::unique_ptr<Ui::MainWindow> ui; // the form object, deleted before the members
     NxDataCenter* dataCenter = nullptr;
     QMutex m_mutex;
     QMap<QString, QString> callIdByPlayKey;

@@ -125,6 +125,29 @@
     </message>
 </context>
 <context>
+    <name>TvTipWidget</name>
+    <message>
+        <source>打开目录</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>抓拍成功</source>
+        <translation>capture success</translation>
+    </message>
+    <message>
+        <source>抓拍失败</source>
+        <translation>capture failed</translation>
+    </message>
+    <message>
+        <source>录像已完成</source>
+        <translation>The video has been completed</translation>
+    </message>
+    <message>
+        <source>录像失败</source>
+        <translation>Video failed</translation>
+    </message>
+</context>
+<context>
     <name>VeTitleBar</name>
     <message>
         <source>最小化</source>

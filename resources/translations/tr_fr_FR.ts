@@ -125,6 +125,29 @@
     </message>
 </context>
 <context>
+    <name>TvTipWidget</name>
+    <message>
+        <source>打开目录</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>抓拍成功</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>抓拍失败</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>录像已完成</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>录像失败</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>VeTitleBar</name>
     <message>
         <source>最小化</source>
