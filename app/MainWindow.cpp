@@ -5,7 +5,9 @@
 #include "TvBorderHitTest.h"
 #include "TvBorderResizer.h"
 #include "TvDefaultSettings.h"
+#include "TvDesktop.h"
 #include "TvGlobal.h"
+#include "TvTipWidget.h"
 #include "VeTitleBar.h"
 
 #include <QCloseEvent>
@@ -47,8 +49,9 @@ MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::Main
     g_mainWindow = this;
     initTitleBar();
 
-    // The display manager's full-screen exit and cell selection, and the snapshot tip's click, are
-    // wired here once those widgets replace the form's placeholders.
+    // The display manager's full-screen exit and cell selection are wired here once it replaces the
+    // form's placeholder.
+    connect(ui->widget_snapTip, &TvTipWidget::clickedSignal, this, &MainWindow::on_widget_snapTip_clicked);
     ui->widget_snapTip->hide();
     enableLiveToolbar();
 
@@ -74,6 +77,14 @@ MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::Main
     // Elsewhere the window system asks no hit-test question, so the border is watched directly.
     m_borderResizer = new TvBorderResizer(this, ui->widget_bar);
 #endif
+}
+
+void MainWindow::on_widget_snapTip_clicked(TvTipWidgetType kind) {
+    qWarning() << "on_widget_snapTip_clicked";
+    if (kind == TvTipSnapOk)
+        TvDesktop::openFolder(TvDefaultSettings::instance()->snapDir());
+    else if (kind == TvTipRecordDone)
+        TvDesktop::openFolder(TvDefaultSettings::instance()->videoDir());
 }
 
 MainWindow::~MainWindow() {

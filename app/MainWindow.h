@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TvTipWidgetType.h"
 #include "VeBasicWindow.h"
 
 #include <QList>
@@ -63,6 +64,7 @@ public slots:
 private slots:
     void updateCPUInfoSlot(const QString& text);
     void on_pushBtn_fullscreen_clicked();
+    void on_widget_snapTip_clicked(TvTipWidgetType kind);
     void onButtonCloseClicked() override;
 
 protected:

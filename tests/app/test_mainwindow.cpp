@@ -1,9 +1,11 @@
 #include "MainWindow.h"
 #include "TvDefaultSettings.h"
 #include "TvDeviceTreeView.h"
+#include "TvTipWidget.h"
 #include "VeTitleBar.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QLabel>
 #include <QMessageBox>
@@ -23,6 +25,15 @@ namespace {
 template <typename T = QWidget> T* child(QWidget* w, const char* name) {
     return w->findChild<T*>(QLatin1String(name));
 }
+
+// Stands in for the desktop's file manager: remembers every folder handed to it.
+class FolderCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
 
 struct BoxSeen {
     bool shown = false;
@@ -97,11 +108,29 @@ private slots:
     void statusLineCountsBytesFromThreads();
     void escapeOnlyLeavesFullScreen();
     void enableLiveToolbarEnablesEveryButton();
+    void tipLinkOpensTheMatchingFolder();
     void closeRequestAsksFirst();
     void closeWithoutConfirmationExitsAtOnce();
     // Last: ending the event loop leaves the application quitting.
     void titleBarCloseEndsTheEventLoop();
 };
+
+void TestMainWindow::tipLinkOpensTheMatchingFolder() {
+    FolderCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    TvDefaultSettings::instance()->setSnapDir(QStringLiteral("/tmp/kvab snaps"));
+    TvDefaultSettings::instance()->setVideoDir(QStringLiteral("/tmp/kvab videos"));
+    MainWindow window;
+    auto* tip = child<TvTipWidget>(&window, "widget_snapTip");
+    QVERIFY(tip);
+    QVERIFY(tip->isHidden());
+    for (TvTipWidgetType kind :
+         {TvTipSnapOk, TvTipSnapFailed, TvTipRecordDone, TvTipRecordFailed, TvTipMessage})
+        emit tip->clickedSignal(kind);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(catcher.opened, (QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/tmp/kvab snaps")),
+                                          QUrl::fromLocalFile(QStringLiteral("/tmp/kvab videos"))}));
+}
 
 void TestMainWindow::init() {
     g_appExiting = false;
