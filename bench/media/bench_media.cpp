@@ -1,0 +1,355 @@
+// Prints the media pipeline's figures (not a test):
+//   1. decode-loop throughput against libavcodec decoding the same clip directly (640x360, 1920x1080);
+//   2. stream-road latency, 16 cells x 25 fps of 640x360, from the SDK callback to setImage;
+//   3. resident memory per playing cell and its growth over the replay;
+//   4. recorder muxing rate against libavformat writing the same packets directly.
+// Usage: bench_media [replay seconds, default 20]
+#include "MediaFixtures.h"
+#include "TvDecodeCell.h"
+#include "TvDecodeThread.h"
+#include "TvMediaObject.h"
+#include "TvPacketSink.h"
+#include "TvStreamEntry.h"
+#include "VeOpenGLWidget.h"
+#include "VeRecordCenter.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSemaphore>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+using MediaFixtures::Bytes;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+long residentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+double rawDecodeFps(const std::vector<Bytes>& clip) {
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_H264);
+    std::unique_ptr<AVCodecContext, MediaFixtures::CtxFree> ctx(avcodec_alloc_context3(codec));
+    avcodec_open2(ctx.get(), codec, nullptr);
+    std::unique_ptr<AVFrame, MediaFixtures::FrameFree> frame(av_frame_alloc());
+    std::unique_ptr<AVPacket, MediaFixtures::PacketFree> pkt(av_packet_alloc());
+    std::vector<Bytes> padded;
+    for (const Bytes& u : clip) {
+        padded.push_back(u);
+        padded.back().resize(u.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    }
+    int frames = 0;
+    const auto start = Clock::now();
+    for (size_t i = 0; i < clip.size(); ++i) {
+        pkt->data = padded[i].data();
+        pkt->size = int(clip[i].size());
+        avcodec_send_packet(ctx.get(), pkt.get());
+        while (avcodec_receive_frame(ctx.get(), frame.get()) >= 0) {
+            ++frames;
+            av_frame_unref(frame.get());
+        }
+    }
+    const double s = std::chrono::duration<double>(Clock::now() - start).count();
+    return frames / s;
+}
+
+// A cell as the play widget will be: the renderer gets every picture through setImage.
+class BenchCell : public TvDecodeCell {
+public:
+    VeOpenGLWidget renderer;
+    QMutex renderMutex;
+    std::atomic<int> pictures{0};
+    QSemaphore finished;
+    QSemaphore pictureSem;
+    // Entry times of the queued video objects, oldest first (every unit of the clips gives one picture).
+    std::mutex timesMutex;
+    std::deque<Clock::time_point> entryTimes;
+    std::vector<double> latenciesMs;
+    VeRecordCenter recordCenter;
+
+    void updateImage(const uint8_t* yuv, int width, int height) override {
+        {
+            QMutexLocker lock(&renderMutex);
+            renderer.setImage(yuv, width, height);
+        }
+        const auto now = Clock::now();
+        {
+            std::lock_guard<std::mutex> lock(timesMutex);
+            if (!entryTimes.empty()) {
+                latenciesMs.push_back(
+                    std::chrono::duration<double, std::milli>(now - entryTimes.front()).count());
+                entryTimes.pop_front();
+            }
+        }
+        ++pictures;
+        pictureSem.release();
+    }
+    void decodeLoopFinished() override { finished.release(); }
+
+    // pushMediaObject: record centre first, then the queue.
+    void pushMediaObject(std::unique_ptr<TvMediaObject> object) {
+        recordCenter.push(object.get());
+        enqueue(std::move(object));
+    }
+    std::unique_ptr<TvDecodeThread> start() {
+        {
+            QMutexLocker lock(&queueMutex());
+            setRunning(true);
+            setPlayState(2);
+        }
+        auto thread = std::make_unique<TvDecodeThread>(this, nullptr);
+        thread->setEndPause(0);
+        thread->start(QThread::TimeCriticalPriority);
+        return thread;
+    }
+    void stop(std::unique_ptr<TvDecodeThread>& thread) {
+        stopDecoding();
+        finished.acquire();
+        thread.reset();
+    }
+};
+
+double loopDecodeFps(const std::vector<Bytes>& clip) {
+    BenchCell cell;
+    {
+        QMutexLocker lock(&cell.queueMutex());
+        cell.setRunning(true);
+        cell.setPlayState(2);
+    }
+    for (const Bytes& u : clip)
+        cell.enqueue(std::make_unique<TvMediaObject>(true, u.data(), int(u.size()), 1920, 1080));
+    auto thread = std::make_unique<TvDecodeThread>(&cell, nullptr);
+    thread->setEndPause(0);
+    const auto start = Clock::now();
+    thread->start(QThread::TimeCriticalPriority);
+    cell.pictureSem.acquire(int(clip.size()));
+    const double s = std::chrono::duration<double>(Clock::now() - start).count();
+    cell.stop(thread);
+    QCoreApplication::removePostedEvents(&cell.renderer);
+    return clip.size() / s;
+}
+
+void throughput() {
+    std::printf("== decode-loop throughput (best of 3, same clip, same run)\n");
+    for (auto [w, h, n] : {std::tuple<int, int, int>{640, 360, 750}, {1920, 1080, 150}}) {
+        const auto clip = MediaFixtures::encodeH264(w, h, n, 25);
+        double raw = 0, loop = 0;
+        for (int round = 0; round < 3; ++round) {
+            raw = std::max(raw, rawDecodeFps(clip));
+            loop = std::max(loop, loopDecodeFps(clip));
+        }
+        std::printf("%4dx%-4d  libavcodec %7.1f fps   decode loop %7.1f fps   ratio %.3f\n", w, h, raw, loop,
+                    loop / raw);
+    }
+}
+
+// The main window's stream entry in miniature: call identity -> cell.
+class BenchSink : public TvPacketSink {
+public:
+    std::map<std::string, BenchCell*> cells;
+    QMutex mutex;
+    void deliverPacket(const char* callId, std::unique_ptr<TvMediaObject> object) override {
+        QMutexLocker lock(&mutex);
+        if (!callId)
+            return;
+        auto it = cells.find(callId);
+        if (it == cells.end())
+            return;
+        it->second->pushMediaObject(std::move(object));
+    }
+};
+
+void percentiles(std::vector<double> v, double& median, double& p99, double& worst) {
+    std::sort(v.begin(), v.end());
+    median = v.empty() ? 0 : v[v.size() / 2];
+    p99 = v.empty() ? 0 : v[std::min(v.size() - 1, size_t(v.size() * 0.99))];
+    worst = v.empty() ? 0 : v.back();
+}
+
+void road(int cells, int w, int h, int seconds, bool latencyFigures) {
+    const int fps = 25;
+    const auto clip = MediaFixtures::encodeH264(w, h, fps * 10, 25);
+    const long before = residentBytes();
+    BenchSink sink;
+    std::vector<std::unique_ptr<BenchCell>> cellList;
+    std::vector<std::unique_ptr<TvDecodeThread>> threads;
+    for (int i = 0; i < cells; ++i) {
+        cellList.push_back(std::make_unique<BenchCell>());
+        sink.cells["call-" + std::to_string(i)] = cellList.back().get();
+        threads.push_back(cellList.back()->start());
+    }
+    // One SDK thread per call, each delivering 25 access units a second, the clip over and over.
+    std::atomic<bool> stop{false};
+    std::vector<std::unique_ptr<QThread>> feeders;
+    std::vector<long> rssSamples;
+    for (int i = 0; i < cells; ++i) {
+        feeders.emplace_back(QThread::create([&, i]() {
+            const std::string id = "call-" + std::to_string(i);
+            BenchCell* cell = cellList[size_t(i)].get();
+            auto next = Clock::now() + std::chrono::milliseconds(i * 40 / cells);
+            for (long k = 0; !stop; ++k) {
+                std::this_thread::sleep_until(next);
+                next += std::chrono::milliseconds(1000 / fps);
+                const Bytes& unit = clip[size_t(k) % clip.size()];
+                {
+                    std::lock_guard<std::mutex> lock(cell->timesMutex);
+                    cell->entryTimes.push_back(Clock::now());
+                }
+                TvStreamEntry::videoPacket(sink, id.c_str(), unit.data(), int(unit.size()));
+            }
+        }));
+        feeders.back()->start();
+    }
+    for (int s = 0; s < seconds; ++s) {
+        QThread::sleep(1);
+        QCoreApplication::processEvents();
+        rssSamples.push_back(residentBytes());
+    }
+    stop = true;
+    for (auto& f : feeders)
+        f->wait();
+    std::vector<double> all;
+    long pictures = 0;
+    for (auto& c : cellList) {
+        std::lock_guard<std::mutex> lock(c->timesMutex);
+        // The first second holds the start-up (decoder creation): leave it out.
+        const size_t skip = std::min(c->latenciesMs.size(), size_t(fps));
+        all.insert(all.end(), c->latenciesMs.begin() + long(skip), c->latenciesMs.end());
+        pictures += c->pictures;
+    }
+    const long playing = rssSamples.size() > 2 ? rssSamples[2] : rssSamples.back();
+    std::printf("%2d cells x %d fps %dx%d for %d s: %ld pictures, resident per cell %.1f MiB, "
+                "growth after second 3: %+.1f MiB\n",
+                cells, fps, w, h, seconds, pictures, (playing - before) / double(cells) / 1048576.0,
+                (rssSamples.back() - playing) / 1048576.0);
+    if (latencyFigures) {
+        double median, p99, worst;
+        percentiles(all, median, p99, worst);
+        std::printf(
+            "   callback -> setImage latency: median %.2f ms, p99 %.2f ms, max %.2f ms (%zu samples)\n",
+            median, p99, worst, all.size());
+    }
+    for (size_t i = 0; i < cellList.size(); ++i)
+        cellList[i]->stop(threads[i]);
+    QCoreApplication::processEvents();
+}
+
+// libavformat writing the packets itself, with the recorder's muxer options.
+double directMux(const std::vector<Bytes>& clip, const QString& path, const char* movflags) {
+    const auto start = Clock::now();
+    AVFormatContext* fmt = nullptr;
+    avformat_alloc_output_context2(&fmt, nullptr, nullptr, path.toUtf8().constData());
+    AVStream* st = avformat_new_stream(fmt, nullptr);
+    st->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+    st->codecpar->codec_id = AV_CODEC_ID_H264;
+    st->codecpar->width = 1920;
+    st->codecpar->height = 1080;
+    const int idr = VeRecordCenter::findNal(clip[0].data(), int(clip[0].size()), 5);
+    st->codecpar->extradata = static_cast<uint8_t*>(av_mallocz(size_t(idr) + AV_INPUT_BUFFER_PADDING_SIZE));
+    std::memcpy(st->codecpar->extradata, clip[0].data(), size_t(idr));
+    st->codecpar->extradata_size = idr;
+    st->time_base = AVRational{1, 50};
+    avio_open(&fmt->pb, path.toUtf8().constData(), AVIO_FLAG_WRITE);
+    AVDictionary* opts = nullptr;
+    if (movflags) {
+        av_dict_set(&opts, "movflags", movflags, 0);
+        fmt->flags |= AVFMT_FLAG_FLUSH_PACKETS;
+    }
+    if (avformat_write_header(fmt, &opts) < 0)
+        std::printf("direct muxer: header failed\n");
+    av_dict_free(&opts);
+    AVPacket* pkt = av_packet_alloc();
+    for (size_t i = 0; i < clip.size(); ++i) {
+        av_new_packet(pkt, int(clip[i].size()));
+        std::memcpy(pkt->data, clip[i].data(), clip[i].size());
+        if (MediaFixtures::nalType(clip[i]) == 7)
+            pkt->flags |= AV_PKT_FLAG_KEY;
+        pkt->pts = pkt->dts = av_rescale_q(int64_t(i) * 66666, AVRational{1, 1000000}, st->time_base);
+        pkt->duration = av_rescale_q(66666, AVRational{1, 1000000}, st->time_base);
+        av_write_frame(fmt, pkt);
+        av_packet_unref(pkt);
+    }
+    av_packet_free(&pkt);
+    av_write_trailer(fmt);
+    avio_closep(&fmt->pb);
+    avformat_free_context(fmt);
+    return clip.size() / std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double recorderMux(const std::vector<Bytes>& clip, const QString& path) {
+    std::vector<std::unique_ptr<TvMediaObject>> objects;
+    for (const Bytes& u : clip)
+        objects.push_back(std::make_unique<TvMediaObject>(true, u.data(), int(u.size()), 1920, 1080));
+    const auto start = Clock::now();
+    VeRecordCenter center;
+    center.push(objects[0].get());
+    center.start(path);
+    for (size_t i = 1; i < objects.size(); ++i)
+        center.push(objects[i].get());
+    center.stop();
+    return clip.size() / std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void muxing() {
+    std::printf("== recorder muxing rate, 1920x1080, 600 packets, key frame every 15 (best of 5)\n");
+    const auto clip = MediaFixtures::encodeH264(1920, 1080, 600, 15);
+    const QString dir = QDir::tempPath();
+    double direct = 0, plain = 0, recorder = 0;
+    for (int round = 0; round < 5; ++round) {
+        direct = std::max(
+            direct, directMux(clip, dir + "/bench-direct.mov", "frag_keyframe+empty_moov+default_base_moof"));
+        plain = std::max(plain, directMux(clip, dir + "/bench-plain.mov", nullptr));
+        recorder = std::max(recorder, recorderMux(clip, dir + "/bench-recorder.mov"));
+    }
+    std::printf("libavformat (same fragmented options) %8.0f packets/s\n", direct);
+    std::printf("libavformat (plain .mov with trailer)  %8.0f packets/s\n", plain);
+    std::printf("VeRecordCenter + VeVideoRecorder       %8.0f packets/s   ratio %.3f (vs plain %.3f)\n",
+                recorder, recorder / direct, recorder / plain);
+    for (const char* name : {"/bench-direct.mov", "/bench-plain.mov", "/bench-recorder.mov"})
+        QFile::remove(dir + name);
+}
+
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg || type == QtCriticalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    qInstallMessageHandler(quietMessages);
+    // The decoders trace to standard error; keep the figures readable.
+    std::freopen("/dev/null", "w", stderr);
+    const int seconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 20;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    throughput();
+    std::printf("== stream road (SDK callback -> entry -> record centre -> queue -> decode -> setImage)\n");
+    road(16, 640, 360, seconds, true);
+    road(4, 1920, 1080, std::min(seconds, 10), false);
+    muxing();
+    return 0;
+}

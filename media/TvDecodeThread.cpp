@@ -1,0 +1,123 @@
+#include "TvDecodeThread.h"
+
+#include "ADec.h"
+#include "TvDecodeCell.h"
+#include "TvMediaObject.h"
+#include "VDec.h"
+
+#include <QDateTime>
+#include <QDebug>
+
+#include <memory>
+
+TvDecodeThread::TvDecodeThread(TvDecodeCell* cell, QObject* parent) : QThread(parent), m_cell(cell) {}
+
+TvDecodeThread::TvDecodeThread(std::function<void()> job) : QThread(nullptr), m_job(std::move(job)) {}
+
+TvDecodeThread::~TvDecodeThread() {
+    qWarning() << "will destroy thread" << QThread::currentThreadId();
+    // Waiting first (not holding the run mutex) keeps a thread that has not entered run yet from
+    // deadlocking against its own destructor.
+    requestInterruption();
+    quit();
+    wait();
+    m_runMutex.lock();
+    m_runMutex.unlock();
+    qWarning() << "did destroy thread" << QThread::currentThreadId();
+}
+
+TvDecodeThread* TvDecodeThread::startJob(std::function<void()> job) {
+    auto* thread = new TvDecodeThread(std::move(job));
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start(QThread::TimeCriticalPriority);
+    return thread;
+}
+
+void TvDecodeThread::run() {
+    {
+        QMutexLocker lock(&m_runMutex);
+        if (m_cell)
+            decodeLoop();
+        else if (m_job)
+            m_job();
+    }
+    qWarning() << "did end run..." << QThread::currentThreadId();
+}
+
+void TvDecodeThread::decodeLoop() {
+    TvDecodeCell* cell = m_cell;
+    const QString name = cell->cellName();
+    qWarning() << "启动解码线程" << name;
+
+    std::unique_ptr<VDec> video;
+    std::unique_ptr<ADec> audio;
+
+    while (cell->isRunning()) {
+        std::unique_ptr<TvMediaObject> object;
+        {
+            QMutexLocker lock(&cell->queueMutex());
+            if (!cell->isRunning())
+                break;
+            TvDecodeCell::MediaQueue& queue = cell->mediaQueue();
+            if (queue.empty()) {
+                cell->queueCondition().wait(&cell->queueMutex());
+                if (queue.empty() || !cell->isRunning()) {
+                    qWarning() << "mainThread" << 639 << name;
+                    break;
+                }
+            }
+            // Taken off the queue here; decoding then runs without the queue mutex so that the SDK
+            // thread never waits for a picture to decode.
+            object = std::move(queue.front());
+            queue.pop_front();
+        }
+
+        if (object->isVideo()) {
+            if (!video) {
+                VDecSetup setup;
+                setup.streamType = 10;
+                setup.width = object->width();
+                setup.height = object->height();
+                video = VDec::create(setup);
+            }
+            if (video) {
+                VDecFrame frame;
+                frame.payload = object->data();
+                frame.length = object->length();
+                frame.width = object->width();
+                frame.height = object->height();
+                if (video->decode(frame) >= 1 && frame.picture)
+                    cell->updateImage(frame.picture, frame.width, frame.height);
+            }
+        } else if (cell->isListening() && cell->playState() != 0) {
+            if (!audio) {
+                ADecSetup setup;
+                setup.codecType = 0;
+                setup.channels = 1;
+                setup.sampleRate = 8000;
+                setup.frameSize = 1280;
+                audio = ADec::create(setup);
+            }
+            if (audio) {
+                ADecFrame frame;
+                frame.payload = object->data();
+                frame.length = object->length();
+                if (audio->decode(frame) >= 0 && frame.pcm && frame.pcmBytes > 0)
+                    cell->playAudio(frame.pcm, frame.pcmBytes);
+            }
+        }
+        object.reset();
+    }
+
+    video.reset();
+    audio.reset();
+    {
+        QMutexLocker lock(&cell->queueMutex());
+        qWarning() << "缓存队列还有数据" << int(cell->mediaQueue().size());
+        cell->mediaQueue().clear();
+    }
+    qWarning() << QDateTime::currentDateTime().toString(Qt::ISODateWithMs) << "结束解码线程" << name;
+    QThread::msleep(static_cast<unsigned long>(m_endPauseMs));
+    qWarning() << QDateTime::currentDateTime().toString(Qt::ISODateWithMs) << "通知释放资源";
+    cell->decodeLoopFinished();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+// Set-up of a video decoder: stream type 11 MPEG-4 Part 2, 12 Motion JPEG, anything else H.264.
+struct VDecSetup {
+    int streamType = 10;
+    int reserved = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// One decode call. width/height go in as the nominal size and come out as the decoded size.
+struct VDecFrame {
+    const uint8_t* payload = nullptr; // in; AV_INPUT_BUFFER_PADDING_SIZE readable zero bytes past length
+    const uint8_t* picture = nullptr; // out: planar YUV 4:2:0 (TvYuvLayout), owned by the decoder
+    int length = 0;
+    int reserved = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Video decoder on libavcodec's send/receive API, giving planar YUV 4:2:0 pictures.
+class VDec {
+public:
+    // Null when the decoder cannot be made (the reason goes to standard error).
+    static std::unique_ptr<VDec> create(const VDecSetup& setup);
+    virtual ~VDec();
+
+    // Bytes consumed (> 0) when a picture came out; -1 without a picture; a negative FFmpeg code on error.
+    int decode(VDecFrame& frame);
+
+    // Capacity of the picture buffer: width x height x 3 of the nominal size, or of a larger picture.
+    long long bufferSize() const;
+
+private:
+    VDec();
+    struct State;
+    std::unique_ptr<State> d;
+};

@@ -1,0 +1,217 @@
+#pragma once
+
+// Test material made on the spot: H.264 clips from libx264 packed like the cameras send them (every NAL
+// unit after 00 00 00 01, SPS and PPS in front of every IDR slice, no SEI), Motion JPEG pictures, and
+// straight libavcodec decodes to compare with.
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+}
+
+#include "TvYuvLayout.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace MediaFixtures {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    Bytes yuv; // TvYuvLayout
+};
+
+struct CtxFree {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameFree {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketFree {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+
+// Splits an Annex B buffer into NAL units (without start codes).
+inline std::vector<Bytes> splitNals(const uint8_t* data, int size) {
+    std::vector<Bytes> nals;
+    std::vector<int> starts; // first byte after each start code
+    for (int i = 0; i + 3 <= size; ++i) {
+        if (data[i] == 0 && data[i + 1] == 0 && data[i + 2] == 1) {
+            starts.push_back(i + 3);
+            i += 2;
+        }
+    }
+    for (size_t k = 0; k < starts.size(); ++k) {
+        int end = k + 1 < starts.size() ? starts[k + 1] - 3 : size;
+        while (end > starts[k] && data[end - 1] == 0)
+            --end; // trailing zero of a four-byte start code
+        nals.emplace_back(data + starts[k], data + end);
+    }
+    return nals;
+}
+
+inline Bytes joinNals(const std::vector<Bytes>& nals) {
+    Bytes out;
+    for (const Bytes& n : nals) {
+        out.insert(out.end(), {0, 0, 0, 1});
+        out.insert(out.end(), n.begin(), n.end());
+    }
+    return out;
+}
+
+// A test pattern: moving gradients and a few blocks, different every frame.
+inline void fillPattern(AVFrame* f, int index) {
+    for (int y = 0; y < f->height; ++y)
+        for (int x = 0; x < f->width; ++x)
+            f->data[0][y * f->linesize[0] + x] =
+                uint8_t((x * 3 + y * 2 + index * 5) & 0xFF) ^ uint8_t(((x / 32 + y / 32 + index) & 1) * 64);
+    for (int y = 0; y < (f->height + 1) / 2; ++y)
+        for (int x = 0; x < (f->width + 1) / 2; ++x) {
+            f->data[1][y * f->linesize[1] + x] = uint8_t(128 + ((x + index) & 63) - 32);
+            f->data[2][y * f->linesize[2] + x] = uint8_t(128 + ((y * 2 + index) & 63) - 32);
+        }
+}
+
+// Access units of an H.264 clip, one per frame, key frames every gop frames.
+inline std::vector<Bytes> encodeH264(int width, int height, int frames, int gop = 10, int firstIndex = 0) {
+    std::vector<Bytes> units;
+    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    if (!codec)
+        return units;
+    std::unique_ptr<AVCodecContext, CtxFree> ctx(avcodec_alloc_context3(codec));
+    ctx->width = width;
+    ctx->height = height;
+    ctx->pix_fmt = AV_PIX_FMT_YUV420P;
+    ctx->time_base = AVRational{1, 25};
+    ctx->framerate = AVRational{25, 1};
+    ctx->gop_size = gop;
+    ctx->keyint_min = gop;
+    ctx->max_b_frames = 0;
+    ctx->thread_count = 1;
+    av_opt_set(ctx->priv_data, "preset", "ultrafast", 0);
+    av_opt_set(ctx->priv_data, "tune", "zerolatency", 0);
+    av_opt_set(ctx->priv_data, "profile", "baseline", 0);
+    av_opt_set(ctx->priv_data, "x264-params", "repeat-headers=1:scenecut=0:sliced-threads=0", 0);
+    if (avcodec_open2(ctx.get(), codec, nullptr) < 0)
+        return units;
+    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    frame->width = width;
+    frame->height = height;
+    frame->format = AV_PIX_FMT_YUV420P;
+    av_frame_get_buffer(frame.get(), 0);
+    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    auto drain = [&]() {
+        while (avcodec_receive_packet(ctx.get(), pkt.get()) >= 0) {
+            std::vector<Bytes> nals = splitNals(pkt->data, pkt->size);
+            std::vector<Bytes> kept;
+            for (Bytes& n : nals)
+                if (!n.empty() && (n[0] & 0x1F) != 6)
+                    kept.push_back(std::move(n));
+            units.push_back(joinNals(kept));
+            av_packet_unref(pkt.get());
+        }
+    };
+    for (int i = 0; i < frames; ++i) {
+        av_frame_make_writable(frame.get());
+        fillPattern(frame.get(), firstIndex + i);
+        frame->pts = i;
+        frame->pict_type = (i % gop == 0) ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+        avcodec_send_frame(ctx.get(), frame.get());
+        drain();
+    }
+    avcodec_send_frame(ctx.get(), nullptr);
+    drain();
+    return units;
+}
+
+// Single Motion JPEG pictures (any size, 4:2:0 or 4:4:4).
+inline std::vector<Bytes> encodeMjpeg(int width, int height, int frames, AVPixelFormat format) {
+    std::vector<Bytes> units;
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
+    std::unique_ptr<AVCodecContext, CtxFree> ctx(avcodec_alloc_context3(codec));
+    ctx->width = width;
+    ctx->height = height;
+    ctx->pix_fmt = format;
+    ctx->time_base = AVRational{1, 25};
+    if (avcodec_open2(ctx.get(), codec, nullptr) < 0)
+        return units;
+    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    frame->width = width;
+    frame->height = height;
+    frame->format = format;
+    av_frame_get_buffer(frame.get(), 0);
+    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    for (int i = 0; i < frames; ++i) {
+        av_frame_make_writable(frame.get());
+        for (int p = 0; p < 3; ++p) {
+            const int pw = p == 0 || format == AV_PIX_FMT_YUVJ444P ? width : (width + 1) / 2;
+            const int ph = p == 0 || format == AV_PIX_FMT_YUVJ444P ? height : (height + 1) / 2;
+            for (int y = 0; y < ph; ++y)
+                for (int x = 0; x < pw; ++x)
+                    frame->data[p][y * frame->linesize[p] + x] =
+                        uint8_t(p == 0 ? (x + y + i * 7) : 100 + p * 20);
+        }
+        frame->pts = i;
+        avcodec_send_frame(ctx.get(), frame.get());
+        while (avcodec_receive_packet(ctx.get(), pkt.get()) >= 0) {
+            units.emplace_back(pkt->data, pkt->data + pkt->size);
+            av_packet_unref(pkt.get());
+        }
+    }
+    return units;
+}
+
+// Pictures that libavcodec gives for the units, decoded directly (one unit at a time, padded input).
+inline std::vector<Picture> decodeDirect(const std::vector<Bytes>& units, AVCodecID id = AV_CODEC_ID_H264) {
+    std::vector<Picture> out;
+    const AVCodec* codec = avcodec_find_decoder(id);
+    std::unique_ptr<AVCodecContext, CtxFree> ctx(avcodec_alloc_context3(codec));
+    if (avcodec_open2(ctx.get(), codec, nullptr) < 0)
+        return out;
+    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    for (const Bytes& u : units) {
+        Bytes padded(u);
+        padded.resize(u.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+        pkt->data = padded.data();
+        pkt->size = int(u.size());
+        if (avcodec_send_packet(ctx.get(), pkt.get()) < 0)
+            continue;
+        while (avcodec_receive_frame(ctx.get(), frame.get()) >= 0) {
+            Picture p;
+            p.width = frame->width;
+            p.height = frame->height;
+            const int cw = (p.width + 1) / 2, ch = (p.height + 1) / 2;
+            p.yuv.resize(size_t(TvYuvLayout::pictureSize(p.width, p.height)));
+            av_image_copy_plane(p.yuv.data(), p.width, frame->data[0], frame->linesize[0], p.width, p.height);
+            av_image_copy_plane(p.yuv.data() + TvYuvLayout::uOffset(p.width, p.height), cw, frame->data[1],
+                                frame->linesize[1], cw, ch);
+            av_image_copy_plane(p.yuv.data() + TvYuvLayout::vOffset(p.width, p.height), cw, frame->data[2],
+                                frame->linesize[2], cw, ch);
+            out.push_back(std::move(p));
+            av_frame_unref(frame.get());
+        }
+    }
+    return out;
+}
+
+// A solid picture in TvYuvLayout.
+inline Bytes solidPicture(int width, int height, uint8_t y, uint8_t u, uint8_t v) {
+    Bytes p(size_t(TvYuvLayout::pictureSize(width, height)));
+    std::memset(p.data(), y, size_t(width) * height);
+    const size_t chroma = size_t(TvYuvLayout::chromaWidth(width)) * TvYuvLayout::chromaHeight(height);
+    std::memset(p.data() + TvYuvLayout::uOffset(width, height), u, chroma);
+    std::memset(p.data() + TvYuvLayout::vOffset(width, height), v, chroma);
+    return p;
+}
+
+inline int nalType(const Bytes& unit) {
+    return unit.size() > 4 ? unit[4] & 0x1F : -1;
+}
+
+} // namespace MediaFixtures

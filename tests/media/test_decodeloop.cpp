@@ -1,0 +1,227 @@
+// The cell decode loop on TvDecodeThread: order, pictures, audio only while listening, stopping with a
+// full queue, broken streams, and one-shot jobs.
+#include "MediaFixtures.h"
+#include "TvDecodeCell.h"
+#include "TvDecodeThread.h"
+#include "TvMediaObject.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <random>
+
+using MediaFixtures::Bytes;
+
+namespace {
+
+class TestCell : public TvDecodeCell {
+public:
+    QMutex lock;
+    std::vector<MediaFixtures::Picture> pictures;
+    std::atomic<int> audioBytes{0};
+    std::atomic<int> audioCalls{0};
+    QSemaphore finished;
+    QSemaphore pictureArrived;
+
+    void updateImage(const uint8_t* yuv, int width, int height) override {
+        MediaFixtures::Picture p;
+        p.width = width;
+        p.height = height;
+        p.yuv.assign(yuv, yuv + TvYuvLayout::pictureSize(width, height));
+        {
+            QMutexLocker l(&lock);
+            pictures.push_back(std::move(p));
+        }
+        pictureArrived.release();
+    }
+    void playAudio(const uint8_t*, int bytes) override {
+        audioBytes += bytes;
+        ++audioCalls;
+    }
+    void decodeLoopFinished() override { finished.release(); }
+    QString cellName() const override { return QStringLiteral("test-cell"); }
+
+    void push(const Bytes& unit, bool video = true) {
+        enqueue(std::make_unique<TvMediaObject>(video, unit.data(), int(unit.size()), video ? 1920 : 0,
+                                                video ? 1080 : 0));
+    }
+    int pictureCount() {
+        QMutexLocker l(&lock);
+        return int(pictures.size());
+    }
+};
+
+std::unique_ptr<TvDecodeThread> startLoop(TestCell& cell, int pauseMs = 10, bool running = true) {
+    if (running) {
+        QMutexLocker l(&cell.queueMutex());
+        cell.setRunning(true);
+        cell.setPlayState(2);
+    }
+    auto thread = std::make_unique<TvDecodeThread>(&cell, nullptr);
+    thread->setEndPause(pauseMs);
+    thread->start(QThread::TimeCriticalPriority);
+    return thread;
+}
+
+bool waitPictures(TestCell& cell, int count) {
+    return cell.pictureArrived.tryAcquire(count, 20000);
+}
+
+} // namespace
+
+class TestDecodeLoop : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { m_baseline = TvMediaObject::liveCount(); }
+
+    void decodesInOrderAndSkipsAudioWhenNotListening() {
+        const auto clip = MediaFixtures::encodeH264(640, 360, 30, 10);
+        const auto reference = MediaFixtures::decodeDirect(clip);
+        TestCell cell;
+        auto thread = startLoop(cell);
+        const Bytes audio(320, 0xD5);
+        for (const Bytes& unit : clip) {
+            cell.push(unit);
+            cell.push(audio, false);
+        }
+        QVERIFY(waitPictures(cell, 30));
+        QCOMPARE(cell.pictureCount(), 30);
+        for (int i = 0; i < 30; ++i) {
+            QCOMPARE(cell.pictures[size_t(i)].width, 640);
+            QVERIFY(cell.pictures[size_t(i)].yuv == reference[size_t(i)].yuv);
+        }
+        QCOMPARE(cell.audioCalls.load(), 0);
+        cell.stopDecoding();
+        QVERIFY(cell.finished.tryAcquire(1, 10000));
+        thread.reset();
+        QCOMPARE(TvMediaObject::liveCount(), m_baseline);
+    }
+
+    void audioWhileListening() {
+        TestCell cell;
+        cell.setListening(true);
+        auto thread = startLoop(cell);
+        const Bytes audio(320, 0x55);
+        for (int i = 0; i < 10; ++i)
+            cell.push(audio, false);
+        // A video unit after the audio marks the point where all audio has been handled.
+        const auto clip = MediaFixtures::encodeH264(320, 240, 1, 1);
+        cell.push(clip[0]);
+        QVERIFY(waitPictures(cell, 1));
+        QCOMPARE(cell.audioCalls.load(), 10);
+        QCOMPARE(cell.audioBytes.load(), 10 * 640);
+        // Idle cells do not play sound: objects are no longer queued at all.
+        cell.setPlayState(0);
+        cell.push(audio, false);
+        QCOMPARE(cell.queuedCount(), 0);
+        cell.stopDecoding();
+        QVERIFY(cell.finished.tryAcquire(1, 10000));
+        thread.reset();
+        QCOMPARE(TvMediaObject::liveCount(), m_baseline);
+    }
+
+    void stoppedBeforeStartFreesQueue() {
+        const Bytes unit(1000, 0x11);
+        TestCell cell;
+        {
+            QMutexLocker l(&cell.queueMutex());
+            cell.setRunning(true);
+            cell.setPlayState(2);
+        }
+        for (int i = 0; i < 50; ++i)
+            cell.push(unit);
+        QCOMPARE(TvMediaObject::liveCount(), m_baseline + 50);
+        cell.stopDecoding();
+        // The loop skips straight to the clean-up, frees the 50 objects and pauses a second.
+        QTest::ignoreMessage(QtWarningMsg, "缓存队列还有数据 50");
+        QElapsedTimer timer;
+        timer.start();
+        auto thread = startLoop(cell, 1000, false);
+        QVERIFY(cell.finished.tryAcquire(1, 10000));
+        QVERIFY(timer.elapsed() >= 1000);
+        QCOMPARE(cell.pictureCount(), 0);
+        QCOMPARE(cell.queuedCount(), 0);
+        QCOMPARE(TvMediaObject::liveCount(), m_baseline);
+        thread.reset();
+    }
+
+    void stopWhileBusyAndWhileWaiting() {
+        const auto clip = MediaFixtures::encodeH264(1920, 1080, 40, 10);
+        {
+            TestCell cell;
+            auto thread = startLoop(cell);
+            for (const Bytes& unit : clip)
+                cell.push(unit);
+            QVERIFY(waitPictures(cell, 2));
+            cell.stopDecoding();
+            QVERIFY(cell.finished.tryAcquire(1, 10000));
+            QVERIFY(cell.pictureCount() <= 40);
+        }
+        QCOMPARE(TvMediaObject::liveCount(), m_baseline);
+        {
+            // Woken with an empty queue: the loop leaves at the wait.
+            TestCell cell;
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^mainThread 639"));
+            auto thread = startLoop(cell);
+            QTest::qWait(100);
+            cell.stopDecoding();
+            QVERIFY(cell.finished.tryAcquire(1, 10000));
+        }
+    }
+
+    void brokenStreamKeepsLastGoodPicture() {
+        const auto clip = MediaFixtures::encodeH264(640, 360, 20, 10);
+        const auto reference = MediaFixtures::decodeDirect(clip);
+        TestCell cell;
+        auto thread = startLoop(cell);
+        // Starts without parameter sets: nothing until the key frame at 10.
+        for (int i = 1; i < 13; ++i)
+            cell.push(clip[size_t(i)]);
+        QVERIFY(waitPictures(cell, 3));
+        // Garbage, a truncated unit and an empty start code: no pictures, no hang.
+        std::mt19937 rng(3);
+        for (int i = 0; i < 50; ++i) {
+            Bytes junk(size_t(10 + rng() % 3000));
+            for (auto& b : junk)
+                b = uint8_t(rng());
+            cell.push(junk);
+        }
+        cell.push(Bytes(clip[13].begin(), clip[13].begin() + 20));
+        cell.push(Bytes{0, 0, 0, 1});
+        // A marker picture: when it arrives, everything in front has been handled.
+        cell.push(clip[0]);
+        QVERIFY(waitPictures(cell, 1));
+        QTest::qWait(50);
+        {
+            QMutexLocker l(&cell.lock);
+            QVERIFY(cell.pictures.size() >= 4);
+            QVERIFY(cell.pictures[0].yuv == reference[10].yuv);
+            QVERIFY(cell.pictures.back().yuv == reference[0].yuv);
+            for (const auto& p : cell.pictures)
+                QCOMPARE(p.width, 640);
+        }
+        cell.stopDecoding();
+        QVERIFY(cell.finished.tryAcquire(1, 10000));
+        thread.reset();
+        QCOMPARE(TvMediaObject::liveCount(), m_baseline);
+    }
+
+    void oneShotJob() {
+        std::atomic<bool> ran{false};
+        Qt::HANDLE jobThread = nullptr;
+        QPointer<TvDecodeThread> thread = TvDecodeThread::startJob([&]() {
+            jobThread = QThread::currentThreadId();
+            ran = true;
+        });
+        QVERIFY(thread);
+        QTRY_VERIFY_WITH_TIMEOUT(thread.isNull(), 5000); // deletes itself when done
+        QVERIFY(ran);
+        QVERIFY(jobThread != QThread::currentThreadId());
+    }
+
+private:
+    int m_baseline = 0;
+};
+
+QTEST_GUILESS_MAIN(TestDecodeLoop)
+#include "test_decodeloop.moc"

@@ -1,0 +1,189 @@
+// VeOpenGLWidget under an X server with GLX (xvfb-run with Mesa): colours from the shader, the bars of
+// the fit rule, picture orientation, clearing, odd sizes and the 200 ms rule of copyFrame.
+#include "MediaFixtures.h"
+#include "TvYuvLayout.h"
+#include "VeOpenGLWidget.h"
+
+#include <QApplication>
+#include <QOpenGLContext>
+#include <QtTest>
+
+#include <cmath>
+
+using MediaFixtures::Bytes;
+
+namespace {
+
+const QColor kBackground(34, 34, 34);
+
+// The shader's conversion, in doubles.
+QColor shaderColour(int y, int u, int v) {
+    const double yy = y / 255.0, uu = u / 255.0 - 0.5, vv = v / 255.0 - 0.5;
+    auto to8 = [](double c) { return int(std::lround(std::min(1.0, std::max(0.0, c)) * 255.0)); };
+    return QColor(to8(yy + 1.13983 * vv), to8(yy - 0.39465 * uu - 0.58060 * vv), to8(yy + 2.03211 * uu));
+}
+
+bool near(const QColor& a, const QColor& b, int tolerance = 3) {
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+QString describe(const QColor& c) {
+    return QString("(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
+}
+
+} // namespace
+
+class TestRenderer : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        m_widget = std::make_unique<VeOpenGLWidget>();
+        m_widget->resize(800, 600);
+        m_widget->show();
+        if (!QTest::qWaitForWindowExposed(m_widget.get()))
+            QSKIP("no exposed window");
+        m_widget->grabFramebuffer();
+        if (!m_widget->context() || !m_widget->context()->isValid())
+            QSKIP("no OpenGL here; run under xvfb-run -s \"-screen 0 1920x1080x24 +extension GLX\"");
+    }
+    void cleanupTestCase() { m_widget.reset(); }
+
+    void fitGeometry() {
+        float a = 0, b = 0;
+        VeOpenGLWidget::fitExtents(800, 600, 1920, 1080, a, b);
+        QCOMPARE(a, 1.0f);
+        QCOMPARE(b, 0.75f);
+        VeOpenGLWidget::fitExtents(800, 600, 480, 640, a, b);
+        QCOMPARE(a, 0.5625f);
+        QCOMPARE(b, 1.0f);
+        VeOpenGLWidget::fitExtents(800, 0, 100, 0, a, b); // degenerate sizes never divide by zero
+        QVERIFY(std::isfinite(a) && std::isfinite(b));
+    }
+
+    void wideAndTallPictures() {
+        const Bytes wide = MediaFixtures::solidPicture(1920, 1080, 82, 90, 240);
+        m_widget->setImage(wide.data(), 1920, 1080);
+        QImage image = m_widget->grabFramebuffer();
+        QCOMPARE(image.size(), QSize(800, 600));
+        const QColor expected = shaderColour(82, 90, 240);
+        // b = 0.75: the picture covers rows 75 to 524; bars above and below.
+        for (int y : {0, 40, 72, 527, 560, 599})
+            QVERIFY2(near(image.pixelColor(400, y), kBackground), qPrintable(QString::number(y)));
+        for (int y : {78, 300, 521})
+            for (int x : {0, 400, 799})
+                QVERIFY2(near(image.pixelColor(x, y), expected),
+                         qPrintable(QString("%1,%2 %3 vs %4")
+                                        .arg(x)
+                                        .arg(y)
+                                        .arg(describe(image.pixelColor(x, y)), describe(expected))));
+
+        const Bytes tall = MediaFixtures::solidPicture(480, 640, 170, 60, 60);
+        m_widget->setImage(tall.data(), 480, 640);
+        image = m_widget->grabFramebuffer();
+        const QColor green = shaderColour(170, 60, 60);
+        // a = 0.5625: columns 175 to 624; bars left and right.
+        for (int x : {0, 100, 172, 627, 700, 799})
+            QVERIFY2(near(image.pixelColor(x, 300), kBackground), qPrintable(QString::number(x)));
+        for (int x : {178, 400, 621})
+            for (int y : {0, 300, 599})
+                QVERIFY2(near(image.pixelColor(x, y), green), qPrintable(describe(image.pixelColor(x, y))));
+    }
+
+    void orientationAndColours() {
+        // Four horizontal bands: black, white, red, blue from the top.
+        const int w = 640, h = 360;
+        Bytes yuv = MediaFixtures::solidPicture(w, h, 16, 128, 128);
+        const int bands[4][3] = {{16, 128, 128}, {235, 128, 128}, {82, 90, 240}, {41, 240, 110}};
+        const int cw = TvYuvLayout::chromaWidth(w);
+        for (int band = 0; band < 4; ++band) {
+            for (int row = band * h / 4; row < (band + 1) * h / 4; ++row)
+                std::memset(yuv.data() + row * w, bands[band][0], size_t(w));
+            for (int row = band * h / 8; row < (band + 1) * h / 8; ++row) {
+                std::memset(yuv.data() + TvYuvLayout::uOffset(w, h) + row * cw, bands[band][1], size_t(cw));
+                std::memset(yuv.data() + TvYuvLayout::vOffset(w, h) + row * cw, bands[band][2], size_t(cw));
+            }
+        }
+        m_widget->resize(640, 360);
+        m_widget->setImage(yuv.data(), w, h);
+        const QImage image = m_widget->grabFramebuffer();
+        QCOMPARE(image.size(), QSize(640, 360));
+        for (int band = 0; band < 4; ++band) {
+            const QColor got = image.pixelColor(320, band * 90 + 45);
+            const QColor expected = shaderColour(bands[band][0], bands[band][1], bands[band][2]);
+            QVERIFY2(
+                near(got, expected),
+                qPrintable(QString("band %1: %2 vs %3").arg(band).arg(describe(got), describe(expected))));
+        }
+        m_widget->resize(800, 600);
+    }
+
+    void oddSizesAndClear() {
+        // Planes of odd pictures are exactly their size: nothing may read past them.
+        for (QSize size : {QSize(641, 361), QSize(1, 1), QSize(3, 5)}) {
+            const Bytes odd = MediaFixtures::solidPicture(size.width(), size.height(), 170, 60, 60);
+            m_widget->setImage(odd.data(), size.width(), size.height());
+            const QImage image = m_widget->grabFramebuffer();
+            QVERIFY2(near(image.pixelColor(400, 300), shaderColour(170, 60, 60)),
+                     qPrintable(describe(image.pixelColor(400, 300))));
+        }
+        QVERIFY(m_widget->hasImage());
+        m_widget->clearImage();
+        QVERIFY(!m_widget->hasImage());
+        const QImage image = m_widget->grabFramebuffer();
+        for (QPoint p : {QPoint(0, 0), QPoint(400, 300), QPoint(799, 599)})
+            QVERIFY(near(image.pixelColor(p), kBackground));
+        // Bad pictures are ignored.
+        m_widget->setImage(nullptr, 10, 10);
+        m_widget->setImage(reinterpret_cast<const uint8_t*>("x"), 0, 10);
+        QVERIFY(!m_widget->hasImage());
+    }
+
+    void copyFrameAge() {
+        QByteArray picture;
+        int w = 0, h = 0;
+        QVERIFY(!m_widget->copyFrame(picture, w, h)); // none
+        const Bytes yuv = MediaFixtures::solidPicture(64, 48, 100, 110, 120);
+        QSignalSpy spy(m_widget.get(), &VeOpenGLWidget::updateSignal);
+        m_widget->setImage(yuv.data(), 64, 48);
+        QCOMPARE(spy.count(), 1);
+        QVERIFY(m_widget->copyFrame(picture, w, h));
+        QCOMPARE(w, 64);
+        QCOMPARE(h, 48);
+        QVERIFY(picture == QByteArray(reinterpret_cast<const char*>(yuv.data()), int(yuv.size())));
+        QTest::qWait(250);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^距离上次已经超过200毫秒 2\\d\\d"));
+        picture.clear();
+        QVERIFY(!m_widget->copyFrame(picture, w, h));
+        QVERIFY(picture.isEmpty());
+    }
+
+    void setImageFromAnotherThread() {
+        // The decode thread stores; the repaint arrives on the GUI thread through the queued signal.
+        const Bytes yuv = MediaFixtures::solidPicture(320, 240, 235, 128, 128);
+        QSignalSpy spy(m_widget.get(), &VeOpenGLWidget::updateSignal);
+        std::unique_ptr<QThread> t(QThread::create([&]() {
+            for (int i = 0; i < 20; ++i)
+                m_widget->setImage(yuv.data(), 320, 240);
+        }));
+        t->start();
+        QVERIFY(t->wait(10000));
+        QCOMPARE(spy.count(), 20);
+        QApplication::processEvents();
+        const QImage image = m_widget->grabFramebuffer();
+        QVERIFY(near(image.pixelColor(400, 300), shaderColour(235, 128, 128)));
+    }
+
+private:
+    std::unique_ptr<VeOpenGLWidget> m_widget;
+};
+
+int main(int argc, char** argv) {
+    // Without an X server the offscreen platform starts, which has no OpenGL: the test then skips.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestRenderer test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "test_renderer.moc"
