@@ -1,0 +1,42 @@
+#include "NxDeviceStateCenter.h"
+
+#include "NxLanCenter.h"
+
+#include "NxMutexLocker.h"
+
+NxDeviceStateCenter::NxDeviceStateCenter(QObject* parent) : QObject(parent) {}
+
+NxDeviceStateCenter* NxDeviceStateCenter::instance() {
+    // Never destroyed: SDK threads may ask until the process ends.
+    static NxDeviceStateCenter* center = new NxDeviceStateCenter;
+    return center;
+}
+
+bool NxDeviceStateCenter::isLanDevice(const QString& deviceId) const {
+    const NxLanCenter* lan = m_lanCenter.load(std::memory_order_acquire);
+    return lan && lan->contains(deviceId);
+}
+
+bool NxDeviceStateCenter::isWanOnline(const QString& deviceId) const {
+    NxMutexLocker locker(&mutex);
+    return wanState.value(deviceId, 0) == 1;
+}
+
+void NxDeviceStateCenter::setWanState(const QString& deviceId, int state) {
+    NxMutexLocker locker(&mutex);
+    wanState.insert(deviceId, state);
+}
+
+void NxDeviceStateCenter::clearWanState() {
+    NxMutexLocker locker(&mutex);
+    wanState.clear();
+}
+
+QMap<QString, int> NxDeviceStateCenter::wanStateSnapshot() const {
+    NxMutexLocker locker(&mutex);
+    return wanState;
+}
+
+void NxDeviceStateCenter::attachLanCenter(NxLanCenter* lanCenter) {
+    m_lanCenter.store(lanCenter, std::memory_order_release);
+}

@@ -1,0 +1,105 @@
+#include "NxLanCenter.h"
+
+#include "NxRecordCodec.h"
+#include "VeCameraModel.h"
+
+#include <pcQuorvane.h>
+
+#include "NxMutexLocker.h"
+#include <QDebug>
+#include <QThread>
+
+NxLanCenter::NxLanCenter(QObject* parent) : QObject(parent) {
+    nx_InitLAN(this, &NxLanCenter::lanDeviceCallback);
+}
+
+void NxLanCenter::lanDeviceCallback(void* context, const char* deviceId, const char* flag, int nxid, int, int,
+                                    const char* audioType) {
+    const QByteArray id = NxRecordCodec::boundedText(deviceId, 0);
+    qWarning("devid %s and nxid %d", id.constData(), nxid);
+    if (!context || !deviceId)
+        return;
+    if (id == "301")
+        return;
+    auto* center = static_cast<NxLanCenter*>(context);
+    const QString idText = QString::fromUtf8(id);
+    auto* record = new VeCameraModel(idText, idText, QString::fromUtf8(NxRecordCodec::boundedText(flag, 0)),
+                                     QString::fromUtf8(NxRecordCodec::boundedText(audioType, 0)), nxid, 1,
+                                     QString(), QString());
+    center->handleNxLanDataCallback(record);
+}
+
+void NxLanCenter::handleNxLanDataCallback(VeCameraModel* record) {
+    if (!record)
+        return;
+    const QString id = record->deviceId;
+    bool isNew = false;
+    {
+        NxMutexLocker locker(&mutex);
+        VeCameraModel* stored = lanDevices.value(id);
+        if (!stored) {
+            qWarning() << "局域网发现新设备" << id;
+            // Records are the GUI's objects: one made on an SDK thread moves to the center's thread.
+            if (record->thread() == QThread::currentThread() && record->thread() != thread())
+                record->moveToThread(thread());
+            lanDevices.insert(id, record);
+            isNew = true;
+        } else {
+            if (stored->nxid != record->nxid)
+                stored->nxid = record->nxid;
+            qWarning() << "handleNxLanDataCallback" << 51;
+            // The stored record stays the one others hold; the duplicate is nobody's.
+            if (stored != record)
+                delete record;
+        }
+    }
+    // Raised after the release: a receiver on this thread (a direct connection) may read the table.
+    if (isNew)
+        emit findNewDeviceSignal(id);
+    else
+        emit LanDeviceOnlineSignal(id);
+}
+
+void NxLanCenter::refreshLan(int mode) {
+    {
+        NxMutexLocker locker(&mutex);
+        const QList<VeCameraModel*> records = lanDevices.values();
+        for (VeCameraModel* record : records) {
+            if (!record->playing) {
+                lanDevices.remove(record->deviceId);
+                m_retired.append(record);
+            }
+        }
+    }
+    qWarning("局域网刷新方式 %d", mode);
+    nx_LanRefresh();
+}
+
+bool NxLanCenter::contains(const QString& deviceId) const {
+    NxMutexLocker locker(&mutex);
+    return lanDevices.contains(deviceId);
+}
+
+VeCameraModel* NxLanCenter::device(const QString& deviceId) const {
+    NxMutexLocker locker(&mutex);
+    return lanDevices.value(deviceId);
+}
+
+bool NxLanCenter::handleOf(const QString& deviceId, qint32* nxid) const {
+    NxMutexLocker locker(&mutex);
+    const VeCameraModel* record = lanDevices.value(deviceId);
+    if (!record)
+        return false;
+    *nxid = record->nxid;
+    return true;
+}
+
+QMap<QString, VeCameraModel*> NxLanCenter::lanDevicesSnapshot() const {
+    NxMutexLocker locker(&mutex);
+    return lanDevices;
+}
+
+QList<VeCameraModel*> NxLanCenter::lanDeviceList() const {
+    NxMutexLocker locker(&mutex);
+    return lanDevices.values();
+}

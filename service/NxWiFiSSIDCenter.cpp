@@ -1,0 +1,108 @@
+#include "NxWiFiSSIDCenter.h"
+
+#include "NxDataCenter.h"
+#include "NxRecordCodec.h"
+
+#include <pcQuorvane.h>
+
+#include "NxMutexLocker.h"
+#include <QDebug>
+#include <QTimerEvent>
+
+NxWiFiSSIDCenter::NxWiFiSSIDCenter(NxDataCenter* dataCenter, QObject* parent)
+    : QObject(parent), m_dataCenter(dataCenter) {
+    qRegisterMetaType<QList<VeSSIDInfoObject*>>("QList<VeSSIDInfoObject*>");
+    InitGetWifiSid(this, &NxWiFiSSIDCenter::wifiCallback);
+    connect(this, &NxWiFiSSIDCenter::startTimerSignal, this, &NxWiFiSSIDCenter::startTimerSlot);
+    connect(this, &NxWiFiSSIDCenter::stopTimerSignal, this, &NxWiFiSSIDCenter::stopTimerSlot);
+}
+
+void NxWiFiSSIDCenter::setTimeoutMs(int ms) {
+    m_timeoutMs = ms > 0 ? ms : kTimeoutMs;
+}
+
+bool NxWiFiSSIDCenter::search(VeCameraModel* camera, const QString& mac) {
+    NxMutexLocker locker(&mutex);
+    finished = false;
+    emit startTimerSignal();
+    const int result = m_dataCenter ? m_dataCenter->searchSSID(camera, mac) : -1;
+    if (result >= 0)
+        return true;
+    finished = true;
+    emit stopTimerSignal();
+    return false;
+}
+
+void NxWiFiSSIDCenter::stopSearch() {
+    NxMutexLocker locker(&mutex);
+    finished = true;
+    emit stopTimerSignal();
+}
+
+void NxWiFiSSIDCenter::wifiCallback(void* context, const char* buffer, int length) {
+    if (!context) {
+        qWarning("wifi buf=====%s======len %d==", NxRecordCodec::boundedText(buffer, length).constData(),
+                 length);
+        return;
+    }
+    static_cast<NxWiFiSSIDCenter*>(context)->handleSurveyReply(buffer, length);
+}
+
+void NxWiFiSSIDCenter::handleSurveyReply(const char* buffer, int length) {
+    QList<VeSSIDInfoObject*> networks;
+    {
+        NxMutexLocker locker(&mutex);
+        qWarning("wifi buf=====%s======len %d==", NxRecordCodec::boundedText(buffer, length).constData(),
+                 length);
+        if (finished)
+            return;
+        finished = true;
+        emit stopTimerSignal();
+        if (length == 0 || length == -1) {
+            locker.unlock();
+            emit searchFailedSignal();
+            return;
+        }
+        for (const QByteArray& entry : NxRecordCodec::surveyEntries(buffer, length)) {
+            qWarning("word: %s", entry.constData());
+            QString name;
+            qint32 signal = 0;
+            NxRecordCodec::parseSurveyEntry(entry, &name, &signal);
+            auto* network = new VeSSIDInfoObject(name, signal);
+            // Created on the SDK thread; the receiver on the GUI thread owns and deletes them.
+            network->moveToThread(thread());
+            networks.append(network);
+        }
+    }
+    // Raised after the release: a receiver on this thread may start the next survey at once.
+    emit searchSucceedSignal(networks);
+}
+
+void NxWiFiSSIDCenter::startTimerSlot() {
+    if (timerId >= 0)
+        killTimer(timerId);
+    timerId = startTimer(m_timeoutMs, Qt::CoarseTimer);
+}
+
+void NxWiFiSSIDCenter::stopTimerSlot() {
+    if (timerId >= 0) {
+        killTimer(timerId);
+        timerId = -1;
+    }
+}
+
+void NxWiFiSSIDCenter::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != timerId) {
+        QObject::timerEvent(event);
+        return;
+    }
+    emit stopTimerSignal();
+    bool expired = false;
+    {
+        NxMutexLocker locker(&mutex);
+        expired = !finished;
+        finished = true;
+    }
+    if (expired)
+        emit searchFailedSignal();
+}

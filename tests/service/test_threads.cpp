@@ -1,0 +1,170 @@
+// SDK callbacks firing from several threads at once while the GUI thread reads and changes the tables.
+// Meant to be run under ThreadSanitizer as well; without it, it still catches crashes and lost updates.
+#include "NxAlarmCenter.h"
+#include "NxDataCenter.h"
+#include "NxDeviceStateCenter.h"
+#include "NxLanCenter.h"
+#include "NxLoginCenter.h"
+#include "NxVideoCenter.h"
+#include "NxWiFiSSIDCenter.h"
+#include "SdkRecorder.h"
+#include "ServiceTestSupport.h"
+#include "TvDefaultSettings.h"
+#include "VeCameraModel.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <atomic>
+#include <cstdio>
+#include <random>
+#include <thread>
+#include <vector>
+
+namespace R = SdkRecorder;
+
+namespace {
+
+RecordingAlarmLog g_alarmLog;
+std::atomic<long> g_packets{0};
+void countPacket(const char*, const unsigned char*, int length, bool) {
+    g_packets += length > 0 ? 1 : 0;
+}
+void otherHandler(const char*, const unsigned char*, int, bool) {}
+
+QByteArray idOf(int i) {
+    return "S" + QByteArray::number(i % 24);
+}
+
+} // namespace
+
+class TestThreads : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void callbacksRaceTheGuiThread();
+};
+
+void TestThreads::initTestCase() {
+    LogCapture::install(); // keeps the log lines of thousands of reports off the console
+    NxAlarmLog::install(&g_alarmLog);
+    std::vector<std::unique_ptr<VeCameraModel>> saved;
+    QList<VeCameraModel*> list;
+    for (int i = 0; i < 24; i += 2) {
+        saved.push_back(std::make_unique<VeCameraModel>(idOf(i), idOf(i), "F", "G711", 0, 0, "", ""));
+        list << saved.back().get();
+    }
+    TvDefaultSettings::instance()->saveDeviceInfo(list);
+    NxDataCenter::instance()->videoCenter->streamHandler = &countPacket;
+}
+
+void TestThreads::callbacksRaceTheGuiThread() {
+    NxDataCenter* d = NxDataCenter::instance();
+    NxDeviceStateCenter* state = NxDeviceStateCenter::instance();
+    std::atomic<bool> stop{false};
+    std::atomic<long> fired{0};
+
+    int found = 0, alarms = 0, results = 0;
+    connect(d->lanCenter, &NxLanCenter::findNewDeviceSignal, this, [&] { ++found; });
+    connect(d->alarmCenter, &NxAlarmCenter::alarmSignal, this, [&] { ++alarms; });
+    connect(d->wifiSsidCenter, &NxWiFiSSIDCenter::searchSucceedSignal, this,
+            [&](QList<VeSSIDInfoObject*> networks) {
+                ++results;
+                qDeleteAll(networks);
+            });
+    connect(d->wifiSsidCenter, &NxWiFiSSIDCenter::searchFailedSignal, this, [&] { ++results; });
+
+    auto worker = [&](int seed) {
+        std::mt19937 rng(seed);
+        const unsigned char frame[] = {0, 0, 0, 1, 0x65, 1, 2, 3};
+        while (!stop.load()) {
+            const int i = static_cast<int>(rng() % 1000);
+            const QByteArray id = idOf(i);
+            switch (i % 8) {
+            case 0:
+            case 1:
+                R::fireLan(id.constData(), "F", 1000 + i, "G711");
+                break;
+            case 2:
+                R::fireSystem(i % 16 < 8 ? 104 : 108, id);
+                break;
+            case 3:
+                R::fireSystem(119, "devid=" + id + ";pwd=p" + QByteArray::number(i) +
+                                       ";status=1;devtype=T;audiotype=G726;count=1;");
+                break;
+            case 4:
+                R::fireAlarm(i % 2 ? 107 : 302, (id + ";motion").constData(), i % 2, 0);
+                break;
+            case 5:
+                R::fireVideo("call-1", frame, int(sizeof frame));
+                R::fireAudio(frame, 4);
+                break;
+            case 6:
+                R::fireWifi("sid=A;signal=5:sid=B;signal=7", 28);
+                break;
+            default:
+                R::fireSystem(i % 3 == 0 ? 0 : 101, i % 3 == 0 ? "" : "1");
+                R::fireAlarm(2004, (id + ";AP").constData(), 1, 0);
+                break;
+            }
+            ++fired;
+        }
+    };
+
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back(worker, 17 + t);
+
+    QElapsedTimer timer;
+    timer.start();
+    long reads = 0;
+    int searches = 0;
+    while (timer.elapsed() < 1500) {
+        // What the device panel, the play cells and the dialogs do on the GUI thread.
+        for (VeCameraModel* cam : d->lanCenter->lanDeviceList()) {
+            QVERIFY(cam && !cam->deviceId.isEmpty());
+            QVERIFY(d->lanCenter->lanDevicesSnapshot().value(cam->deviceId, cam) != nullptr);
+            d->sendData(cam, "data=cmd-110;");
+            state->isWanOnline(cam->deviceId);
+            ++reads;
+        }
+        for (VeCameraModel* cam : d->loginCenter->cloudDeviceList()) {
+            state->isLanDevice(cam->deviceId);
+            d->sendSelector(61, 1, cam);
+            ++reads;
+        }
+        if (VeCameraModel* cam = d->lanCenter->device(idOf(0))) {
+            if (d->wifiSsidCenter->search(cam, "MAC"))
+                ++searches;
+            d->videoCenter->openVideo(cam, false);
+            d->videoCenter->closeCameraVideo(cam);
+        }
+        d->videoCenter->streamHandler = (reads % 2) ? &otherHandler : &countPacket;
+        if (reads % 7 == 0)
+            d->lanCenter->refreshLan(3);
+        if (reads % 11 == 0)
+            d->loginCenter->queryAllDeviceStatus();
+        QCoreApplication::processEvents();
+    }
+    stop = true;
+    for (std::thread& t : threads)
+        t.join();
+    d->wifiSsidCenter->stopSearch();
+    QCoreApplication::processEvents();
+    QTest::qWait(50);
+
+    // Every table entry is filed under its own id; one result at most per survey.
+    const auto lan = d->lanCenter->lanDevicesSnapshot();
+    for (auto it = lan.cbegin(); it != lan.cend(); ++it)
+        QCOMPARE(it.value()->deviceId, it.key());
+    QVERIFY(results <= searches);
+    QVERIFY(found > 0);
+    QVERIFY(alarms > 0);
+    QVERIFY(g_packets.load() > 0);
+    // The log handler swallows qInfo here; the figures go to standard output.
+    std::printf("%ld callbacks, %ld table reads, %d surveys, %d alarms\n", fired.load(), reads, searches,
+                alarms);
+}
+
+QTEST_GUILESS_MAIN(TestThreads)
+#include "test_threads.moc"
