@@ -26,6 +26,6 @@ function(kvab_add_test name)
     set_tests_properties(${name} PROPERTIES
         TIMEOUT ${T_TIMEOUT}
         LABELS "${T_LABELS}"
-        ENVIRONMENT "HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache;XDG_DATA_HOME=${home}/data;XDG_RUNTIME_DIR=${home}/run;KVAB_TEST_HOME=${home}")
+        ENVIRONMENT "KVAB_SDK_ENDPOINT=127.0.0.1:9;HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_CACHE_HOME=${home}/cache;XDG_DATA_HOME=${home}/data;XDG_RUNTIME_DIR=${home}/run;KVAB_TEST_HOME=${home}")
     file(MAKE_DIRECTORY ${home}/run)
 endfunction()

@@ -125,6 +125,28 @@
     </message>
 </context>
 <context>
+    <name>TvDisplayMangeView</name>
+    <message>
+        <source>按Esc退出全屏</source>
+        <translation>Press Esc to exit full screen</translation>
+    </message>
+</context>
+<context>
+    <name>TvPlayWidget</name>
+    <message>
+        <source>摄像机不在线</source>
+        <translation>Camera offline</translation>
+    </message>
+    <message>
+        <source>呼叫失败</source>
+        <translation>Call failed</translation>
+    </message>
+    <message>
+        <source>设备报警</source>
+        <translation>Device alarm</translation>
+    </message>
+</context>
+<context>
     <name>TvTipWidget</name>
     <message>
         <source>打开目录</source>

@@ -125,6 +125,28 @@
     </message>
 </context>
 <context>
+    <name>TvDisplayMangeView</name>
+    <message>
+        <source>按Esc退出全屏</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TvPlayWidget</name>
+    <message>
+        <source>摄像机不在线</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>呼叫失败</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设备报警</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>TvTipWidget</name>
     <message>
         <source>打开目录</source>

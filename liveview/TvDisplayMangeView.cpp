@@ -1,0 +1,277 @@
+#include "TvDisplayMangeView.h"
+
+#include "TvGridLayout.h"
+#include "TvMediaObject.h"
+#include "TvPlayWidget.h"
+#include "VeCameraModel.h"
+
+#include <QDebug>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimerEvent>
+
+TvDisplayMangeView::TvDisplayMangeView(QWidget* parent)
+    : QWidget(parent), label_exitfull_tip(new QLabel(this)), label_bg(new QLabel(this)) {
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("TvDisplayMangeView"));
+    resize(636, 510);
+    setWindowTitle(QStringLiteral("Form"));
+    setStyleSheet(QStringLiteral("background-color: rgb(48, 48, 48);"));
+    setFocusPolicy(Qt::StrongFocus);
+
+    label_exitfull_tip->setObjectName(QStringLiteral("label_exitfull_tip"));
+    label_exitfull_tip->setText(tr("按Esc退出全屏"));
+    label_exitfull_tip->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    label_exitfull_tip->setStyleSheet(
+        QStringLiteral("font: 18px \"黑体\";\ncolor: rgb(255, 255, 255);\n"
+                       "background-color: rgba(51, 51, 51, 0.7);\nborder-radius:20px;"));
+    label_exitfull_tip->hide();
+
+    label_bg->setObjectName(QStringLiteral("label_bg"));
+    label_bg->setEnabled(false);
+    label_bg->setStyleSheet(QStringLiteral("border-image: url(:/images/view_back.bmp);"));
+    label_bg->lower();
+}
+
+TvDisplayMangeView::~TvDisplayMangeView() = default;
+
+bool TvDisplayMangeView::hasExclusiveCell() const {
+    for (const TvPlayWidget* cell : m_cells)
+        if (cell->exclusive)
+            return true;
+    return false;
+}
+
+TvPlayWidget* TvDisplayMangeView::bindCamera(VeCameraModel* camera) {
+    if (!camera || m_cells.size() >= kMaxCells)
+        return nullptr;
+    auto* cell = new TvPlayWidget(this);
+    cell->show();
+    cell->camera = camera;
+    camera->playing = true;
+    cell->needsReconnect = false;
+    camera->playKey = camera->deviceId;
+    m_cellsByKey.insert(camera->playKey, cell);
+    m_cells.append(cell);
+    cell->displayManager = this;
+    relayout();
+    cell->raise();
+    label_exitfull_tip->raise();
+    connect(cell, &TvPlayWidget::wantExclusiveSignal, this, &TvDisplayMangeView::wantExclusiveSlot);
+    return cell;
+}
+
+void TvDisplayMangeView::startCell(const QString& playKey) {
+    TvPlayWidget* cell = m_cellsByKey.value(playKey);
+    if (!cell)
+        return;
+    cell->start();
+    label_bg->hide();
+}
+
+void TvDisplayMangeView::refreshFrames() {
+    for (TvPlayWidget* cell : m_cells)
+        cell->setSelected(cell == m_selectedCell);
+}
+
+void TvDisplayMangeView::selectCellByKey(const QString& playKey) {
+    if (!m_cellsByKey.contains(playKey))
+        return;
+    m_selectedCell = m_cellsByKey.value(playKey);
+    refreshFrames();
+}
+
+void TvDisplayMangeView::selectCellAt(int index) {
+    TvPlayWidget* previous = m_selectedCell;
+    for (int i = 0; i < m_cells.size(); ++i)
+        m_cells[i]->setSelected(i == index);
+    if (index >= 0 && index < m_cells.size()) {
+        m_selectedCell = m_cells[index];
+        emit didSelectWidget(previous, m_selectedCell);
+    } else {
+        m_selectedCell = nullptr;
+    }
+}
+
+int TvDisplayMangeView::unboundByIdentify(const QString& playKey) {
+    qWarning() << "unboundByIdentify";
+    TvPlayWidget* cell = m_cellsByKey.value(playKey);
+    if (!cell)
+        return -1;
+    cell->close();
+    if (cell->camera)
+        cell->camera->playing = false;
+    cell->camera = nullptr;
+    cell->needsReconnect = false;
+    m_cellsByKey.remove(playKey);
+    const int index = m_cells.indexOf(cell);
+    m_cells.removeAll(cell);
+    if (m_selectedCell == cell)
+        m_selectedCell = nullptr;
+    if (m_dragCell == cell) {
+        m_dragCell = nullptr;
+        m_dragIndex = -1;
+    }
+    cell->hide();
+    return index;
+}
+
+void TvDisplayMangeView::stopForIdentify(const QString& playKey) {
+    if (!m_cellsByKey.contains(playKey))
+        return;
+    qWarning() << "stopForIdentify";
+    int i = unboundByIdentify(playKey);
+    if (i > m_cells.size() - 1)
+        i = i - 1;
+    if (i >= 0 && i < m_cells.size()) {
+        selectCellAt(i);
+        relayout();
+    } else {
+        m_selectedCell = nullptr;
+        raise();
+        label_bg->show();
+        relayout();
+    }
+}
+
+void TvDisplayMangeView::deliverPacket(std::unique_ptr<TvMediaObject> object, const QString& playKey) {
+    if (!object)
+        return;
+    if (object->isVideo()) {
+        TvPlayWidget* cell = m_cellsByKey.value(playKey);
+        if (cell)
+            cell->pushMediaObject(std::move(object));
+        return; // an unfiled key drops the object
+    }
+    if (m_selectedCell && m_selectedCell->camera)
+        m_selectedCell->pushMediaObject(std::move(object));
+}
+
+bool TvDisplayMangeView::snapSelected(const QString& folder) {
+    return m_selectedCell && m_selectedCell->snapshot(folder);
+}
+
+void TvDisplayMangeView::wantExclusiveSlot(void* target, bool on) {
+    auto* cell = static_cast<TvPlayWidget*>(target);
+    if (!m_cells.contains(cell))
+        return;
+    for (TvPlayWidget* c : m_cells)
+        c->exclusive = false;
+    cell->exclusive = on;
+    relayout();
+    cell->raise();
+    refreshFrames();
+}
+
+void TvDisplayMangeView::relayout() {
+    const int w = width();
+    const int h = height();
+    const int n = m_cells.size();
+    for (int i = 0; i < n; ++i) {
+        TvPlayWidget* cell = m_cells[i];
+        cell->setGeometry(cell->exclusive ? QRect(0, 0, w, h) : TvGridLayout::slotRect(n, i, w, h));
+    }
+    label_exitfull_tip->setGeometry((w - 1 - 199) / 2, (h - 1 - 39) / 2, 200, 40);
+    label_bg->setGeometry(0, 0, w, h);
+    refreshFrames();
+}
+
+void TvDisplayMangeView::placeCell(TvPlayWidget* cell, int index) {
+    cell->setGeometry(TvGridLayout::slotRect(m_cells.size(), index, width(), height()));
+}
+
+int TvDisplayMangeView::cellIndexAt(const QPoint& pos) {
+    int found = -1;
+    for (int i = 0; i < m_cells.size(); ++i) {
+        if (i == m_dragIndex)
+            continue;
+        if (m_cells[i]->geometry().contains(pos)) {
+            found = i;
+            break;
+        }
+    }
+    qWarning() << "查询到鼠标当前停留的窗口位置为" << found;
+    return found;
+}
+
+void TvDisplayMangeView::mousePressEvent(QMouseEvent* event) {
+    if (m_cells.size() <= 1 || hasExclusiveCell()) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    if (event->button() != Qt::LeftButton || !label_bg->isHidden())
+        return;
+    const int index = cellIndexAt(event->pos());
+    if (index < 0)
+        return;
+    selectCellAt(index);
+    if (m_selectedCell && m_selectedCell->zoomLevel() > 0)
+        return; // the cell pans its zoomed picture with this drag
+    m_dragCell = m_cells[index];
+    m_dragCell->raise();
+    m_dragStart = event->pos();
+    m_dragIndex = index;
+}
+
+void TvDisplayMangeView::mouseMoveEvent(QMouseEvent* event) {
+    if (m_cells.size() <= 1 || hasExclusiveCell() || !m_dragCell) {
+        QWidget::mouseMoveEvent(event);
+        return;
+    }
+    m_dragCell->move(m_dragCell->pos() + (event->pos() - m_dragStart));
+    m_dragStart = event->pos();
+    cellIndexAt(m_dragCell->geometry().center());
+}
+
+void TvDisplayMangeView::mouseReleaseEvent(QMouseEvent* event) {
+    if (!m_dragCell) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    const int target = cellIndexAt(m_dragCell->geometry().center());
+    if (target >= 0 && m_cells[target] != m_dragCell) {
+        placeCell(m_cells[target], m_dragIndex);
+        m_cells.swapItemsAt(target, m_dragIndex);
+        m_dragIndex = target;
+    }
+    placeCell(m_dragCell, m_dragIndex);
+    m_dragCell = nullptr;
+    m_dragStart = QPoint();
+    m_dragIndex = -1;
+}
+
+void TvDisplayMangeView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    qWarning() << "this->geometry()" << geometry() << frameGeometry();
+    relayout();
+    if (!isFullScreen()) {
+        label_exitfull_tip->hide();
+        if (m_tipTimerId != -1) {
+            killTimer(m_tipTimerId);
+            m_tipTimerId = -1;
+        }
+    } else {
+        label_exitfull_tip->raise();
+        label_exitfull_tip->show();
+        if (m_tipTimerId != -1)
+            killTimer(m_tipTimerId);
+        m_tipTimerId = startTimer(kHintMs, Qt::CoarseTimer);
+    }
+}
+
+void TvDisplayMangeView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_tipTimerId)
+        label_exitfull_tip->hide();
+}
+
+void TvDisplayMangeView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && isFullScreen())
+        emit exitFullScreenSignal();
+}
+
+void TvDisplayMangeView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(68, 68, 68));
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QMutex>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class TvMediaObject;
+class TvPlayWidget;
+class VeCameraModel;
+
+// The video area: owns the play cells of all playing cameras (at most 16), lays them out by their
+// number, keeps the selected cell (the one the toolbar acts on and the only one that gets audio),
+// swaps cells by drag and drop, shows one cell alone on request and supports full screen.
+class TvDisplayMangeView : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kMaxCells = 16;
+    static constexpr int kHintMs = 6000;
+
+    explicit TvDisplayMangeView(QWidget* parent = nullptr);
+    ~TvDisplayMangeView() override;
+
+    TvPlayWidget* bindCamera(VeCameraModel* camera);
+    void startCell(const QString& playKey);
+    void selectCellByKey(const QString& playKey);
+    void selectCellAt(int index);
+    void stopForIdentify(const QString& playKey);
+    int unboundByIdentify(const QString& playKey);
+    // SDK thread, under the main window's mutex: video to the key's cell, audio to the selected cell.
+    void deliverPacket(std::unique_ptr<TvMediaObject> object, const QString& playKey);
+    bool snapSelected(const QString& folder);
+
+    TvPlayWidget* selectedCell() const { return m_selectedCell; }
+    const QList<TvPlayWidget*>& cells() const { return m_cells; }
+    TvPlayWidget* cellForKey(const QString& playKey) const { return m_cellsByKey.value(playKey); }
+    bool hasExclusiveCell() const;
+    bool isFullScreenMode() const { return isFullScreen(); }
+    QMutex& audioLock() { return m_audioLock; }
+
+signals:
+    void didSelectWidget(TvPlayWidget* previous, TvPlayWidget* current);
+    void startListenSignal();
+    void exitFullScreenSignal();
+
+public slots:
+    void wantExclusiveSlot(void* cell, bool on);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void relayout();
+    void placeCell(TvPlayWidget* cell, int index);
+    // Index of the cell whose rectangle holds the point, skipping the dragged one; -1 for none.
+    int cellIndexAt(const QPoint& pos);
+    void refreshFrames();
+
+    QLabel* label_exitfull_tip;
+    QLabel* label_bg;
+    QList<TvPlayWidget*> m_cells;
+    TvPlayWidget* m_selectedCell = nullptr;
+    TvPlayWidget* m_dragCell = nullptr;
+    QPoint m_dragStart;
+    int m_dragIndex = -1;
+    QMap<QString, TvPlayWidget*> m_cellsByKey;
+    QMutex m_audioLock;
+    int m_tipTimerId = -1;
+};

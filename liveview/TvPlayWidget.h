@@ -1,0 +1,135 @@
+#pragma once
+
+#include "TvDecodeCell.h"
+#include "TvPlayState.h"
+#include "VeRecordCenter.h"
+
+#include <QMutex>
+#include <QPen>
+#include <QPoint>
+#include <QWidget>
+
+#include <atomic>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+class TvConnectAnimationView;
+class TvDisplayMangeView;
+class TvMediaObject;
+class VeCameraModel;
+class VeOpenGLWidget;
+class VePlayCoverWidget;
+
+// One cell of the live-view grid: shows one camera's stream, owns its media queue, decode thread,
+// renderer and record center, and carries the cell's states, the connection watchdog, snapshots,
+// recording and digital zoom.
+class TvPlayWidget : public QWidget, public TvDecodeCell {
+    Q_OBJECT
+public:
+    static constexpr int kMaxZoom = 14;
+    static constexpr int kLanTimeout = 8;
+    static constexpr int kWanTimeout = 30;
+
+    explicit TvPlayWidget(QWidget* parent = nullptr);
+    ~TvPlayWidget() override;
+
+    qint32 startCall();
+    void start();
+    void stop(TvPlayState state);
+    void closeVideo();
+    void close();
+
+    qint32 startListen();
+    void stopListen();
+    qint32 startTalk();
+    void stopTalk();
+
+    bool snapshot(const QString& dir);
+    bool startRecord(const QString& dir);
+    void stopRecord();
+
+    void setSelected(bool selected);
+    // SDK thread: the record center sees every object, the queue only while the cell plays.
+    void pushMediaObject(std::unique_ptr<TvMediaObject> object);
+
+    TvPlayState state() const { return static_cast<TvPlayState>(playState()); }
+    VeCameraModel* camera = nullptr;
+    TvDisplayMangeView* displayManager = nullptr;
+    bool exclusive = false;
+    bool needsReconnect = false;
+    int zoomLevel() const { return m_zoomLevel; }
+    int timeoutCount() const { return m_timeoutCount.load(); }
+    bool isSelected() const { return m_selected; }
+    bool isRecording() const { return m_recording; }
+    bool isListeningOn() const { return isListening(); }
+    bool isTalking() const { return m_talking; }
+    VeOpenGLWidget* renderer() const { return widget_opengl; }
+    VeRecordCenter& recordCenter() { return m_recordCenter; }
+    // The pause between a stopped loop's clean-up and the cell's deletion.
+    void setEndPause(int milliseconds) { m_endPauseMs = milliseconds; }
+
+    // TvDecodeCell, on the decode thread.
+    void updateImage(const uint8_t* yuv, int width, int height) override;
+    void decodeLoopFinished() override;
+    QString cellName() const override;
+
+signals:
+    void showCustomMenuSignal(void* cell);
+    void stateSignal(TvPlayState state);
+    void wantExclusiveSignal(void* cell, bool on);
+    // A snapshot job ended; ok false when nothing was written.
+    void snapshotDoneSignal(bool ok, QString path);
+
+public slots:
+    void setState(TvPlayState state);
+    void alarmSlot(QString deviceId);
+    void on_pushBtn_zoomMin_clicked();
+    void on_pushBtn_zoomAdd_clicked();
+    void globalTimeOut();
+    void LanDeviceOnlineSlot(QString deviceId);
+    void on_pushBtn_reconnect_clicked();
+    void on_TvPlayWidget_customContextMenuRequested(QPoint pos);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildForm();
+    // Selected, in a grid of more than one cell with no exclusive cell: the frame is drawn.
+    bool framed() const;
+    QRect fullRect() const;
+    void resetZoom();
+
+    VeOpenGLWidget* widget_opengl;
+    TvConnectAnimationView* widget_connectAnimal;
+    QLabel* label_noCamera;
+    QLabel* label_offline;
+    QWidget* widget_failed;
+    QPushButton* pushBtn_reconnect;
+    QLabel* label_failed;
+    QWidget* widget_zoom;
+    QLabel* label_zoom;
+    QWidget* widget_rec_flag;
+    QLabel* label_rec_time;
+    VePlayCoverWidget* widget_cover;
+    QWidget* widget_alarm_flag;
+
+    std::atomic<int> m_timeoutCount{0};
+    int m_alarmCountdown = 0;
+    QTimer* m_watchdog = nullptr;
+    QMutex m_renderMutex;
+    bool m_selected = false;
+    bool m_recording = false;
+    bool m_talking = false;
+    QPen m_borderPen{QColor(66, 189, 86), 2};
+    VeRecordCenter m_recordCenter;
+    int m_zoomLevel = 0;
+    QPoint m_pressPos;
+    bool m_panning = false;
+    int m_endPauseMs = 1000;
+};
