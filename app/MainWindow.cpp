@@ -2,12 +2,26 @@
 
 #include "ui_MainWindow.h"
 
+#include "NxAlarmLog.h"
+#include "NxDataCenter.h"
+#include "NxDeviceStateCenter.h"
+#include "NxLanCenter.h"
+#include "NxLoginCenter.h"
+#include "NxVideoCenter.h"
 #include "TvBorderHitTest.h"
 #include "TvBorderResizer.h"
+#include "TvCallWorker.h"
 #include "TvDefaultSettings.h"
 #include "TvDesktop.h"
+#include "TvDeviceTreeView.h"
+#include "TvDisplayMangeView.h"
+#include "TvFileManager.h"
 #include "TvGlobal.h"
+#include "TvMediaObject.h"
+#include "TvPlayWidget.h"
+#include "TvStreamEntry.h"
 #include "TvTipWidget.h"
+#include "VeCameraModel.h"
 #include "VeTitleBar.h"
 
 #include <QCloseEvent>
@@ -18,9 +32,11 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMutexLocker>
+#include <QPointer>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QThread>
 #include <QTimerEvent>
 
 #ifdef Q_OS_WIN
@@ -29,8 +45,8 @@
 #endif
 
 QTranslator g_translator;
-MainWindow* g_mainWindow = nullptr;
-bool g_appExiting = false;
+std::atomic<MainWindow*> g_mainWindow{nullptr};
+std::atomic<bool> g_appExiting{false};
 
 namespace {
 const char* const kVersion = " V1.1.9";
@@ -49,21 +65,28 @@ MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::Main
     g_mainWindow = this;
     initTitleBar();
 
-    // The display manager's full-screen exit and cell selection are wired here once it replaces the
-    // form's placeholder.
+    connect(ui->widget_displayMan, &TvDisplayMangeView::exitFullScreenSignal, this,
+            &MainWindow::on_pushBtn_fullscreen_clicked);
+    connect(ui->widget_displayMan, &TvDisplayMangeView::didSelectWidget, this, &MainWindow::didSelectWidget);
     connect(ui->widget_snapTip, &TvTipWidget::clickedSignal, this, &MainWindow::on_widget_snapTip_clicked);
     ui->widget_snapTip->hide();
     enableLiveToolbar();
 
     treeMenu = new QMenu(ui->treeView_lan);
+    ui->treeView_lan->setContextMenuPolicy(Qt::CustomContextMenu);
 
     const QString title = QStringLiteral("KVAB") + QLatin1String(kVersion);
     setWindowTitle(title);
     m_titleBar->setTitleContent(title, 9);
 
-    // The device service joins here: dataCenter = NxDataCenter::instance() creates every center;
-    // then the stream entry becomes the video center's streamHandler, and the LAN center's
-    // findNewDeviceSignal and both updateDeviceListSignal()s reach updateDeviceListSlot().
+    dataCenter = NxDataCenter::instance();
+    dataCenter->videoCenter->streamHandler = &MainWindow::deliverStream;
+    connect(dataCenter->lanCenter, &NxLanCenter::findNewDeviceSignal, this,
+            &MainWindow::updateDeviceListSlot);
+    connect(dataCenter->loginCenter, &NxLoginCenter::updateDeviceListSignal, this,
+            &MainWindow::updateDeviceListSlot);
+    connect(dataCenter, &NxDataCenter::updateDeviceListSignal, this, &MainWindow::updateDeviceListSlot);
+    TvPlayHost::install(this);
     connect(this, &MainWindow::updateCPUInfoSignal, this, &MainWindow::updateCPUInfoSlot);
 
     const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
@@ -160,17 +183,491 @@ bool MainWindow::confirmExit() {
     g_appExiting = true;
     if (!dataCenter)
         return true;
-    // With the device panel, every camera of deviceList is stopped here (stopWithCamera, in list
-    // order, playing or not) before the window lets go of itself.
+    const QList<VeCameraModel*> cameras = deviceList;
+    for (VeCameraModel* camera : cameras)
+        stopWithCamera(camera);
+    TvPlayHost::install(nullptr);
     g_mainWindow = nullptr;
     return true;
 }
 
+// ---- The device list panel ----
+
 void MainWindow::updateDeviceListSlot() {
     contextCamera = nullptr;
-    // The merged, sorted list of the login and LAN centers is built here once the device service exists.
+    QList<VeCameraModel*> list;
+    if (dataCenter) {
+        const QMap<QString, VeCameraModel*> cloud = dataCenter->loginCenter->cloudDevicesSnapshot();
+        list = cloud.values();
+        const QMap<QString, VeCameraModel*> lan = dataCenter->lanCenter->lanDevicesSnapshot();
+        for (auto it = lan.cbegin(); it != lan.cend(); ++it)
+            if (!cloud.contains(it.key()))
+                list.append(it.value());
+    }
+    std::stable_sort(list.begin(), list.end(),
+                     [](const VeCameraModel* a, const VeCameraModel* b) { return a->alias < b->alias; });
+    std::stable_partition(list.begin(), list.end(), [](const VeCameraModel* c) { return c->isOnline(); });
+    deviceList = list;
     ui->treeView_lan->setDeviceList(deviceList);
 }
+
+QMessageBox::StandardButton MainWindow::warn(const QString& text, bool askOk) {
+    QMessageBox box(QMessageBox::Warning, tr("提示"), text,
+                    askOk ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok, this);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void MainWindow::didSelectWidget(TvPlayWidget* previous, TvPlayWidget* current) {
+    if (previous == current)
+        return;
+    if (previous && ui->widget_displayMan->cells().contains(previous) && previous->camera)
+        stopCellAudio(previous);
+    enableLiveToolbar();
+    ui->pushBtn_record->setChecked(current && current->isRecording());
+    if (current && current->camera) {
+        qWarning() << "model index" << current->camera->modelIndex;
+        ui->treeView_lan->setCurrentIndex(current->camera->modelIndex);
+    }
+}
+
+void MainWindow::stopCellAudio(TvPlayWidget* cell) {
+    if (cell->isListeningOn()) {
+        cell->stopListen();
+        QMutexLocker lock(&ui->widget_displayMan->audioLock());
+        ui->pushBtn_listen->setChecked(false);
+    }
+    if (cell->isTalking()) {
+        cell->stopTalk();
+        ui->pushBtn_speak->setChecked(false);
+    }
+}
+
+void MainWindow::on_treeView_lan_pressed(const QModelIndex& index) {
+    auto* camera = index.data(TvDeviceTreeView::CameraRole).value<VeCameraModel*>();
+    if (!camera)
+        return;
+    camera->playKey = camera->deviceId;
+    TvDisplayMangeView* display = ui->widget_displayMan;
+    TvPlayWidget* previous = display->selectedCell();
+    display->selectCellByKey(camera->playKey);
+    if (display->selectedCell() != previous)
+        didSelectWidget(previous, display->selectedCell());
+}
+
+void MainWindow::on_treeView_lan_doubleClicked(const QModelIndex& index) {
+    auto* camera = index.data(TvDeviceTreeView::CameraRole).value<VeCameraModel*>();
+    if (!camera)
+        return;
+    if (!camera->isLanOnline() && !camera->isAccessPwdValid()) {
+        dialogUnavailable("VeLocalAccessPwdDialog");
+        return;
+    }
+    if (camera != contextCamera)
+        camera->mainStream = true;
+    if (playWithCamera(camera) < 0)
+        warn(tr("播放视频失败"));
+}
+
+int MainWindow::playWithCamera(VeCameraModel* camera) {
+    QMutexLocker lock(&m_mutex);
+    qWarning() << "playWithCamera";
+    if (!camera)
+        return 0;
+    if (!camera->isOnline()) {
+        lock.unlock(); // the box runs an event loop; stream packets must not wait for it
+        warn(tr("设备不在线"));
+        return 0;
+    }
+    const bool lan = camera->isLanOnline();
+    qWarning() << "请求播放" << (lan ? "局域网设备" : "互联网设备") << camera->alias << camera->playKey;
+    TvDisplayMangeView* display = ui->widget_displayMan;
+    if (callIdByPlayKey.contains(camera->playKey) ||
+        (camera->playing && display->cellForKey(camera->deviceId))) {
+        qWarning() << camera->alias << "已经在播放了";
+        return 0;
+    }
+    TvPlayWidget* cell = display->bindCamera(camera);
+    if (!cell) {
+        lock.unlock();
+        warn(tr("播放失败，目前只支持同时播放 16 路视频"));
+        return 0;
+    }
+    NxAlarmLog::instance()->insertAlarm(camera->deviceId, NxAlarmLog::VideoOpened);
+    connect(cell, &TvPlayWidget::showCustomMenuSignal, this, &MainWindow::showCustomMenuSlot,
+            Qt::UniqueConnection);
+    startCallAsync(cell, camera, false);
+    ui->pushBtn_record->setChecked(false);
+    return 0;
+}
+
+void MainWindow::startCallAsync(TvPlayWidget* cell, VeCameraModel* camera, bool reconnect) {
+    QPointer<TvPlayWidget> guard(cell);
+    const bool mainStream = camera->mainStream;
+    TvCallWorker::instance()->post(
+        camera->deviceId,
+        [camera, mainStream, reconnect] {
+            NxVideoCenter* video = NxDataCenter::instance()->videoCenter;
+            if (reconnect) {
+                video->closeCameraVideo(camera);
+                QThread::msleep(200); // give the camera a moment between the two calls
+            }
+            return static_cast<int>(video->openVideo(camera, mainStream));
+        },
+        this,
+        [this, guard, camera, reconnect](int result) {
+            callFinished(guard.data(), camera, result, reconnect);
+        });
+}
+
+void MainWindow::callFinished(TvPlayWidget* cell, VeCameraModel* camera, int result, bool reconnect) {
+    TvDisplayMangeView* display = ui->widget_displayMan;
+    QMutexLocker lock(&m_mutex);
+    const bool stillBound = cell && cell->camera == camera && display->cellForKey(camera->playKey) == cell;
+    if (!stillBound || g_appExiting) {
+        // The camera was stopped while its call was being made: hang the late call up again.
+        if (result >= 0)
+            TvCallWorker::instance()->post(camera->deviceId, [camera] {
+                NxDataCenter::instance()->videoCenter->closeCameraVideo(camera);
+                return 0;
+            });
+        return;
+    }
+    if (result < 0) {
+        cell->needsReconnect = true;
+        qWarning() << "playWithCamera" << camera->deviceId << "call failed" << result
+                   << (reconnect ? "(reconnect)" : "");
+        if (!reconnect) {
+            display->stopForIdentify(camera->playKey);
+            lock.unlock();
+            updateDeviceListSlot();
+            warn(tr("播放视频失败"));
+        }
+        return;
+    }
+    callIdByPlayKey.insert(camera->playKey, camera->callId);
+    playKeyByCallId.insert(camera->callId, camera->playKey);
+    if (reconnect)
+        return;
+    display->startCell(camera->playKey);
+    display->selectCellByKey(camera->playKey);
+    lock.unlock();
+    enableLiveToolbar();
+    updateDeviceListSlot();
+    TvCallWorker::instance()->post(camera->deviceId, [camera] {
+        NxDataCenter::instance()->sendStreamSelector(camera);
+        return 0;
+    });
+}
+
+void MainWindow::removeCallEntries(VeCameraModel* camera) {
+    const QString callId = callIdByPlayKey.value(camera->playKey);
+    callIdByPlayKey.remove(camera->playKey);
+    if (!callId.isEmpty())
+        playKeyByCallId.remove(callId);
+}
+
+void MainWindow::stopWithCamera(VeCameraModel* camera) {
+    if (!camera)
+        return;
+    {
+        QMutexLocker lock(&m_mutex);
+        qWarning() << "stopWithCamera";
+        removeCallEntries(camera);
+        TvDisplayMangeView* display = ui->widget_displayMan;
+        display->stopForIdentify(camera->playKey);
+        {
+            QMutexLocker audio(&display->audioLock());
+            ui->pushBtn_listen->setChecked(false);
+        }
+        NxAlarmLog::instance()->insertAlarm(camera->deviceId, NxAlarmLog::VideoClosed);
+    }
+    updateDeviceListSlot();
+}
+
+void MainWindow::autoReconnectCamera(VeCameraModel* camera) {
+    if (!camera)
+        return;
+    if (!camera->isLanOnline() && !NxDeviceStateCenter::instance()->isWanOnline(camera->deviceId)) {
+        qWarning() << "设备不在线，不用重连";
+        return;
+    }
+    TvDisplayMangeView* display = ui->widget_displayMan;
+    TvPlayWidget* cell = nullptr;
+    {
+        QMutexLocker lock(&m_mutex);
+        qWarning() << "autoReconnectCamera";
+        removeCallEntries(camera);
+        for (TvPlayWidget* c : display->cells())
+            if (c->camera == camera)
+                cell = c;
+    }
+    if (!cell)
+        return;
+    if (cell->isListeningOn() && cell == display->selectedCell()) {
+        QMutexLocker audio(&display->audioLock());
+        ui->pushBtn_listen->setChecked(false);
+    }
+    // The cell stops recording and sound; the call itself is closed and made again off this thread.
+    cell->needsReconnect = false;
+    if (cell->isRecording())
+        cell->stopRecord();
+    if (cell->isListeningOn())
+        cell->stopListen();
+    if (cell->isTalking())
+        cell->stopTalk();
+    ui->pushBtn_record->setChecked(false);
+    startCallAsync(cell, camera, true);
+}
+
+void MainWindow::reconnectCamera(VeCameraModel* camera) {
+    autoReconnectCamera(camera);
+}
+
+void MainWindow::cellStateChanged(QWidget* cell) {
+    enableLiveToolbar(cell);
+}
+
+QString MainWindow::callIdFor(const QString& playKey) {
+    QMutexLocker lock(&m_mutex);
+    return callIdByPlayKey.value(playKey);
+}
+
+// ---- The stream road ----
+
+void MainWindow::deliverStream(const char* callId, const unsigned char* data, int length, bool isVideo) {
+    MainWindow* window = g_mainWindow.load();
+    if (g_appExiting || !window)
+        return;
+    if (isVideo)
+        TvStreamEntry::videoPacket(*window, callId, data, length);
+    else
+        TvStreamEntry::audioPacket(*window, data, length);
+}
+
+void MainWindow::deliverPacket(const char* callId, std::unique_ptr<TvMediaObject> object) {
+    handleStreamCallback(callId, std::move(object));
+}
+
+void MainWindow::handleStreamCallback(const char* callId, std::unique_ptr<TvMediaObject> object) {
+    QMutexLocker lock(&m_mutex);
+    if (g_appExiting) {
+        qWarning() << "handleStreamCallback" << 332;
+        return;
+    }
+    receivedBytes += object->length();
+    if (!object->isVideo()) {
+        ui->widget_displayMan->deliverPacket(std::move(object), QString());
+        return;
+    }
+    const auto it = playKeyByCallId.constFind(QString::fromUtf8(callId ? callId : ""));
+    if (it == playKeyByCallId.constEnd()) {
+        qWarning() << "handleStreamCallback" << 341;
+        return;
+    }
+    ui->widget_displayMan->deliverPacket(std::move(object), it.value());
+}
+
+// ---- Context menus ----
+
+void MainWindow::on_treeView_lan_customContextMenuRequested(const QPoint& pos) {
+    contextCamera = ui->treeView_lan->indexAt(pos).data(TvDeviceTreeView::CameraRole).value<VeCameraModel*>();
+    VeCameraModel* camera = contextCamera;
+    const bool playing = camera && camera->playing;
+    const bool online = camera && !playing && camera->isOnline();
+    const bool offline = camera && !playing && !online;
+    const bool listed =
+        camera && dataCenter && dataCenter->loginCenter->cloudDevicesSnapshot().contains(camera->deviceId);
+
+    treeMenu->clear();
+    const auto add = [this](const QString& text, void (MainWindow::*slot)(), bool enabled) {
+        QAction* action = treeMenu->addAction(text);
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    add(tr("主码流 播放"), &MainWindow::playVideoMenuSlot, online);
+    add(tr("子码流 播放"), &MainWindow::playSubStreamVideoMenuSlot, online);
+    add(tr("关闭视频"), &MainWindow::closeVideoMenuSlot, playing);
+    treeMenu->addSeparator();
+    // Dialogs that come with later parts of the client stay disabled until they exist.
+    add(tr("添加设备"), &MainWindow::addDeviceMenuSlot, false);
+    add(tr("删除设备"), &MainWindow::deleteDeviceMenuSlot, (online || offline) && listed);
+    add(tr("修改设备别名"), &MainWindow::updateAliasMenuSlot, false);
+    add(tr("修改访问密码"), &MainWindow::updateAccessPwdMenuSlot, false);
+    add(tr("设备设置"), &MainWindow::lanCameraSetMenuSlot, false);
+    add(tr("重启设备"), &MainWindow::rebootDeviceMenuSlot, playing || online);
+    add(tr("SD卡录像查询"), &MainWindow::SDFilesMenuSlot, false);
+    treeMenu->addSeparator();
+    add(tr("刷新"), &MainWindow::refreshLanMenuSlot, true);
+    if (!property("kvabNoMenuExec").toBool()) // tests read the menu without running it
+        treeMenu->exec(QCursor::pos());
+}
+
+void MainWindow::showCustomMenuSlot(void* target) {
+    auto* cell = static_cast<TvPlayWidget*>(target);
+    TvDisplayMangeView* display = ui->widget_displayMan;
+    if (display->isFullScreen() || !display->cells().contains(cell))
+        return;
+    delete cellMenu;
+    cellMenu = new QMenu(cell);
+    cellMenu->setStyleSheet(QStringLiteral("background-color: rgb(230, 230, 230);"));
+    contextCamera = cell->camera;
+    if (contextCamera)
+        on_treeView_lan_pressed(contextCamera->modelIndex);
+    connect(cellMenu->addAction(tr("关闭视频")), &QAction::triggered, this, &MainWindow::closeVideoMenuSlot);
+    QAction* startRec = cellMenu->addAction(tr("开始录像"));
+    startRec->setEnabled(!cell->isRecording());
+    connect(startRec, &QAction::triggered, this, &MainWindow::startRecordMenuSlot);
+    QAction* stopRec = cellMenu->addAction(tr("停止录像"));
+    stopRec->setEnabled(cell->isRecording());
+    connect(stopRec, &QAction::triggered, this, &MainWindow::stopRecordMenuSlot);
+    QAction* settings = cellMenu->addAction(tr("Camera设置"));
+    settings->setEnabled(false); // the camera settings dialog comes later
+    connect(settings, &QAction::triggered, this, &MainWindow::cameraSettingMenuSlot);
+    connect(cellMenu->addAction(tr("全屏")), &QAction::triggered, this,
+            &MainWindow::on_pushBtn_fullscreen_clicked);
+    if (!property("kvabNoMenuExec").toBool())
+        cellMenu->exec(QCursor::pos());
+}
+
+void MainWindow::playVideoMenuSlot() {
+    if (!contextCamera)
+        return;
+    contextCamera->mainStream = true;
+    on_treeView_lan_doubleClicked(contextCamera->modelIndex);
+    contextCamera = nullptr;
+}
+
+void MainWindow::playSubStreamVideoMenuSlot() {
+    if (!contextCamera)
+        return;
+    contextCamera->mainStream = false;
+    on_treeView_lan_doubleClicked(contextCamera->modelIndex);
+    contextCamera = nullptr;
+}
+
+void MainWindow::closeVideoMenuSlot() {
+    if (!contextCamera)
+        return;
+    VeCameraModel* camera = contextCamera;
+    contextCamera = nullptr;
+    stopWithCamera(camera);
+}
+
+void MainWindow::deleteDeviceMenuSlot() {
+    if (!contextCamera)
+        return;
+    VeCameraModel* camera = contextCamera;
+    contextCamera = nullptr;
+    const QString text = tr("确定要删除设备 \"%1(%2)\" ？").arg(camera->alias, camera->deviceId);
+    if (warn(text, true) != QMessageBox::Ok)
+        return;
+    dataCenter->loginCenter->removeDevice(camera->deviceId);
+    updateDeviceListSlot();
+}
+
+void MainWindow::rebootDeviceMenuSlot() {
+    if (!contextCamera)
+        return;
+    VeCameraModel* camera = contextCamera;
+    contextCamera = nullptr;
+    if (!camera->isLanOnline() && !camera->isAccessPwdValid()) {
+        dialogUnavailable("VeLocalAccessPwdDialog");
+        return;
+    }
+    const bool ok = warn(tr("确定要重启设备吗？"), true) == QMessageBox::Ok;
+    qWarning() << "reboot confirmed" << ok;
+    if (!ok)
+        return;
+    qint32 result = -1;
+    bool called = false;
+    if (camera->isLanOnline()) {
+        IPInfo info{};
+        if (dataCenter->getIPInfo(camera, &info) >= 0) {
+            result = dataCenter->rebootDevice(camera, QString::fromLatin1(info.mac));
+            called = true;
+        }
+    } else {
+        result = dataCenter->rebootDevice(camera, QString());
+        called = true;
+    }
+    if (called && result >= 0) {
+        warn(tr("设备正在重启，大概需要一分钟。"));
+        dataCenter->lanCenter->refreshLan(3);
+        stopWithCamera(camera);
+    } else {
+        warn(tr("重启设备失败，请稍后再试"));
+    }
+}
+
+void MainWindow::refreshLanMenuSlot() {
+    contextCamera = nullptr;
+    if (dataCenter) {
+        dataCenter->lanCenter->refreshLan(3);
+        dataCenter->loginCenter->queryAllDeviceStatus();
+    }
+    updateDeviceListSlot();
+}
+
+void MainWindow::startRecordMenuSlot() {
+    TvPlayWidget* cell = ui->widget_displayMan->selectedCell();
+    contextCamera = nullptr;
+    if (!cell || cell->state() == TvPlayStateIdle) {
+        ui->widget_snapTip->showTip(TvTipMessage, tr("请先连接视频"));
+        return;
+    }
+    const QString folder = TvDefaultSettings::instance()->videoDir();
+    TvFileManager::instance()->makePath(folder);
+    const bool ok = cell->startRecord(folder);
+    if (!ok)
+        ui->widget_snapTip->showTip(TvTipRecordFailed, QString());
+    ui->pushBtn_record->setChecked(ok);
+}
+
+void MainWindow::stopRecordMenuSlot() {
+    TvPlayWidget* cell = ui->widget_displayMan->selectedCell();
+    contextCamera = nullptr;
+    if (!cell || !cell->isRecording())
+        return;
+    cell->stopRecord();
+    ui->pushBtn_record->setChecked(false);
+    ui->widget_snapTip->showTip(TvTipRecordDone, TvDefaultSettings::instance()->videoDir());
+}
+
+void MainWindow::dialogUnavailable(const char* slot) {
+    qWarning() << slot << "is not available in this version";
+    contextCamera = nullptr;
+}
+
+void MainWindow::addDeviceMenuSlot() {
+    dialogUnavailable("addDeviceMenuSlot");
+}
+void MainWindow::updateAliasMenuSlot() {
+    dialogUnavailable("updateAliasMenuSlot");
+}
+void MainWindow::updateAccessPwdMenuSlot() {
+    dialogUnavailable("updateAccessPwdMenuSlot");
+}
+void MainWindow::lanCameraSetMenuSlot() {
+    wifiRequest = false;
+    dialogUnavailable("lanCameraSetMenuSlot");
+}
+void MainWindow::SDFilesMenuSlot() {
+    dialogUnavailable("SDFilesMenuSlot");
+}
+void MainWindow::cameraSettingMenuSlot() {
+    dialogUnavailable("cameraSettingMenuSlot");
+}
+void MainWindow::on_pushBtn_addDev_clicked() {
+    dialogUnavailable("on_pushBtn_addDev_clicked");
+}
+void MainWindow::on_pushBtn_setting_clicked() {
+    dialogUnavailable("on_pushBtn_setting_clicked");
+}
+void MainWindow::on_pushBtn_alarm_log_clicked() {
+    dialogUnavailable("on_pushBtn_alarm_log_clicked");
+}
+void MainWindow::on_pushBtn_help_clicked() {}
 
 void MainWindow::updateCPUInfoSlot(const QString& text) {
     ui->label_cpu_info->setText(text);

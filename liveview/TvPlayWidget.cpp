@@ -5,6 +5,7 @@
 #include "NxLanCenter.h"
 #include "NxLoginCenter.h"
 #include "NxVideoCenter.h"
+#include "TvCallWorker.h"
 #include "TvConnectAnimationView.h"
 #include "TvDecodeThread.h"
 #include "TvDisplayMangeView.h"
@@ -194,7 +195,12 @@ void TvPlayWidget::closeVideo() {
         if (m_talking)
             stopTalk();
         qWarning() << "closeVideo" << now() << "close call";
-        NxDataCenter::instance()->videoCenter->closeCameraVideo(camera);
+        // Closing may wait seconds for a dead camera: off the GUI thread, ahead of the camera's next call.
+        VeCameraModel* target = camera;
+        TvCallWorker::instance()->post(target->deviceId, [target] {
+            NxDataCenter::instance()->videoCenter->closeCameraVideo(target);
+            return 0;
+        });
     }
     qWarning() << "closeVideo" << now() << "end";
 }

@@ -123,6 +123,94 @@
         <source>确定要退出程序吗？</source>
         <translation>Are you sure you want to exit the program?</translation>
     </message>
+    <message>
+        <source>播放视频失败</source>
+        <translation>Play video failed</translation>
+    </message>
+    <message>
+        <source>设备不在线</source>
+        <translation>The device is offline</translation>
+    </message>
+    <message>
+        <source>播放失败，目前只支持同时播放 16 路视频</source>
+        <translation>Play failed: at most 16 videos can play at the same time</translation>
+    </message>
+    <message>
+        <source>主码流 播放</source>
+        <translation>Play main stream</translation>
+    </message>
+    <message>
+        <source>子码流 播放</source>
+        <translation>Play sub stream</translation>
+    </message>
+    <message>
+        <source>关闭视频</source>
+        <translation>Close video</translation>
+    </message>
+    <message>
+        <source>删除设备</source>
+        <translation>Delete device</translation>
+    </message>
+    <message>
+        <source>修改设备别名</source>
+        <translation>Change device alias</translation>
+    </message>
+    <message>
+        <source>修改访问密码</source>
+        <translation>Change access password</translation>
+    </message>
+    <message>
+        <source>设备设置</source>
+        <translation>Device settings</translation>
+    </message>
+    <message>
+        <source>重启设备</source>
+        <translation>Reboot device</translation>
+    </message>
+    <message>
+        <source>SD卡录像查询</source>
+        <translation>SD card recordings</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>开始录像</source>
+        <translation>Start recording</translation>
+    </message>
+    <message>
+        <source>停止录像</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>Camera设置</source>
+        <translation>Camera settings</translation>
+    </message>
+    <message>
+        <source>全屏</source>
+        <translation>Full screen</translation>
+    </message>
+    <message>
+        <source>确定要删除设备 &quot;%1(%2)&quot; ？</source>
+        <translation>Are you sure you want to delete the device &quot;%1(%2)&quot;?</translation>
+    </message>
+    <message>
+        <source>确定要重启设备吗？</source>
+        <translation>Are you sure you want to reboot the device?</translation>
+    </message>
+    <message>
+        <source>设备正在重启，大概需要一分钟。</source>
+        <translation>The device is rebooting; this takes about a minute.</translation>
+    </message>
+    <message>
+        <source>重启设备失败，请稍后再试</source>
+        <translation>Rebooting the device failed, please try again later</translation>
+    </message>
+    <message>
+        <source>请先连接视频</source>
+        <translation>Please connect the video first</translation>
+    </message>
 </context>
 <context>
     <name>TvDisplayMangeView</name>

@@ -123,6 +123,94 @@
         <source>确定要退出程序吗？</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>播放视频失败</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设备不在线</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>播放失败，目前只支持同时播放 16 路视频</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>主码流 播放</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>子码流 播放</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>关闭视频</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>删除设备</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>修改设备别名</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>修改访问密码</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设备设置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重启设备</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SD卡录像查询</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>开始录像</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>停止录像</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Camera设置</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全屏</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>确定要删除设备 &quot;%1(%2)&quot; ？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>确定要重启设备吗？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>设备正在重启，大概需要一分钟。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重启设备失败，请稍后再试</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>请先连接视频</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>TvDisplayMangeView</name>
