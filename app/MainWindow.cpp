@@ -112,6 +112,16 @@ void MainWindow::on_widget_snapTip_clicked(TvTipWidgetType kind) {
 
 MainWindow::~MainWindow() {
     qWarning() << "~MainWindow";
+    // A window torn down without a confirmed exit still lets go of the stream road and the cells first.
+    MainWindow* self = this;
+    g_mainWindow.compare_exchange_strong(self, nullptr);
+    if (TvPlayHost::installed() == this)
+        TvPlayHost::install(nullptr);
+    {
+        QMutexLocker lock(&m_mutex); // a packet already on its way finishes before the cells go
+        playKeyByCallId.clear();
+        callIdByPlayKey.clear();
+    }
     ui.reset();
 }
 

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "TvCallWorker.h"
 #include "TvDefaultSettings.h"
 #include "TvGlobal.h"
 
@@ -20,5 +21,8 @@ int main(int argc, char* argv[]) {
 
     MainWindow window;
     window.show();
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    // Calls still being hung up get a moment to reach the cameras before the SDK unloads.
+    TvCallWorker::instance()->waitForIdle(5000);
+    return result;
 }

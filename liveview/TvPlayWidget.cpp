@@ -68,6 +68,12 @@ TvPlayWidget::TvPlayWidget(QWidget* parent) : QWidget(parent) {
 }
 
 TvPlayWidget::~TvPlayWidget() {
+    // A cell destroyed while its loop still runs (the window torn down without stopping it) must see
+    // the loop end first: the loop uses the cell's queue, which goes before the child thread does.
+    m_destroying = true;
+    stopDecoding();
+    for (TvDecodeThread* thread : findChildren<TvDecodeThread*>(QString(), Qt::FindDirectChildrenOnly))
+        thread->wait();
     QMutexLocker lock(&queueMutex());
     qWarning() << "~TvPlayWidget" << 101;
 }
@@ -312,7 +318,8 @@ void TvPlayWidget::updateImage(const uint8_t* yuv, int width, int height) {
 }
 
 void TvPlayWidget::decodeLoopFinished() {
-    deleteLater();
+    if (!m_destroying)
+        deleteLater();
 }
 
 QString TvPlayWidget::cellName() const {

@@ -132,4 +132,5 @@ private:
     QPoint m_pressPos;
     bool m_panning = false;
     int m_endPauseMs = 1000;
+    std::atomic<bool> m_destroying{false};
 };
