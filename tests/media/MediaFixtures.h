@@ -13,6 +13,7 @@ extern "C" {
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -36,91 +37,59 @@ struct PacketFree {
     void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
 
-// Splits an Annex B buffer into NAL units (without start codes).
-inline std::vector<Bytes> splitNals(const uint8_t* data, int size) {
-    std::vector<Bytes> nals;
+// Re-packs an Annex B buffer with four-byte start codes, leaving out SEI units (type 6).
+inline Bytes withoutSei(const uint8_t* data, int size) {
     std::vector<int> starts; // first byte after each start code
-    for (int i = 0; i + 3 <= size; ++i) {
+    for (int i = 0; i + 3 <= size; ++i)
         if (data[i] == 0 && data[i + 1] == 0 && data[i + 2] == 1) {
             starts.push_back(i + 3);
             i += 2;
         }
-    }
+    Bytes out;
     for (size_t k = 0; k < starts.size(); ++k) {
         int end = k + 1 < starts.size() ? starts[k + 1] - 3 : size;
         while (end > starts[k] && data[end - 1] == 0)
             --end; // trailing zero of a four-byte start code
-        nals.emplace_back(data + starts[k], data + end);
-    }
-    return nals;
-}
-
-inline Bytes joinNals(const std::vector<Bytes>& nals) {
-    Bytes out;
-    for (const Bytes& n : nals) {
-        out.insert(out.end(), {0, 0, 0, 1});
-        out.insert(out.end(), n.begin(), n.end());
+        if (end > starts[k] && (data[starts[k]] & 0x1F) != 6) {
+            out.insert(out.end(), {0, 0, 0, 1});
+            out.insert(out.end(), data + starts[k], data + end);
+        }
     }
     return out;
 }
 
-// A test pattern: moving gradients and a few blocks, different every frame.
-inline void fillPattern(AVFrame* f, int index) {
-    for (int y = 0; y < f->height; ++y)
-        for (int x = 0; x < f->width; ++x)
-            f->data[0][y * f->linesize[0] + x] =
-                uint8_t((x * 3 + y * 2 + index * 5) & 0xFF) ^ uint8_t(((x / 32 + y / 32 + index) & 1) * 64);
-    for (int y = 0; y < (f->height + 1) / 2; ++y)
-        for (int x = 0; x < (f->width + 1) / 2; ++x) {
-            f->data[1][y * f->linesize[1] + x] = uint8_t(128 + ((x + index) & 63) - 32);
-            f->data[2][y * f->linesize[2] + x] = uint8_t(128 + ((y * 2 + index) & 63) - 32);
-        }
-}
-
-// Access units of an H.264 clip, one per frame, key frames every gop frames.
-inline std::vector<Bytes> encodeH264(int width, int height, int frames, int gop = 10, int firstIndex = 0) {
+// Runs an encoder over `frames` pictures that `fill` paints; every packet becomes one unit.
+inline std::vector<Bytes> encode(const AVCodec* codec, int width, int height, AVPixelFormat format,
+                                 int frames, const std::function<void(AVCodecContext*)>& setup,
+                                 const std::function<void(AVFrame*, int)>& fill, bool stripSei) {
     std::vector<Bytes> units;
-    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
-    if (!codec)
-        return units;
     std::unique_ptr<AVCodecContext, CtxFree> ctx(avcodec_alloc_context3(codec));
+    if (!ctx)
+        return units;
     ctx->width = width;
     ctx->height = height;
-    ctx->pix_fmt = AV_PIX_FMT_YUV420P;
+    ctx->pix_fmt = format;
     ctx->time_base = AVRational{1, 25};
     ctx->framerate = AVRational{25, 1};
-    ctx->gop_size = gop;
-    ctx->keyint_min = gop;
-    ctx->max_b_frames = 0;
-    ctx->thread_count = 1;
-    av_opt_set(ctx->priv_data, "preset", "ultrafast", 0);
-    av_opt_set(ctx->priv_data, "tune", "zerolatency", 0);
-    av_opt_set(ctx->priv_data, "profile", "baseline", 0);
-    av_opt_set(ctx->priv_data, "x264-params", "repeat-headers=1:scenecut=0:sliced-threads=0", 0);
-    if (avcodec_open2(ctx.get(), codec, nullptr) < 0)
-        return units;
+    setup(ctx.get());
     std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
     frame->width = width;
     frame->height = height;
-    frame->format = AV_PIX_FMT_YUV420P;
-    av_frame_get_buffer(frame.get(), 0);
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    frame->format = format;
+    if (avcodec_open2(ctx.get(), codec, nullptr) < 0 || av_frame_get_buffer(frame.get(), 0) < 0)
+        return units;
     auto drain = [&]() {
         while (avcodec_receive_packet(ctx.get(), pkt.get()) >= 0) {
-            std::vector<Bytes> nals = splitNals(pkt->data, pkt->size);
-            std::vector<Bytes> kept;
-            for (Bytes& n : nals)
-                if (!n.empty() && (n[0] & 0x1F) != 6)
-                    kept.push_back(std::move(n));
-            units.push_back(joinNals(kept));
+            units.push_back(stripSei ? withoutSei(pkt->data, pkt->size)
+                                     : Bytes(pkt->data, pkt->data + pkt->size));
             av_packet_unref(pkt.get());
         }
     };
     for (int i = 0; i < frames; ++i) {
         av_frame_make_writable(frame.get());
-        fillPattern(frame.get(), firstIndex + i);
+        fill(frame.get(), i);
         frame->pts = i;
-        frame->pict_type = (i % gop == 0) ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         avcodec_send_frame(ctx.get(), frame.get());
         drain();
     }
@@ -129,41 +98,50 @@ inline std::vector<Bytes> encodeH264(int width, int height, int frames, int gop 
     return units;
 }
 
-// Single Motion JPEG pictures (any size, 4:2:0 or 4:4:4).
+// Access units of an H.264 clip, one per frame, key frames every gop frames; moving gradients and
+// blocks, different every frame.
+inline std::vector<Bytes> encodeH264(int width, int height, int frames, int gop = 10, int firstIndex = 0) {
+    const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
+    if (!codec)
+        return {};
+    auto setup = [gop](AVCodecContext* ctx) {
+        ctx->gop_size = ctx->keyint_min = gop;
+        ctx->max_b_frames = 0;
+        ctx->thread_count = 1;
+        av_opt_set(ctx->priv_data, "preset", "ultrafast", 0);
+        av_opt_set(ctx->priv_data, "tune", "zerolatency", 0);
+        av_opt_set(ctx->priv_data, "profile", "baseline", 0);
+        av_opt_set(ctx->priv_data, "x264-params", "repeat-headers=1:scenecut=0:sliced-threads=0", 0);
+    };
+    auto fill = [gop, firstIndex](AVFrame* f, int i) {
+        const int index = firstIndex + i;
+        for (int y = 0; y < f->height; ++y)
+            for (int x = 0; x < f->width; ++x)
+                f->data[0][y * f->linesize[0] + x] = uint8_t((x * 3 + y * 2 + index * 5) & 0xFF) ^
+                                                     uint8_t(((x / 32 + y / 32 + index) & 1) * 64);
+        for (int y = 0; y < (f->height + 1) / 2; ++y)
+            for (int x = 0; x < (f->width + 1) / 2; ++x) {
+                f->data[1][y * f->linesize[1] + x] = uint8_t(128 + ((x + index) & 63) - 32);
+                f->data[2][y * f->linesize[2] + x] = uint8_t(128 + ((y * 2 + index) & 63) - 32);
+            }
+        f->pict_type = i % gop == 0 ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    };
+    return encode(codec, width, height, AV_PIX_FMT_YUV420P, frames, setup, fill, true);
+}
+
+// Single Motion JPEG pictures (any size, 4:2:0 or 4:4:4): a luma ramp, chroma planes 120 and 140.
 inline std::vector<Bytes> encodeMjpeg(int width, int height, int frames, AVPixelFormat format) {
-    std::vector<Bytes> units;
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
-    std::unique_ptr<AVCodecContext, CtxFree> ctx(avcodec_alloc_context3(codec));
-    ctx->width = width;
-    ctx->height = height;
-    ctx->pix_fmt = format;
-    ctx->time_base = AVRational{1, 25};
-    if (avcodec_open2(ctx.get(), codec, nullptr) < 0)
-        return units;
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-    frame->width = width;
-    frame->height = height;
-    frame->format = format;
-    av_frame_get_buffer(frame.get(), 0);
-    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
-    for (int i = 0; i < frames; ++i) {
-        av_frame_make_writable(frame.get());
+    auto fill = [format](AVFrame* f, int i) {
         for (int p = 0; p < 3; ++p) {
-            const int pw = p == 0 || format == AV_PIX_FMT_YUVJ444P ? width : (width + 1) / 2;
-            const int ph = p == 0 || format == AV_PIX_FMT_YUVJ444P ? height : (height + 1) / 2;
-            for (int y = 0; y < ph; ++y)
-                for (int x = 0; x < pw; ++x)
-                    frame->data[p][y * frame->linesize[p] + x] =
-                        uint8_t(p == 0 ? (x + y + i * 7) : 100 + p * 20);
+            const bool full = p == 0 || format == AV_PIX_FMT_YUVJ444P;
+            for (int y = 0; y < (full ? f->height : (f->height + 1) / 2); ++y)
+                for (int x = 0; x < (full ? f->width : (f->width + 1) / 2); ++x)
+                    f->data[p][y * f->linesize[p] + x] = uint8_t(p == 0 ? (x + y + i * 7) : 100 + p * 20);
         }
-        frame->pts = i;
-        avcodec_send_frame(ctx.get(), frame.get());
-        while (avcodec_receive_packet(ctx.get(), pkt.get()) >= 0) {
-            units.emplace_back(pkt->data, pkt->data + pkt->size);
-            av_packet_unref(pkt.get());
-        }
-    }
-    return units;
+    };
+    return encode(
+        avcodec_find_encoder(AV_CODEC_ID_MJPEG), width, height, format, frames, [](AVCodecContext*) {}, fill,
+        false);
 }
 
 // Pictures that libavcodec gives for the units, decoded directly (one unit at a time, padded input).
@@ -183,11 +161,9 @@ inline std::vector<Picture> decodeDirect(const std::vector<Bytes>& units, AVCode
         if (avcodec_send_packet(ctx.get(), pkt.get()) < 0)
             continue;
         while (avcodec_receive_frame(ctx.get(), frame.get()) >= 0) {
-            Picture p;
-            p.width = frame->width;
-            p.height = frame->height;
-            const int cw = (p.width + 1) / 2, ch = (p.height + 1) / 2;
-            p.yuv.resize(size_t(TvYuvLayout::pictureSize(p.width, p.height)));
+            Picture p{frame->width, frame->height,
+                      Bytes(size_t(TvYuvLayout::pictureSize(frame->width, frame->height)))};
+            const int cw = TvYuvLayout::chromaWidth(p.width), ch = TvYuvLayout::chromaHeight(p.height);
             av_image_copy_plane(p.yuv.data(), p.width, frame->data[0], frame->linesize[0], p.width, p.height);
             av_image_copy_plane(p.yuv.data() + TvYuvLayout::uOffset(p.width, p.height), cw, frame->data[1],
                                 frame->linesize[1], cw, ch);

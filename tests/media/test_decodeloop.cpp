@@ -74,54 +74,37 @@ class TestDecodeLoop : public QObject {
 private slots:
     void initTestCase() { m_baseline = TvMediaObject::liveCount(); }
 
-    void decodesInOrderAndSkipsAudioWhenNotListening() {
-        const auto clip = MediaFixtures::encodeH264(640, 360, 30, 10);
+    void decodesInOrderWithAudioOnlyWhileListening() {
+        const auto clip = MediaFixtures::encodeH264(640, 360, 20, 10);
         const auto reference = MediaFixtures::decodeDirect(clip);
-        TestCell cell;
-        auto thread = startLoop(cell);
         const Bytes audio(320, 0xD5);
-        for (const Bytes& unit : clip) {
-            cell.push(unit);
+        for (bool listening : {false, true}) {
+            TestCell cell;
+            cell.setListening(listening);
+            auto thread = startLoop(cell);
+            for (const Bytes& unit : clip) {
+                cell.push(audio, false);
+                cell.push(unit);
+            }
+            QVERIFY(waitPictures(cell, 20));
+            QCOMPARE(cell.pictureCount(), 20);
+            for (int i = 0; i < 20; ++i) {
+                QCOMPARE(cell.pictures[size_t(i)].width, 640);
+                QVERIFY(cell.pictures[size_t(i)].yuv == reference[size_t(i)].yuv);
+            }
+            // Each audio block is handled before the picture behind it.
+            QCOMPARE(cell.audioCalls.load(), listening ? 20 : 0);
+            QCOMPARE(cell.audioBytes.load(), listening ? 20 * 640 : 0);
+            cell.setPlayState(0); // idle cells queue nothing, so play no sound
             cell.push(audio, false);
+            QCOMPARE(cell.queuedCount(), 0);
+            finish(cell, thread);
         }
-        QVERIFY(waitPictures(cell, 30));
-        QCOMPARE(cell.pictureCount(), 30);
-        for (int i = 0; i < 30; ++i) {
-            QCOMPARE(cell.pictures[size_t(i)].width, 640);
-            QVERIFY(cell.pictures[size_t(i)].yuv == reference[size_t(i)].yuv);
-        }
-        QCOMPARE(cell.audioCalls.load(), 0);
-        cell.stopDecoding();
-        QVERIFY(cell.finished.tryAcquire(1, 10000));
-        thread.reset();
-        QCOMPARE(TvMediaObject::liveCount(), m_baseline);
     }
 
-    void audioWhileListening() {
-        TestCell cell;
-        cell.setListening(true);
-        auto thread = startLoop(cell);
-        const Bytes audio(320, 0x55);
-        for (int i = 0; i < 10; ++i)
-            cell.push(audio, false);
-        // A video unit after the audio marks the point where all audio has been handled.
-        const auto clip = MediaFixtures::encodeH264(320, 240, 1, 1);
-        cell.push(clip[0]);
-        QVERIFY(waitPictures(cell, 1));
-        QCOMPARE(cell.audioCalls.load(), 10);
-        QCOMPARE(cell.audioBytes.load(), 10 * 640);
-        // Idle cells do not play sound: objects are no longer queued at all.
-        cell.setPlayState(0);
-        cell.push(audio, false);
-        QCOMPARE(cell.queuedCount(), 0);
-        cell.stopDecoding();
-        QVERIFY(cell.finished.tryAcquire(1, 10000));
-        thread.reset();
-        QCOMPARE(TvMediaObject::liveCount(), m_baseline);
-    }
-
-    void stoppedBeforeStartFreesQueue() {
-        const Bytes unit(1000, 0x11);
+    void stopsWithFullQueueBusyOrWaiting() {
+        // Stopped before the loop starts: it skips straight to the clean-up, frees the 50 objects and
+        // pauses a second.
         TestCell cell;
         {
             QMutexLocker l(&cell.queueMutex());
@@ -129,10 +112,9 @@ private slots:
             cell.setPlayState(2);
         }
         for (int i = 0; i < 50; ++i)
-            cell.push(unit);
+            cell.push(Bytes(1000, 0x11));
         QCOMPARE(TvMediaObject::liveCount(), m_baseline + 50);
         cell.stopDecoding();
-        // The loop skips straight to the clean-up, frees the 50 objects and pauses a second.
         QTest::ignoreMessage(QtWarningMsg, "缓存队列还有数据 50");
         QElapsedTimer timer;
         timer.start();
@@ -141,32 +123,23 @@ private slots:
         QVERIFY(timer.elapsed() >= 1000);
         QCOMPARE(cell.pictureCount(), 0);
         QCOMPARE(cell.queuedCount(), 0);
-        QCOMPARE(TvMediaObject::liveCount(), m_baseline);
-        thread.reset();
-    }
+        finish(cell, thread, false);
 
-    void stopWhileBusyAndWhileWaiting() {
+        // Stopped while decoding a full queue of big pictures.
         const auto clip = MediaFixtures::encodeH264(1920, 1080, 40, 10);
-        {
-            TestCell cell;
-            auto thread = startLoop(cell);
-            for (const Bytes& unit : clip)
-                cell.push(unit);
-            QVERIFY(waitPictures(cell, 2));
-            cell.stopDecoding();
-            QVERIFY(cell.finished.tryAcquire(1, 10000));
-            QVERIFY(cell.pictureCount() <= 40);
-        }
-        QCOMPARE(TvMediaObject::liveCount(), m_baseline);
-        {
-            // Woken with an empty queue: the loop leaves at the wait.
-            TestCell cell;
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^mainThread 639"));
-            auto thread = startLoop(cell);
-            QTest::qWait(100);
-            cell.stopDecoding();
-            QVERIFY(cell.finished.tryAcquire(1, 10000));
-        }
+        TestCell busy;
+        thread = startLoop(busy);
+        for (const Bytes& unit : clip)
+            busy.push(unit);
+        QVERIFY(waitPictures(busy, 2));
+        finish(busy, thread);
+
+        // Woken with an empty queue: the loop leaves at the wait.
+        TestCell idle;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^mainThread 639"));
+        thread = startLoop(idle);
+        QTest::qWait(100);
+        finish(idle, thread);
     }
 
     void brokenStreamKeepsLastGoodPicture() {
@@ -200,10 +173,7 @@ private slots:
             for (const auto& p : cell.pictures)
                 QCOMPARE(p.width, 640);
         }
-        cell.stopDecoding();
-        QVERIFY(cell.finished.tryAcquire(1, 10000));
-        thread.reset();
-        QCOMPARE(TvMediaObject::liveCount(), m_baseline);
+        finish(cell, thread);
     }
 
     void oneShotJob() {
@@ -220,6 +190,15 @@ private slots:
     }
 
 private:
+    // Stops the loop (unless it already finished), joins it and checks that every object is freed.
+    void finish(TestCell& cell, std::unique_ptr<TvDecodeThread>& thread, bool stop = true) {
+        if (stop) {
+            cell.stopDecoding();
+            QVERIFY(cell.finished.tryAcquire(1, 10000));
+        }
+        thread.reset();
+        QCOMPARE(TvMediaObject::liveCount(), m_baseline);
+    }
     int m_baseline = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <vector>
 
 using MediaFixtures::Bytes;
 
@@ -32,6 +33,10 @@ QString describe(const QColor& c) {
     return QString("(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
 }
 
+QString describe(const QImage& image, QPoint p) {
+    return QString("%1,%2: %3").arg(p.x()).arg(p.y()).arg(describe(image.pixelColor(p)));
+}
+
 } // namespace
 
 class TestRenderer : public QObject {
@@ -49,45 +54,50 @@ private slots:
     }
     void cleanupTestCase() { m_widget.reset(); }
 
-    void fitGeometry() {
+    void fitGeometryAndBars() {
         float a = 0, b = 0;
-        VeOpenGLWidget::fitExtents(800, 600, 1920, 1080, a, b);
-        QCOMPARE(a, 1.0f);
-        QCOMPARE(b, 0.75f);
-        VeOpenGLWidget::fitExtents(800, 600, 480, 640, a, b);
-        QCOMPARE(a, 0.5625f);
-        QCOMPARE(b, 1.0f);
         VeOpenGLWidget::fitExtents(800, 0, 100, 0, a, b); // degenerate sizes never divide by zero
         QVERIFY(std::isfinite(a) && std::isfinite(b));
-    }
-
-    void wideAndTallPictures() {
-        const Bytes wide = MediaFixtures::solidPicture(1920, 1080, 82, 90, 240);
-        m_widget->setImage(wide.data(), 1920, 1080);
-        QImage image = m_widget->grabFramebuffer();
-        QCOMPARE(image.size(), QSize(800, 600));
-        const QColor expected = shaderColour(82, 90, 240);
-        // b = 0.75: the picture covers rows 75 to 524; bars above and below.
-        for (int y : {0, 40, 72, 527, 560, 599})
-            QVERIFY2(near(image.pixelColor(400, y), kBackground), qPrintable(QString::number(y)));
-        for (int y : {78, 300, 521})
-            for (int x : {0, 400, 799})
-                QVERIFY2(near(image.pixelColor(x, y), expected),
-                         qPrintable(QString("%1,%2 %3 vs %4")
-                                        .arg(x)
-                                        .arg(y)
-                                        .arg(describe(image.pixelColor(x, y)), describe(expected))));
-
-        const Bytes tall = MediaFixtures::solidPicture(480, 640, 170, 60, 60);
-        m_widget->setImage(tall.data(), 480, 640);
-        image = m_widget->grabFramebuffer();
-        const QColor green = shaderColour(170, 60, 60);
-        // a = 0.5625: columns 175 to 624; bars left and right.
-        for (int x : {0, 100, 172, 627, 700, 799})
-            QVERIFY2(near(image.pixelColor(x, 300), kBackground), qPrintable(QString::number(x)));
-        for (int x : {178, 400, 621})
-            for (int y : {0, 300, 599})
-                QVERIFY2(near(image.pixelColor(x, y), green), qPrintable(describe(image.pixelColor(x, y))));
+        // In 800x600 a wide picture fills the width (b = 0.75: rows 75 to 524, bars above and below), a
+        // tall one the height (a = 0.5625: columns 175 to 624, bars left and right).
+        const struct {
+            int width, height;
+            float a, b;
+            int y, u, v;
+            std::vector<QPoint> bars, picture;
+        } cases[] = {
+            {1920,
+             1080,
+             1.0f,
+             0.75f,
+             82,
+             90,
+             240,
+             {{400, 0}, {400, 40}, {400, 72}, {400, 527}, {400, 560}, {400, 599}},
+             {{0, 78}, {400, 78}, {799, 78}, {0, 300}, {799, 300}, {0, 521}, {400, 521}, {799, 521}}},
+            {480,
+             640,
+             0.5625f,
+             1.0f,
+             170,
+             60,
+             60,
+             {{0, 300}, {100, 300}, {172, 300}, {627, 300}, {700, 300}, {799, 300}},
+             {{178, 0}, {400, 0}, {621, 0}, {178, 300}, {621, 300}, {178, 599}, {400, 599}, {621, 599}}}};
+        for (const auto& c : cases) {
+            VeOpenGLWidget::fitExtents(800, 600, c.width, c.height, a, b);
+            QCOMPARE(a, c.a);
+            QCOMPARE(b, c.b);
+            const Bytes picture = MediaFixtures::solidPicture(c.width, c.height, c.y, c.u, c.v);
+            m_widget->setImage(picture.data(), c.width, c.height);
+            const QImage image = m_widget->grabFramebuffer();
+            QCOMPARE(image.size(), QSize(800, 600));
+            for (const QPoint& p : c.bars)
+                QVERIFY2(near(image.pixelColor(p), kBackground), qPrintable(describe(image, p)));
+            for (const QPoint& p : c.picture)
+                QVERIFY2(near(image.pixelColor(p), shaderColour(c.y, c.u, c.v)),
+                         qPrintable(describe(image, p)));
+        }
     }
 
     void orientationAndColours() {

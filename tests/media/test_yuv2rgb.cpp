@@ -42,13 +42,17 @@ class TestYuv2Rgb : public QObject {
 private slots:
     void initTestCase() { Yuv2RgbConv::initTables(); }
 
-    void blackAndWhite() {
+    void clampsAndRefusesBadArguments() {
         for (auto [y, expected] : {std::pair<int, int>{16, 0}, {235, 255}, {0, 0}, {255, 255}}) {
             const Bytes rgb = convert(MediaFixtures::solidPicture(2, 2, uint8_t(y), 128, 128), 2, 2);
             QCOMPARE(int(rgb.size()), 12);
             for (uint8_t b : rgb)
                 QCOMPARE(int(b), expected);
         }
+        Bytes out(12), in(6, 0);
+        QCOMPARE(Yuv2RgbConv::convert(nullptr, in.data(), in.data(), out.data(), 2, 2), -1);
+        QCOMPARE(Yuv2RgbConv::convert(in.data(), in.data(), in.data(), out.data(), 0, 2), -1);
+        QCOMPARE(Yuv2RgbConv::convert(in.data(), in.data(), in.data(), out.data(), 2, -2), -1);
     }
 
     void randomPicturesAgainstReference_data() {
@@ -87,14 +91,6 @@ private slots:
         QVERIFY2(worst <= 1, qPrintable(QString("largest difference %1").arg(worst)));
     }
 
-    void badArguments() {
-        Bytes out(12);
-        Bytes in(6, 0);
-        QCOMPARE(Yuv2RgbConv::convert(nullptr, in.data(), in.data(), out.data(), 2, 2), -1);
-        QCOMPARE(Yuv2RgbConv::convert(in.data(), in.data(), in.data(), out.data(), 0, 2), -1);
-        QCOMPARE(Yuv2RgbConv::convert(in.data(), in.data(), in.data(), out.data(), 2, -2), -1);
-    }
-
     void snapshotFiles() {
         const QString dir =
             QDir::tempPath() + "/kvab-snap-" + QString::number(QCoreApplication::applicationPid());
@@ -110,37 +106,37 @@ private slots:
             std::memset(yuv.data() + TvYuvLayout::uOffset(w, h) + row * cw, 240, size_t(cw));
             std::memset(yuv.data() + TvYuvLayout::vOffset(w, h) + row * cw, 110, size_t(cw));
         }
-        const QByteArray picture(reinterpret_cast<const char*>(yuv.data()), int(yuv.size()));
+        auto text = [](const Bytes& b) {
+            return QByteArray(reinterpret_cast<const char*>(b.data()), int(b.size()));
+        };
+        const QByteArray picture = text(yuv);
         const QString path = dir + "/cam1_20240101120000.jpg";
         QVERIFY(TvSnapshotWriter::write(picture, w, h, path));
         QImageReader reader(path);
         QCOMPARE(reader.format(), QByteArray("jpeg"));
         const QImage image = reader.read();
         QCOMPARE(image.size(), QSize(w, h));
-        const QColor top = image.pixelColor(w / 2, 10);
-        const QColor bottom = image.pixelColor(w / 2, h - 10);
+        const QColor top = image.pixelColor(w / 2, 10), bottom = image.pixelColor(w / 2, h - 10);
         QVERIFY2(top.red() > 200 && top.blue() < 60, qPrintable(top.name()));
         QVERIFY2(bottom.blue() > 200 && bottom.red() < 60, qPrintable(bottom.name()));
-
         // Odd sizes save too.
-        const Bytes odd = MediaFixtures::solidPicture(641, 361, 128, 128, 128);
-        QVERIFY(
-            TvSnapshotWriter::write(QByteArray(reinterpret_cast<const char*>(odd.data()), int(odd.size())),
-                                    641, 361, dir + "/odd.jpg"));
+        QVERIFY(TvSnapshotWriter::write(text(MediaFixtures::solidPicture(641, 361, 128, 128, 128)), 641, 361,
+                                        dir + "/odd.jpg"));
         QCOMPARE(QImage(dir + "/odd.jpg").size(), QSize(641, 361));
 
-        // On its own thread, with the result reported back.
-        QSemaphore done;
-        std::atomic<bool> ok{false};
-        TvSnapshotWriter::start(picture, w, h, dir + "/async.jpg", [&](bool result, const QString&) {
-            ok = result;
-            done.release();
-        });
-        QVERIFY(done.tryAcquire(1, 10000));
-        QVERIFY(ok);
+        // On its own thread, with the result reported back, success or not. Unwritable folders and short
+        // pictures fail with a log line, never silently.
+        auto writeAsync = [&](const QString& target) {
+            QSemaphore done;
+            std::atomic<bool> ok{false};
+            TvSnapshotWriter::start(picture, w, h, target, [&](bool result, const QString&) {
+                ok = result;
+                done.release();
+            });
+            return done.tryAcquire(1, 10000) && ok;
+        };
+        QVERIFY(writeAsync(dir + "/async.jpg"));
         QCOMPARE(QImage(dir + "/async.jpg").size(), QSize(w, h));
-
-        // Unwritable folders and short pictures fail with a log line, never silently.
         QFile plain(dir + "/not-a-folder");
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.close();
@@ -149,13 +145,7 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^snapshot: cannot write"));
         QVERIFY(!TvSnapshotWriter::write(picture, w, h, dir + "/not-a-folder/x.jpg"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^snapshot: cannot write"));
-        ok = true;
-        TvSnapshotWriter::start(picture, w, h, dir + "/missing/x.jpg", [&](bool result, const QString&) {
-            ok = result;
-            done.release();
-        });
-        QVERIFY(done.tryAcquire(1, 10000));
-        QVERIFY(!ok);
+        QVERIFY(!writeAsync(dir + "/missing/x.jpg"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^snapshot: no usable picture"));
         QVERIFY(!TvSnapshotWriter::write(picture.left(100), w, h, dir + "/short.jpg"));
         QVERIFY(!QFile::exists(dir + "/short.jpg"));

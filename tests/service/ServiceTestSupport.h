@@ -1,30 +1,155 @@
 #pragma once
 
+// The service tests' view of the process log, the alarm log and the SDK test double.
+#include "FakeSdk.h"
 #include "NxAlarmLog.h"
 
 #include <QList>
 #include <QPair>
-#include <QString>
 #include <QStringList>
+#include <cstdio>
 #include <mutex>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
-// Collects every log line of the test process, so tests can check what reached the log.
+// Every log line of the test process; lines arrive from SDK threads while the test reads, so they are
+// kept as plain strings under a lock. Never freed: SDK threads may still log during exit.
 class LogCapture {
 public:
-    static void install();
-    static QStringList lines();
-    static void clear();
-    static bool contains(const QString& part);
+    static void install() {
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            {
+                std::lock_guard<std::mutex> locker(store().mutex);
+                store().lines.push_back(message.toStdString());
+            }
+            if (type == QtFatalMsg) {
+                std::fprintf(stderr, "%s\n", qPrintable(message));
+                abort();
+            }
+        });
+    }
+    static void clear() {
+        std::lock_guard<std::mutex> locker(store().mutex);
+        store().lines.clear();
+    }
+    static bool contains(const QString& part) {
+        std::lock_guard<std::mutex> locker(store().mutex);
+        for (const std::string& line : store().lines)
+            if (QString::fromStdString(line).contains(part))
+                return true;
+        return false;
+    }
+
+private:
+    struct Store {
+        std::mutex mutex;
+        std::vector<std::string> lines;
+    };
+    static Store& store() {
+        static Store* s = new Store;
+        return *s;
+    }
 };
 
 // Records alarm log events instead of writing a database.
 class RecordingAlarmLog : public NxAlarmLog {
 public:
-    void insertAlarm(const QString& devID, int type) override;
-    QList<QPair<QString, int>> events();
-    void clear();
+    void insertAlarm(const QString& devID, int type) override {
+        std::lock_guard<std::mutex> locker(m_mutex);
+        m_events.append(qMakePair(devID, type));
+    }
+    QList<QPair<QString, int>> takeEvents() {
+        std::lock_guard<std::mutex> locker(m_mutex);
+        return std::exchange(m_events, {});
+    }
 
 private:
     std::mutex m_mutex;
     QList<QPair<QString, int>> m_events;
 };
+
+// The fake's own reset also drops the registrations, which the centers make once per process; this one
+// only moves the start of the call log and restores the results and replies a test changed. Used from
+// the test's own thread only.
+namespace Sdk {
+
+struct State {
+    size_t mark = 0;
+    std::set<std::string> results, replies;
+};
+inline State& state() {
+    static State s;
+    return s;
+}
+
+inline bool isInit(const std::string& name) {
+    return name.rfind("Init", 0) == 0 || name.rfind("nx_Init", 0) == 0 || name == "vmoInitModel";
+}
+
+inline void reset() {
+    state().mark = FakeSdk::calls().size();
+    for (const std::string& name : std::exchange(state().results, {}))
+        FakeSdk::setResult(name, 0);
+    for (const std::string& name : std::exchange(state().replies, {}))
+        FakeSdk::setReply(name, "");
+    FakeSdk::setReply("vmoLANCalling", "call-1");
+    FakeSdk::setReply("vmoWANCalling", "call-1");
+}
+
+// The calls since the last reset as "name(arg, ...)", out buffers left out; only `names` when given.
+inline QStringList calls(const QStringList& names = {}) {
+    const std::vector<FakeSdk::Call> all = FakeSdk::calls();
+    QStringList out;
+    for (size_t i = state().mark; i < all.size(); ++i) {
+        const QString name = QString::fromStdString(all[i].name);
+        if (isInit(all[i].name) || (!names.isEmpty() && !names.contains(name)))
+            continue;
+        QStringList args;
+        for (const std::string& a : all[i].args)
+            if (a != "<out>")
+                args << QString::fromStdString(a);
+        out << name + '(' + args.join(QStringLiteral(", ")) + ')';
+    }
+    return out;
+}
+inline int count(const QString& name) {
+    return calls({name}).size();
+}
+
+inline void setResult(const std::string& name, int result) {
+    state().results.insert(name);
+    FakeSdk::setResult(name, result);
+}
+inline void setReply(int selector, const std::string& text) { // GetLanSysInfo
+    state().replies.insert("GetLanSysInfo:" + std::to_string(selector));
+    FakeSdk::setReply("GetLanSysInfo:" + std::to_string(selector), text);
+}
+inline void setCallId(const std::string& identity) { // written by vmoLANCalling/vmoWANCalling
+    FakeSdk::setReply("vmoLANCalling", identity);
+    FakeSdk::setReply("vmoWANCalling", identity);
+}
+
+// Callbacks fired on the calling thread.
+constexpr FakeSdk::On kHere = FakeSdk::On::Caller;
+inline void fireSystem(int command, const QByteArray& text) {
+    FakeSdk::fireSystem(command, text.toStdString(), kHere);
+}
+inline void fireLan(const char* deviceId, const char* flag, int nxid, const char* audioType) {
+    FakeSdk::fireLanRaw(deviceId, flag, nxid, audioType, kHere);
+}
+inline void fireAlarm(int command, const QByteArray& text, int flag, int value) {
+    FakeSdk::fireAlarm(command, text.toStdString(), flag, value, kHere);
+}
+inline void fireWifi(const std::string& text, int length) {
+    FakeSdk::fireWifi(text, length, kHere);
+}
+inline void fireVideo(const std::string& callId, const std::string& payload) {
+    FakeSdk::fireVideo(callId, payload, kHere);
+}
+inline void fireAudio(const std::string& payload) {
+    FakeSdk::fireAudio(payload, kHere);
+}
+
+} // namespace Sdk

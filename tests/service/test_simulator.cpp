@@ -114,53 +114,38 @@ void TestSimulator::startsUpToLoggedIn() {
 }
 
 void TestSimulator::callsOnBothPaths() {
-    VeCameraModel* lan = m_data->lanCenter->device(kLan);
-    QVERIFY(lan);
-    QVERIFY(m_data->videoCenter->openVideo(lan, false) >= 0);
-    const QString lanCall = lan->callId;
-    QVERIFY(!lanCall.isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(framesOf(lanCall) > 3, 10000);
-    m_data->videoCenter->closeCameraVideo(lan);
-    QVERIFY(lan->callId.isEmpty());
-
-    // The cloud record of a camera that is on the LAN too takes the LAN path with the LAN handle.
+    // A LAN camera, the cloud record of a camera that is on the LAN too (the LAN path with the LAN
+    // handle) and a cloud camera: frames arrive for each call identity, and stop once it is closed.
     VeCameraModel* both = m_data->loginCenter->cloudDevice(kBoth);
-    QVERIFY(both);
-    QVERIFY(m_data->videoCenter->openVideo(both, true) >= 0);
-    QCOMPARE(both->nxid, m_data->lanCenter->device(kBoth)->nxid);
-    const QString bothCall = both->callId;
-    QTRY_VERIFY_WITH_TIMEOUT(framesOf(bothCall) > 3, 10000);
-    m_data->videoCenter->closeCameraVideo(both);
-
-    VeCameraModel* cloud = m_data->loginCenter->cloudDevice(kCloud);
-    QVERIFY(cloud);
-    QVERIFY(m_data->videoCenter->openVideo(cloud, false) >= 0);
-    const QString cloudCall = cloud->callId;
-    QVERIFY(!cloudCall.isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(framesOf(cloudCall) > 3, 10000);
-    QVERIFY(m_data->videoCenter->openAudioListen(cloud) >= 0);
-    QVERIFY(!cloud->listenCallId.isEmpty());
-    QVERIFY(cloud->listenCallId != cloud->callId);
-    m_data->videoCenter->closeAudioListen(cloud);
-    QVERIFY(cloud->listenCallId.isEmpty());
-    QVERIFY(!cloud->callId.isEmpty());
-    m_data->videoCenter->closeCameraVideo(cloud);
-    QVERIFY(cloud->callId.isEmpty());
-    // Once closed, no further frames arrive for that identity.
-    const int settled = framesOf(cloudCall);
-    QTest::qWait(500);
-    QVERIFY(framesOf(cloudCall) <= settled + 1);
+    for (VeCameraModel* cam :
+         {m_data->lanCenter->device(kLan), both, m_data->loginCenter->cloudDevice(kCloud)}) {
+        QVERIFY(cam);
+        QVERIFY(m_data->videoCenter->openVideo(cam, cam == both) >= 0);
+        const QString call = cam->callId;
+        QVERIFY(!call.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(framesOf(call) > 3, 10000);
+        if (cam == both)
+            QCOMPARE(both->nxid, m_data->lanCenter->device(kBoth)->nxid);
+        QVERIFY(m_data->videoCenter->openAudioListen(cam) >= 0);
+        QVERIFY(!cam->listenCallId.isEmpty() && cam->listenCallId != call);
+        m_data->videoCenter->closeAudioListen(cam);
+        QVERIFY(cam->listenCallId.isEmpty() && !cam->callId.isEmpty());
+        m_data->videoCenter->closeCameraVideo(cam);
+        QVERIFY(cam->callId.isEmpty());
+        const int settled = framesOf(call);
+        QTest::qWait(300);
+        QVERIFY(framesOf(call) <= settled + 1);
+    }
 }
 
 void TestSimulator::recordsRoundTrip() {
+    // Records written through the real library read back changed.
     VeCameraModel* cam = m_data->lanCenter->device(kLan);
     QVERIFY(cam);
-
     VideoParam v;
     QVERIFY(m_data->getVideoParam(cam, &v) >= 0);
     QVERIFY(v.bri >= 1 && v.bri <= 63);
-    const int bri = v.bri % 63 + 1;
-    const int ir = v.iropen ? 0 : 1;
+    const int bri = v.bri % 63 + 1, ir = v.iropen ? 0 : 1;
     QVERIFY(m_data->setVideoParam(cam, 50, bri) >= 0);
     QVERIFY(m_data->setVideoParam(cam, 114, ir) >= 0);
     QVERIFY(m_data->getVideoParam(cam, &v) >= 0);
@@ -172,10 +157,9 @@ void TestSimulator::recordsRoundTrip() {
     QVERIFY(std::strlen(ip.mac) > 0);
     std::strcpy(ip.dns, "10.9.8.7");
     QVERIFY(m_data->setIPInfo(cam, 2, ip) >= 0);
-    IPInfo ipBack;
-    QVERIFY(m_data->getIPInfo(cam, &ipBack) >= 0);
-    QCOMPARE(QByteArray(ipBack.dns), QByteArray("10.9.8.7"));
-    QCOMPARE(ipBack.flag, 0);
+    QVERIFY(m_data->getIPInfo(cam, &ip) >= 0);
+    QCOMPARE(QByteArray(ip.dns), QByteArray("10.9.8.7"));
+    QCOMPARE(ip.flag, 0);
 
     WiFiInfo w;
     QVERIFY(m_data->getWiFiInfo(cam, &w) >= 0);
@@ -186,46 +170,35 @@ void TestSimulator::recordsRoundTrip() {
     QVERIFY(m_data->setWiFiInfo(cam, 1, 1, c) >= 0);
     QVERIFY(m_data->getWiFiInfo(cam, &w) >= 0);
     QCOMPARE(QByteArray(w.sid), QByteArray("KVAB-Test"));
-    QCOMPARE(w.open, 1);
-    QCOMPARE(w.flag, 1);
+    QVERIFY(w.open == 1 && w.flag == 1);
     QCOMPARE(QByteArray(w.pswd), QByteArray()); // never read back
 
     EmailInfo e;
     QVERIFY(m_data->getEmailInfo(cam, &e) >= 0);
     std::strcpy(e.user, "alarm-user");
-    std::strcpy(e.sedemail, "cam@example.org");
     e.count = (e.count + 1) % 4;
     const int count = e.count;
     QVERIFY(m_data->setEmailInfo(cam, e) >= 0);
     QVERIFY(m_data->getEmailInfo(cam, &e) >= 0);
     QCOMPARE(QByteArray(e.user), QByteArray("alarm-user"));
-    QCOMPARE(QByteArray(e.sedemail), QByteArray("cam@example.org"));
     QCOMPARE(e.count, count);
 
     SDInfo sd;
     QVERIFY(m_data->getSDInfo(cam, &sd) >= 0);
-    sd.splite = sd.splite == 40 ? 60 : 40;
-    sd.stream = sd.stream ? 0 : 1;
-    const SDInfo written = sd;
+    const int splite = sd.splite == 40 ? 60 : 40, stream = sd.stream ? 0 : 1;
+    sd.splite = splite;
+    sd.stream = stream;
     QVERIFY(m_data->setSDInfo(cam, sd) >= 0);
     QVERIFY(m_data->getSDInfo(cam, &sd) >= 0);
-    QCOMPARE(sd.splite, written.splite);
-    QCOMPARE(sd.stream, written.stream);
+    QVERIFY(sd.splite == splite && sd.stream == stream);
 
     qint32 onvif = -1, audio = -1;
     QVERIFY(m_data->getOnvifState(cam, &onvif, &audio) >= 0);
-    QVERIFY(m_data->setOnvif(cam, onvif ? 0 : 1, audio ? 0 : 1) >= 0);
+    QVERIFY(m_data->setOnvif(cam, !onvif, !audio) >= 0);
     qint32 onvif2 = -1, audio2 = -1;
     QVERIFY(m_data->getOnvifState(cam, &onvif2, &audio2) >= 0);
-    QCOMPARE(onvif2, onvif ? 0 : 1);
-    QCOMPARE(audio2, audio ? 0 : 1);
-
-    // LAN-only reads refuse a cloud camera without asking the SDK.
-    VeCameraModel* cloud = m_data->loginCenter->cloudDevice(kCloud);
-    QCOMPARE(m_data->getIPInfo(cloud, &ip), -1);
-    QCOMPARE(m_data->getWiFiInfo(cloud, &w), -1);
-    // The cloud path for a cloud camera's records.
-    QVERIFY(m_data->setVideoParam(cloud, 53, 20) >= 0);
+    QVERIFY(onvif2 == !onvif && audio2 == !audio);
+    QVERIFY(m_data->setVideoParam(m_data->loginCenter->cloudDevice(kCloud), 53, 20) >= 0); // the cloud path
 }
 
 void TestSimulator::surveyAndAlarms() {

@@ -7,7 +7,6 @@
 #include "NxLoginCenter.h"
 #include "NxVideoCenter.h"
 #include "NxWiFiSSIDCenter.h"
-#include "SdkRecorder.h"
 #include "ServiceTestSupport.h"
 #include "TvDefaultSettings.h"
 #include "VeCameraModel.h"
@@ -17,11 +16,10 @@
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <thread>
 #include <vector>
-
-namespace R = SdkRecorder;
 
 namespace {
 
@@ -76,35 +74,35 @@ void TestThreads::callbacksRaceTheGuiThread() {
 
     auto worker = [&](int seed) {
         std::mt19937 rng(seed);
-        const unsigned char frame[] = {0, 0, 0, 1, 0x65, 1, 2, 3};
+        const std::string frame("\0\0\0\1\x65\1\2\3", 8);
         while (!stop.load()) {
             const int i = static_cast<int>(rng() % 1000);
             const QByteArray id = idOf(i);
             switch (i % 8) {
             case 0:
             case 1:
-                R::fireLan(id.constData(), "F", 1000 + i, "G711");
+                Sdk::fireLan(id.constData(), "F", 1000 + i, "G711");
                 break;
             case 2:
-                R::fireSystem(i % 16 < 8 ? 104 : 108, id);
+                Sdk::fireSystem(i % 16 < 8 ? 104 : 108, id);
                 break;
             case 3:
-                R::fireSystem(119, "devid=" + id + ";pwd=p" + QByteArray::number(i) +
-                                       ";status=1;devtype=T;audiotype=G726;count=1;");
+                Sdk::fireSystem(119, "devid=" + id + ";pwd=p" + QByteArray::number(i) +
+                                         ";status=1;devtype=T;audiotype=G726;count=1;");
                 break;
             case 4:
-                R::fireAlarm(i % 2 ? 107 : 302, (id + ";motion").constData(), i % 2, 0);
+                Sdk::fireAlarm(i % 2 ? 107 : 302, id + ";motion", i % 2, 0);
                 break;
             case 5:
-                R::fireVideo("call-1", frame, int(sizeof frame));
-                R::fireAudio(frame, 4);
+                Sdk::fireVideo("call-1", frame);
+                Sdk::fireAudio(frame.substr(0, 4));
                 break;
             case 6:
-                R::fireWifi("sid=A;signal=5:sid=B;signal=7", 28);
+                Sdk::fireWifi("sid=A;signal=5:sid=B;signal=7", 28);
                 break;
             default:
-                R::fireSystem(i % 3 == 0 ? 0 : 101, i % 3 == 0 ? "" : "1");
-                R::fireAlarm(2004, (id + ";AP").constData(), 1, 0);
+                Sdk::fireSystem(i % 3 == 0 ? 0 : 101, i % 3 == 0 ? "" : "1");
+                Sdk::fireAlarm(2004, id + ";AP", 1, 0);
                 break;
             }
             ++fired;
