@@ -323,6 +323,7 @@ void NxLoginCenter::applyDeviceInfo(const NxDeviceInfoRecord& info) {
             record->audioType = VeCameraModel::audioTypeFor(audioType);
             record->devAccess = pwd;
             saveLocked();
+            locker.unlock(); // a receiver on this thread reads the list again
             emit updateDeviceListSignal();
         }
     }

@@ -1,0 +1,671 @@
+// The live road end to end: the main window, real cells and renderers, the SDK library and the camera
+// simulator. Sixteen cameras play at once, a camera drops out and comes back, the device tree merges
+// and orders its lists, its menu follows the camera's state, and stopping, restarting and exiting
+// while frames arrive leave nothing behind.
+#include "MainWindow.h"
+#include "NxAlarmLog.h"
+#include "NxDataCenter.h"
+#include "NxDeviceStateCenter.h"
+#include "NxLanCenter.h"
+#include "NxLoginCenter.h"
+#include "SimProcess.h"
+#include "TvCallWorker.h"
+#include "TvDefaultSettings.h"
+#include "TvDeviceTreeView.h"
+#include "TvDisplayMangeView.h"
+#include "TvPlayWidget.h"
+#include "TvResolutionMap.h"
+#include "TvYuvLayout.h"
+#include "VeCameraModel.h"
+#include "VeOpenGLWidget.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSet>
+#include <QStandardItemModel>
+#include <QTimer>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// Seventeen LAN cameras whose tints (the simulator colours each camera's chroma by its id) lie at
+// least 8 steps apart, so a picture in the wrong cell cannot pass for the right one.
+const char* const kLanIds[] = {"LR-000", "LR-005", "LR-010", "LR-018", "LR-049", "LR-098",
+                               "LR-100", "LR-104", "LR-110", "LR-118", "LR-148", "LR-198",
+                               "LR-200", "LR-203", "LR-210", "LR-218", "LR-229"};
+constexpr int kGrid = 16;
+const char kBoth[] = "KV-BTH-01";     // on the LAN and in the cloud list
+const char kCloud[] = "KV-CLD-01";    // cloud only, online
+const char kOffline1[] = "KV-CLD-02"; // cloud only, offline
+const char kOffline2[] = "KV-CLD-03"; // cloud only, offline
+
+// The simulator's tint for a camera: constant U and V planes derived from the id.
+QPair<int, int> tintOf(const QString& id) {
+    unsigned hue = 0;
+    for (const char c : id.toLatin1())
+        hue = hue * 33 + static_cast<unsigned char>(c);
+    return {int(96 + hue % 64), int(96 + (hue / 64) % 64)};
+}
+
+// Every alarm-log event the window records.
+class AlarmRecorder : public NxAlarmLog {
+public:
+    void insertAlarm(const QString& devID, int type) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_events.append({devID, type});
+    }
+    int count(const QString& id, int type) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return int(std::count(m_events.cbegin(), m_events.cend(), qMakePair(id, type)));
+    }
+
+private:
+    std::mutex m_mutex;
+    QList<QPair<QString, int>> m_events;
+};
+AlarmRecorder g_alarms; // installed for the whole process
+
+// Counts log lines from every thread (decode and call threads log too) and still prints them.
+class LogCount {
+public:
+    static void install() { previous() = qInstallMessageHandler(&LogCount::handle); }
+    static int of(const QString& part) {
+        std::lock_guard<std::mutex> lock(mutex());
+        int n = 0;
+        for (const QString& line : lines())
+            n += line.contains(part) ? 1 : 0;
+        return n;
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        {
+            std::lock_guard<std::mutex> lock(mutex());
+            lines().append(message);
+        }
+        if (previous())
+            previous()(type, context, message);
+    }
+    static std::mutex& mutex() {
+        static auto* m = new std::mutex; // outlives the threads that log during exit
+        return *m;
+    }
+    static QStringList& lines() {
+        static auto* l = new QStringList;
+        return *l;
+    }
+    static QtMessageHandler& previous() {
+        static QtMessageHandler h = nullptr;
+        return h;
+    }
+};
+
+// Clicks OK on every message box that opens while it lives, remembering the texts.
+class BoxAnswerer {
+public:
+    BoxAnswerer() {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                titles << box->windowTitle();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        m_timer.start(10);
+    }
+    QStringList texts;
+    QStringList titles;
+
+private:
+    QTimer m_timer;
+};
+
+// Stops a camera when the scope ends.
+struct StopAtExit {
+    MainWindow* window;
+    VeCameraModel* camera;
+    ~StopAtExit() {
+        if (camera->playing)
+            window->stopWithCamera(camera);
+    }
+};
+
+struct MenuItem {
+    QString text;
+    bool enabled;
+};
+
+enum class MenuState { None, Offline, Online, Playing };
+
+// The tree menu's items and whether each is enabled, for a camera in a state. The dialogs behind
+// some items are not part of the client yet; their items stay disabled until they are.
+constexpr bool kDialogsAvailable = false;
+QList<MenuItem> expectedMenu(MenuState s, bool cloudListed) {
+    const bool camera = s != MenuState::None;
+    const bool online = s == MenuState::Online, offline = s == MenuState::Offline,
+               playing = s == MenuState::Playing;
+    return {
+        {QStringLiteral("主码流 播放"), online},
+        {QStringLiteral("子码流 播放"), online},
+        {QStringLiteral("关闭视频"), playing},
+        {QStringLiteral("添加设备"), kDialogsAvailable},
+        {QStringLiteral("删除设备"), (online || offline) && cloudListed},
+        {QStringLiteral("修改设备别名"), camera && cloudListed && kDialogsAvailable},
+        {QStringLiteral("修改访问密码"), camera && cloudListed && kDialogsAvailable},
+        {QStringLiteral("设备设置"), (playing || online) && kDialogsAvailable},
+        {QStringLiteral("重启设备"), playing || online},
+        {QStringLiteral("SD卡录像查询"), (playing || online) && kDialogsAvailable},
+        {QStringLiteral("刷新"), true},
+    };
+}
+
+QString describe(const QList<MenuItem>& items) {
+    QStringList parts;
+    for (const MenuItem& i : items)
+        parts << i.text + (i.enabled ? "+" : "-");
+    return parts.join(' ');
+}
+
+// Slot i of the 4 x 4 layout in an area of w x h, with the one-pixel seams.
+QRect gridSlot(int i, int w, int h) {
+    const float x = 0.25f * float(i % 4), y = 0.25f * float(i / 4), f = 0.25f;
+    const float gw = x + f >= 0.999f ? 0.f : 1.f, gh = y + f >= 0.999f ? 0.f : 1.f;
+    return QRect(int(x * float(w)), int(y * float(h)), int(f * float(w) - gw), int(f * float(h) - gh));
+}
+
+} // namespace
+
+class TestLiveRoad : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void treeMergesAndOrders();
+    void treeMenuFollowsTheCameraState();
+    void stopWithoutPlayStillRecordsTheClose();
+    void cloudCameraWaitsThirtyTicks();
+    void sixteenCellsPlayTheirOwnCameras();
+    void offlineCameraTimesOutAndReconnects();
+    // Last: it exits the window.
+    void stopStartAllWhileStreamingThenExit();
+    void cleanupTestCase();
+
+private:
+    TvDisplayMangeView* display() const {
+        return m_window->findChild<TvDisplayMangeView*>(QStringLiteral("widget_displayMan"));
+    }
+    TvDeviceTreeView* tree() const {
+        return m_window->findChild<TvDeviceTreeView*>(QStringLiteral("treeView_lan"));
+    }
+    VeCameraModel* lan(const QString& id) const { return m_data->lanCenter->device(id); }
+    QList<VeCameraModel*> gridCameras() const;
+    QList<MenuItem> menuAt(const QPoint& pos);
+    QPoint pointOf(VeCameraModel* camera);
+    // The cell's newest picture (at most 200 ms old) and whether its tint is the camera's.
+    bool showsItsCamera(TvPlayWidget* cell, QString* why);
+    bool allPlaying(const QList<VeCameraModel*>& cameras);
+
+    SimProcess m_sim;
+    std::unique_ptr<MainWindow> m_window;
+    NxDataCenter* m_data = nullptr;
+};
+
+QList<VeCameraModel*> TestLiveRoad::gridCameras() const {
+    QList<VeCameraModel*> cameras;
+    for (int i = 0; i < kGrid; ++i)
+        cameras << lan(QLatin1String(kLanIds[i]));
+    return cameras;
+}
+
+QList<MenuItem> TestLiveRoad::menuAt(const QPoint& pos) {
+    m_window->on_treeView_lan_customContextMenuRequested(pos);
+    QList<MenuItem> items;
+    const auto menus = tree()->findChildren<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
+    if (menus.size() != 1)
+        return items;
+    for (QAction* a : menus.first()->actions())
+        if (!a->isSeparator())
+            items.append({a->text(), a->isEnabled()});
+    return items;
+}
+
+QPoint TestLiveRoad::pointOf(VeCameraModel* camera) {
+    m_window->updateDeviceListSlot();
+    tree()->scrollTo(camera->modelIndex);
+    return tree()->visualRect(camera->modelIndex).center();
+}
+
+bool TestLiveRoad::showsItsCamera(TvPlayWidget* cell, QString* why) {
+    QByteArray picture;
+    int w = 0, h = 0;
+    if (!cell || !cell->camera) {
+        *why = QStringLiteral("no cell or camera");
+        return false;
+    }
+    if (!cell->renderer()->copyFrame(picture, w, h)) {
+        *why = QStringLiteral("no fresh picture");
+        return false;
+    }
+    if (w != 640 || h != 360 || picture.size() != TvYuvLayout::pictureSize(w, h)) {
+        *why = QStringLiteral("picture %1x%2").arg(w).arg(h);
+        return false;
+    }
+    // Mean of a 40 x 40 block of each chroma plane in the picture's middle.
+    const auto* p = reinterpret_cast<const uint8_t*>(picture.constData());
+    const int cw = TvYuvLayout::chromaWidth(w);
+    long su = 0, sv = 0;
+    for (int y = 70; y < 110; ++y)
+        for (int x = 140; x < 180; ++x) {
+            su += p[TvYuvLayout::uOffset(w, h) + y * cw + x];
+            sv += p[TvYuvLayout::vOffset(w, h) + y * cw + x];
+        }
+    const int u = int(su / 1600), v = int(sv / 1600);
+    const QPair<int, int> tint = tintOf(cell->camera->deviceId);
+    if (std::abs(u - tint.first) > 3 || std::abs(v - tint.second) > 3) {
+        *why = QStringLiteral("%1 shows tint %2/%3, its own is %4/%5")
+                   .arg(cell->camera->deviceId)
+                   .arg(u)
+                   .arg(v)
+                   .arg(tint.first)
+                   .arg(tint.second);
+        return false;
+    }
+    return true;
+}
+
+bool TestLiveRoad::allPlaying(const QList<VeCameraModel*>& cameras) {
+    for (VeCameraModel* c : cameras) {
+        TvPlayWidget* cell = display()->cellForKey(c->deviceId);
+        if (!cell || cell->state() != TvPlayStatePlaying || m_window->callIdFor(c->deviceId).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+void TestLiveRoad::initTestCase() {
+    LogCount::install();
+    NxAlarmLog::install(&g_alarms);
+    QStringList cameras;
+    for (const char* id : kLanIds)
+        cameras << QStringLiteral("lan:%1").arg(QLatin1String(id));
+    cameras << QStringLiteral("both:%1").arg(kBoth) << QStringLiteral("cloud:%1").arg(kCloud)
+            << QStringLiteral("cloud-offline:%1").arg(kOffline1)
+            << QStringLiteral("cloud-offline:%1").arg(kOffline2);
+    // Points the SDK at the simulator before the window makes the first SDK call.
+    QVERIFY2(m_sim.start({"--clip-seconds", "2", "--cameras", cameras.join(',')}), "simulator did not start");
+
+    // The user's saved cloud list; aliases chosen so that sorting and the offline move both show.
+    VeCameraModel both(kBoth, "zz-both", "", "G711", 0, 0, "", "");
+    VeCameraModel cloud(kCloud, "m-cloud", "", "G711", 0, 0, "", "");
+    VeCameraModel off1(kOffline1, "a-offline", "", "G711", 0, 0, "", "");
+    VeCameraModel off2(kOffline2, "0-offline", "", "G711", 0, 0, "", "");
+    TvDefaultSettings::instance()->saveDeviceInfo({&both, &cloud, &off1, &off2});
+    TvDefaultSettings::instance()->setLogoutConfirm(false);
+
+    m_window = std::make_unique<MainWindow>();
+    m_window->setProperty("kvabNoMenuExec", true);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(display() && tree());
+    m_data = NxDataCenter::instance();
+    QTRY_VERIFY_WITH_TIMEOUT(m_data->loginCenter->isLoggedIn(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(NxDeviceStateCenter::instance()->isWanOnline(kCloud), 10000);
+    const auto allFound = [this] {
+        for (const char* id : kLanIds)
+            if (!m_data->lanCenter->contains(QLatin1String(id)))
+                return false;
+        return m_data->lanCenter->contains(kBoth);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allFound(), 20000);
+}
+
+void TestLiveRoad::treeMergesAndOrders() {
+    m_window->updateDeviceListSlot();
+    const QList<VeCameraModel*> list = m_window->devices();
+    QStringList ids, aliases;
+    for (VeCameraModel* c : list) {
+        ids << c->deviceId;
+        aliases << c->alias;
+    }
+    // Every LAN-only camera is added once; the camera in both lists is there once, as the cloud record.
+    for (const char* id : kLanIds)
+        QCOMPARE(ids.count(QLatin1String(id)), 1);
+    QCOMPARE(ids.count(kBoth), 1);
+    QCOMPARE(list.at(ids.indexOf(kBoth)), m_data->loginCenter->cloudDevice(kBoth));
+    QCOMPARE(list.size(), int(std::size(kLanIds)) + 4);
+    // The lookup added nothing to the cloud table.
+    QCOMPARE(m_data->loginCenter->cloudDevicesSnapshot().size(), 4);
+
+    // Sorted by alias, online first, the offline ones last in their own sorted order.
+    QStringList expected;
+    for (const char* id : kLanIds)
+        expected << QLatin1String(id);
+    expected << "m-cloud"
+             << "zz-both";
+    std::sort(expected.begin(), expected.end());
+    expected << "0-offline"
+             << "a-offline";
+    QCOMPARE(aliases, expected);
+
+    // The tree's rows mirror the list, each row carrying its camera.
+    QStandardItemModel* model = tree()->itemModel();
+    QCOMPARE(model->rowCount(), list.size());
+    for (int row = 0; row < list.size(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        QCOMPARE(index.data(TvDeviceTreeView::CameraRole).value<VeCameraModel*>(), list.at(row));
+        QCOMPARE(index.data(Qt::DisplayRole).toString(), list.at(row)->alias);
+        QCOMPARE(list.at(row)->modelIndex, index);
+    }
+
+    // A camera that appears on the LAN later is listed at its place without being asked.
+    QCOMPARE(m_sim.control("add AA-NEW-01 lan"), QStringLiteral("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->devices().isEmpty() &&
+                                 m_window->devices().first()->deviceId == QLatin1String("AA-NEW-01"),
+                             10000);
+    QCOMPARE(tree()->itemModel()->index(0, 0).data().toString(), QStringLiteral("AA-NEW-01"));
+    // Gone from the simulator, it leaves the list with the next refresh; the others are found again.
+    QCOMPARE(m_sim.control("remove AA-NEW-01"), QStringLiteral("ok"));
+    m_window->refreshLanMenuSlot();
+    const auto settled = [this] {
+        const QList<VeCameraModel*> now = m_window->devices();
+        return now.size() == int(std::size(kLanIds)) + 4 &&
+               now.first()->deviceId != QLatin1String("AA-NEW-01");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(settled(), 15000);
+}
+
+void TestLiveRoad::treeMenuFollowsTheCameraState() {
+    m_window->updateDeviceListSlot();
+    // Empty space: below the last row (the window is made tall enough for one).
+    m_window->resize(m_window->width(), 1060);
+    QTest::qWait(50);
+    tree()->scrollToTop();
+    QWidget* viewport = tree()->viewport();
+    const QPoint empty(10, viewport->height() - 3);
+    QVERIFY2(!tree()->indexAt(empty).isValid(), "no empty space below the rows");
+    QCOMPARE(describe(menuAt(empty)), describe(expectedMenu(MenuState::None, false)));
+
+    VeCameraModel* offline = m_data->loginCenter->cloudDevice(kOffline1);
+    QVERIFY(offline && !offline->isOnline());
+    QCOMPARE(describe(menuAt(pointOf(offline))), describe(expectedMenu(MenuState::Offline, true)));
+
+    VeCameraModel* cloud = m_data->loginCenter->cloudDevice(kCloud);
+    QVERIFY(cloud && cloud->isOnline() && !cloud->playing);
+    QCOMPARE(describe(menuAt(pointOf(cloud))), describe(expectedMenu(MenuState::Online, true)));
+
+    // A LAN-only camera: online, not cloud-listed. Its sub-stream item plays it.
+    const QString id = QLatin1String(kLanIds[16]);
+    VeCameraModel* camera = lan(id);
+    QVERIFY(camera && camera->isOnline());
+    camera->mainStream = true;
+    QCOMPARE(describe(menuAt(pointOf(camera))), describe(expectedMenu(MenuState::Online, false)));
+    QMenu* menu = tree()->findChild<QMenu*>();
+    QAction* sub = menu->actions().at(1);
+    QCOMPARE(sub->text(), QStringLiteral("子码流 播放"));
+    const int opened = g_alarms.count(id, NxAlarmLog::VideoOpened);
+    sub->trigger();
+    QVERIFY(!camera->mainStream);
+    QCOMPARE(g_alarms.count(id, NxAlarmLog::VideoOpened), opened + 1);
+    QTRY_VERIFY_WITH_TIMEOUT(allPlaying({camera}), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(TvResolutionMap::instance()->value(id), QStringLiteral("640x360"), 5000);
+
+    // Playing: its close item stops it.
+    QCOMPARE(describe(menuAt(pointOf(camera))), describe(expectedMenu(MenuState::Playing, false)));
+    QAction* close = tree()->findChild<QMenu*>()->actions().at(2);
+    QCOMPARE(close->text(), QStringLiteral("关闭视频"));
+    const QPointer<TvPlayWidget> cell = display()->cellForKey(id);
+    close->trigger();
+    QVERIFY(!camera->playing);
+    QVERIFY(display()->cells().isEmpty());
+    QVERIFY(m_window->callIdFor(id).isEmpty());
+    QCOMPARE(g_alarms.count(id, NxAlarmLog::VideoClosed), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(cell.isNull(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_sim.control("calls " + id), QStringLiteral("ok 0"), 10000);
+}
+
+void TestLiveRoad::stopWithoutPlayStillRecordsTheClose() {
+    const QString id = QLatin1String(kLanIds[3]);
+    VeCameraModel* camera = lan(id);
+    QVERIFY(camera && !camera->playing);
+    QSignalSpy rebuilt(tree()->itemModel(), &QAbstractItemModel::modelReset);
+    m_window->stopWithCamera(camera);
+    QCOMPARE(g_alarms.count(id, NxAlarmLog::VideoClosed), 1);
+    QCOMPARE(g_alarms.count(id, NxAlarmLog::VideoOpened), 0);
+    QVERIFY(rebuilt.count() >= 1);
+    QVERIFY(display()->cells().isEmpty());
+    QVERIFY(!camera->playing);
+    // A null camera is ignored.
+    m_window->stopWithCamera(nullptr);
+    QCOMPARE(m_window->playWithCamera(nullptr), 0);
+}
+
+void TestLiveRoad::cloudCameraWaitsThirtyTicks() {
+    VeCameraModel* camera = m_data->loginCenter->cloudDevice(kCloud);
+    QVERIFY(camera && !camera->isLanOnline());
+    camera->mainStream = false;
+    QCOMPARE(m_window->playWithCamera(camera), 0);
+    // Stopped on every way out, so a failure here leaves the grid free for the next case.
+    const StopAtExit stop{m_window.get(), camera};
+    QTRY_VERIFY_WITH_TIMEOUT(allPlaying({camera}), 30000);
+    TvPlayWidget* cell = display()->cellForKey(kCloud);
+    QString why;
+    QTRY_VERIFY2_WITH_TIMEOUT(showsItsCamera(cell, &why), qPrintable(why), 5000);
+    const QString call = m_window->callIdFor(kCloud);
+
+    QCOMPARE(m_sim.control(QStringLiteral("offline %1").arg(kCloud)), QStringLiteral("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(!NxDeviceStateCenter::instance()->isWanOnline(kCloud), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!cell->renderer()->hasImage() || !showsItsCamera(cell, &why), 5000);
+    QTest::qWait(300);
+    // The watchdog driven by hand (no event loop runs in between, so no real tick interferes).
+    const int start = cell->timeoutCount();
+    QVERIFY(start < TvPlayWidget::kWanTimeout - 1);
+    const int lines = LogCount::of("设备不在线，不用重连");
+    for (int n = start + 1; n < TvPlayWidget::kWanTimeout; ++n) {
+        cell->globalTimeOut();
+        QCOMPARE(cell->timeoutCount(), n);
+    }
+    QVERIFY(!cell->needsReconnect);
+    cell->globalTimeOut(); // the 30th second
+    QCOMPARE(cell->timeoutCount(), 0);
+    QVERIFY(cell->needsReconnect);
+    // Offline on both paths: no reconnect is tried, the call stays filed.
+    QCOMPARE(LogCount::of("设备不在线，不用重连"), lines + 1);
+    QCOMPARE(m_window->callIdFor(kCloud), call);
+
+    // Back online: the cloud's online report makes the next tick reconnect at once.
+    const int forced = LogCount::of("强制重连");
+    QCOMPARE(m_sim.control(QStringLiteral("online %1").arg(kCloud)), QStringLiteral("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(LogCount::of("强制重连") > forced, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->callIdFor(kCloud).isEmpty() && m_window->callIdFor(kCloud) != call,
+                             10000);
+    QCOMPARE(display()->cellForKey(kCloud), cell);
+    QTRY_VERIFY2_WITH_TIMEOUT(showsItsCamera(cell, &why), qPrintable(why), 10000);
+    m_window->stopWithCamera(camera);
+    QVERIFY(display()->cells().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(m_sim.control(QStringLiteral("calls %1").arg(kCloud)), QStringLiteral("ok 0"),
+                              10000);
+}
+
+void TestLiveRoad::sixteenCellsPlayTheirOwnCameras() {
+    const QList<VeCameraModel*> cameras = gridCameras();
+    for (VeCameraModel* c : cameras) {
+        QVERIFY(c);
+        BoxAnswerer unexpected; // a box here is a failure, not a hang
+        const int opened = g_alarms.count(c->deviceId, NxAlarmLog::VideoOpened);
+        c->mainStream = false;
+        QCOMPARE(m_window->playWithCamera(c), 0);
+        QVERIFY2(unexpected.texts.isEmpty(), qPrintable(unexpected.texts.join('|')));
+        QCOMPARE(g_alarms.count(c->deviceId, NxAlarmLog::VideoOpened), opened + 1);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(allPlaying(cameras), 60000);
+
+    // The 4 x 4 grid, in the order the cameras were started.
+    TvDisplayMangeView* view = display();
+    QCOMPARE(view->cells().size(), kGrid);
+    QSet<QString> calls;
+    for (int i = 0; i < kGrid; ++i) {
+        TvPlayWidget* cell = view->cells().at(i);
+        VeCameraModel* c = cameras.at(i);
+        QCOMPARE(cell, view->cellForKey(c->deviceId));
+        QCOMPARE(cell->geometry(), gridSlot(i, view->width(), view->height()));
+        QVERIFY(cell->isVisible());
+        // The cell's camera is the call's camera, and the picture is that camera's own.
+        QCOMPARE(cell->camera, c);
+        QVERIFY(c->playing);
+        QCOMPARE(m_window->callIdFor(c->playKey), c->callId);
+        calls.insert(c->callId);
+        QCOMPARE(TvResolutionMap::instance()->value(c->playKey), QStringLiteral("640x360"));
+        QString why;
+        QTRY_VERIFY2_WITH_TIMEOUT(showsItsCamera(cell, &why), qPrintable(why), 5000);
+        QCOMPARE(m_sim.control("calls " + c->deviceId), QStringLiteral("ok 1"));
+    }
+    QCOMPARE(calls.size(), kGrid);
+
+    // A playing camera asked again: nothing changes, nothing is shown or recorded.
+    {
+        BoxAnswerer boxes;
+        const int opened = g_alarms.count(cameras.first()->deviceId, NxAlarmLog::VideoOpened);
+        QCOMPARE(m_window->playWithCamera(cameras.first()), 0);
+        QTest::qWait(50);
+        QVERIFY2(boxes.texts.isEmpty(), qPrintable(boxes.texts.join('|')));
+        QCOMPARE(g_alarms.count(cameras.first()->deviceId, NxAlarmLog::VideoOpened), opened);
+        QCOMPARE(view->cells().size(), kGrid);
+    }
+    // The 17th: the 16-stream warning, no cell, no record.
+    {
+        const QString id = QLatin1String(kLanIds[16]);
+        VeCameraModel* extra = lan(id);
+        QVERIFY(extra && extra->isOnline());
+        extra->mainStream = false;
+        const int opened = g_alarms.count(id, NxAlarmLog::VideoOpened);
+        BoxAnswerer boxes;
+        QCOMPARE(m_window->playWithCamera(extra), 0);
+        QCOMPARE(boxes.texts, QStringList{QStringLiteral("播放失败，目前只支持同时播放 16 路视频")});
+        QCOMPARE(boxes.titles, QStringList{QStringLiteral("提示")});
+        QCOMPARE(g_alarms.count(id, NxAlarmLog::VideoOpened), opened);
+        QCOMPARE(view->cells().size(), kGrid);
+        QVERIFY(!extra->playing);
+        QVERIFY(m_window->callIdFor(id).isEmpty());
+    }
+    // The tree menu of a playing camera.
+    QCOMPARE(describe(menuAt(pointOf(cameras.first()))), describe(expectedMenu(MenuState::Playing, false)));
+}
+
+void TestLiveRoad::offlineCameraTimesOutAndReconnects() {
+    const QList<VeCameraModel*> cameras = gridCameras();
+    QVERIFY(allPlaying(cameras));
+    VeCameraModel* camera = cameras.at(4);
+    const QString id = camera->deviceId;
+    TvPlayWidget* cell = display()->cellForKey(id);
+    const QString call = m_window->callIdFor(id);
+    QVERIFY(!call.isEmpty());
+    QString why;
+
+    QCOMPARE(m_sim.control("offline " + id), QStringLiteral("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(!showsItsCamera(cell, &why), 5000);
+    QTest::qWait(300); // the queue has drained: no picture resets the count any more
+    // A playing LAN camera stays in the LAN table, so its limit is 8 ticks.
+    QVERIFY(camera->isLanOnline());
+    const int start = cell->timeoutCount();
+    QVERIFY(start < TvPlayWidget::kLanTimeout - 1);
+    const int timeouts = LogCount::of("视频连接超时");
+    for (int n = start + 1; n < TvPlayWidget::kLanTimeout; ++n) {
+        cell->globalTimeOut();
+        QCOMPARE(cell->timeoutCount(), n);
+        QCOMPARE(m_window->callIdFor(id), call);
+    }
+    cell->globalTimeOut(); // the 8th second
+    QCOMPARE(cell->timeoutCount(), 0);
+    QCOMPARE(LogCount::of("视频连接超时"), timeouts + 1);
+    // The reconnect has begun: the old call is no longer filed.
+    QVERIFY(m_window->callIdFor(id).isEmpty());
+    // The camera is away, so the new call fails and the cell waits for the camera.
+    QTRY_VERIFY_WITH_TIMEOUT(cell->needsReconnect, 20000);
+    QVERIFY(m_window->callIdFor(id).isEmpty());
+    QCOMPARE(display()->cellForKey(id), cell);
+
+    // Back: its LAN report makes the next tick reconnect; a new call is filed and pictures flow again.
+    const int forced = LogCount::of("强制重连");
+    QCOMPARE(m_sim.control("online " + id), QStringLiteral("ok"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_window->callIdFor(id).isEmpty(), 15000);
+    QVERIFY(LogCount::of("强制重连") > forced);
+    const QString again = m_window->callIdFor(id);
+    QVERIFY(again != call);
+    QCOMPARE(camera->callId, again);
+    QCOMPARE(display()->cellForKey(id), cell);
+    QTRY_VERIFY2_WITH_TIMEOUT(showsItsCamera(cell, &why), qPrintable(why), 10000);
+    QCOMPARE(cell->state(), TvPlayStatePlaying);
+    QTRY_COMPARE_WITH_TIMEOUT(m_sim.control("calls " + id), QStringLiteral("ok 1"), 10000);
+    // The other cells played on.
+    for (VeCameraModel* c : cameras)
+        QTRY_VERIFY2_WITH_TIMEOUT(showsItsCamera(display()->cellForKey(c->deviceId), &why), qPrintable(why),
+                                  5000);
+}
+
+void TestLiveRoad::stopStartAllWhileStreamingThenExit() {
+    const QList<VeCameraModel*> cameras = gridCameras();
+    QList<QPointer<TvPlayWidget>> cells;
+    for (int round = 0; round < 4; ++round) {
+        for (TvPlayWidget* c : display()->cells())
+            cells << c;
+        for (VeCameraModel* c : cameras)
+            m_window->stopWithCamera(c);
+        QVERIFY(display()->cells().isEmpty());
+        QTest::qWait(round * 100);
+        for (VeCameraModel* c : cameras) {
+            c->mainStream = false;
+            QCOMPARE(m_window->playWithCamera(c), 0);
+        }
+        if (round % 2 == 1) {
+            // Every other camera stops again while its call is still being made.
+            for (int i = 0; i < cameras.size(); i += 2)
+                m_window->stopWithCamera(cameras.at(i));
+            QTest::qWait(50);
+            for (int i = 0; i < cameras.size(); i += 2)
+                QCOMPARE(m_window->playWithCamera(cameras.at(i)), 0);
+        }
+        QTest::qWait(200 + round * 500);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(allPlaying(cameras), 60000);
+    QCOMPARE(display()->cells().size(), kGrid);
+    for (TvPlayWidget* c : display()->cells())
+        cells << c;
+
+    // Exit while the pictures are still arriving.
+    QVERIFY(m_window->confirmExit());
+    QVERIFY(display()->cells().isEmpty());
+    for (VeCameraModel* c : cameras) {
+        QVERIFY(!c->playing);
+        QVERIFY(m_window->callIdFor(c->deviceId).isEmpty());
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const auto allGone = [&cells] {
+        return std::all_of(cells.cbegin(), cells.cend(),
+                           [](const QPointer<TvPlayWidget>& c) { return c.isNull(); });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allGone(), 20000);
+    QVERIFY(TvCallWorker::instance()->waitForIdle(20000));
+    QTRY_COMPARE_WITH_TIMEOUT(m_sim.control("calls"), QStringLiteral("ok 0"), 15000);
+}
+
+void TestLiveRoad::cleanupTestCase() {
+    if (m_window) {
+        m_window->confirmExit();
+        TvCallWorker::instance()->waitForIdle(20000);
+        QTest::qWait(1500); // cells delete themselves a moment after their loops end
+        m_window.reset();
+    }
+    m_sim.kill();
+}
+
+QTEST_MAIN(TestLiveRoad)
+#include "test_liveroad.moc"
