@@ -17,6 +17,7 @@
 #include "VeOpenGLWidget.h"
 #include "VePlayCoverWidget.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
 #include <QHBoxLayout>
@@ -179,6 +180,8 @@ void TvPlayWidget::stop(TvPlayState newState) {
     {
         QMutexLocker queueLock(&queueMutex());
         QMutexLocker renderLock(&m_renderMutex);
+        // A first picture handed over while the loop was being stopped may have stored playing.
+        setPlayState(newState);
         if (m_watchdog) {
             m_watchdog->stop();
             delete m_watchdog;
@@ -254,8 +257,14 @@ bool TvPlayWidget::snapshot(const QString& dir) {
     // The job thread reports back through a queued signal; the cell may be gone by then.
     QPointer<TvPlayWidget> self(this);
     TvSnapshotWriter::start(picture, width, height, path, [self](bool ok, const QString& written) {
-        if (self)
-            emit self->snapshotDoneSignal(ok, written);
+        // The cell is only looked at on the GUI thread, where it can be deleted.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, ok, written] {
+                if (self)
+                    emit self->snapshotDoneSignal(ok, written);
+            },
+            Qt::QueuedConnection);
     });
     return true;
 }
@@ -303,11 +312,12 @@ void TvPlayWidget::pushMediaObject(std::unique_ptr<TvMediaObject> object) {
 
 void TvPlayWidget::updateImage(const uint8_t* yuv, int width, int height) {
     m_timeoutCount = 0;
-    {
-        QMutexLocker lock(&m_renderMutex);
-        if (playState() != TvPlayStateIdle && isRunning())
-            widget_opengl->setImage(yuv, width, height);
-    }
+    QMutexLocker lock(&m_renderMutex);
+    // Only while running: stop() takes this mutex before the grid clears the camera, so a first picture
+    // racing a stop neither reads a cleared camera nor marks the stopped cell playing.
+    if (playState() == TvPlayStateIdle || !isRunning())
+        return;
+    widget_opengl->setImage(yuv, width, height);
     if (playState() == TvPlayStateConnecting) {
         qWarning() << "updateImage";
         setPlayState(TvPlayStatePlaying); // one state signal per call, even before the GUI thread runs it
@@ -327,6 +337,11 @@ QString TvPlayWidget::cellName() const {
 }
 
 void TvPlayWidget::setState(TvPlayState newState) {
+    if (newState == TvPlayStatePlaying && !isRunning()) {
+        // The queued first-picture signal of a call that was stopped meanwhile.
+        qWarning() << "set state to " << static_cast<int>(newState) << "ignored: the cell is stopped";
+        return;
+    }
     setPlayState(newState);
     qWarning() << "set state to " << static_cast<int>(newState);
     if (newState >= TvPlayStateIdle && newState <= TvPlayStateFailed) {

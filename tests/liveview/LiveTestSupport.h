@@ -1,0 +1,128 @@
+#pragma once
+
+// Shared pieces of the live-view tests: a recording play host, camera records, H.264 media objects and
+// helpers that wait for self-deleting cells.
+#include "MediaFixtures.h"
+#include "TvMediaObject.h"
+#include "TvPlayHost.h"
+#include "TvPlayWidget.h"
+#include "VeCameraModel.h"
+
+#include <QApplication>
+#include <QList>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+// Keeps every log line of the process (they come from decode and job threads too) and still prints them.
+class LogLines {
+public:
+    static void install() { previous() = qInstallMessageHandler(&LogLines::handle); }
+    static void clear() {
+        std::lock_guard<std::mutex> lock(mutex());
+        lines().clear();
+    }
+    static int count(const QString& part) {
+        std::lock_guard<std::mutex> lock(mutex());
+        int n = 0;
+        for (const QString& line : lines())
+            n += line.contains(part) ? 1 : 0;
+        return n;
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        {
+            std::lock_guard<std::mutex> lock(mutex());
+            lines().append(message);
+        }
+        if (previous())
+            previous()(type, context, message);
+    }
+    static std::mutex& mutex() {
+        static std::mutex* m = new std::mutex; // outlives threads that log during exit
+        return *m;
+    }
+    static QStringList& lines() {
+        static QStringList* l = new QStringList;
+        return *l;
+    }
+    static QtMessageHandler& previous() {
+        static QtMessageHandler h = nullptr;
+        return h;
+    }
+};
+
+// Records what the cells ask of the main window.
+class RecordingHost : public TvPlayHost {
+public:
+    void reconnectCamera(VeCameraModel* camera) override { reconnects.append(camera); }
+    void cellStateChanged(QWidget* cell) override {
+        auto* play = qobject_cast<TvPlayWidget*>(cell);
+        states.append(play ? int(play->state()) : -1);
+    }
+
+    QList<VeCameraModel*> reconnects;
+    QList<int> states;
+};
+
+// Installs a host for one scope, and removes it again even when a check fails.
+class ScopedHost {
+public:
+    explicit ScopedHost(TvPlayHost* host) { TvPlayHost::install(host); }
+    ~ScopedHost() { TvPlayHost::install(nullptr); }
+};
+
+// A camera reached through the cloud. Like the records of the product it lives to the end of the process,
+// so a cell that outlives a failed check never points at a destroyed record.
+inline VeCameraModel* cloudCamera(const QString& id) {
+    auto* camera =
+        new VeCameraModel(id, id, QString(), QStringLiteral("G711"), 0, 0, QString(), QString(), qApp);
+    camera->playKey = id;
+    return camera;
+}
+
+// Closes the cells a failed check left behind and waits until they are gone.
+inline void closeStrayCells() {
+    QList<QPointer<TvPlayWidget>> stray;
+    for (QWidget* w : QApplication::allWidgets())
+        if (auto* cell = qobject_cast<TvPlayWidget*>(w))
+            stray.append(cell);
+    for (const QPointer<TvPlayWidget>& cell : stray)
+        if (cell && !cell->parentWidget())
+            cell->close();
+    QTest::qWait(50);
+}
+
+inline std::unique_ptr<TvMediaObject> videoObject(const MediaFixtures::Bytes& unit, int width, int height) {
+    return std::make_unique<TvMediaObject>(true, unit.data(), int(unit.size()), width, height);
+}
+
+inline std::unique_ptr<TvMediaObject> audioObject() {
+    static const uint8_t block[160] = {0xD5};
+    return std::make_unique<TvMediaObject>(false, block, int(sizeof block), 0, 0);
+}
+
+// The cell's running watchdog (its only direct QTimer child), or null.
+inline QTimer* watchdogOf(TvPlayWidget* cell) {
+    return cell->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// Waits until every cell has deleted itself.
+inline bool waitAllDeleted(const QList<QPointer<TvPlayWidget>>& cells, int timeoutMs = 10000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        bool all = true;
+        for (const QPointer<TvPlayWidget>& c : cells)
+            all = all && c.isNull();
+        if (all)
+            return true;
+        QTest::qWait(10);
+    }
+    return false;
+}

@@ -1,0 +1,575 @@
+// The display manager: layouts by cell count, binding limits, removal and reselection, drag-to-swap,
+// single-cell view, full screen, media routing, and binding and stopping under a stream of packets.
+#define QTEST_QPA_MOUSE_HANDLING // mouse events through the window system, with the button state kept
+#include "LiveTestSupport.h"
+#include "NxDataCenter.h"
+#include "TvDisplayMangeView.h"
+#include "TvGridLayout.h"
+#include "VeOpenGLWidget.h"
+#include "VePlayCoverWidget.h"
+
+#include <QAbstractEventDispatcher>
+#include <QLabel>
+#include <QMutex>
+#include <QRandomGenerator>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QSignalSpy>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+const QSize kArea(1280, 720);
+
+QLabel* label(TvDisplayMangeView& view, const char* name) {
+    return view.findChild<QLabel*>(QLatin1String(name));
+}
+
+bool framed(TvPlayWidget* cell) {
+    return cell->findChild<VePlayCoverWidget*>(QStringLiteral("widget_cover"))->isSelected();
+}
+
+// The id of the object's timer with the given interval, or -1.
+int timerWithInterval(QObject* object, int interval) {
+    for (const QAbstractEventDispatcher::TimerInfo& t :
+         QAbstractEventDispatcher::instance()->registeredTimers(object))
+        if (t.interval == interval)
+            return t.timerId;
+    return -1;
+}
+
+// The cell that shows at a point of the view (the topmost one).
+TvPlayWidget* cellAt(TvDisplayMangeView& view, QPoint pos) {
+    for (QWidget* w = view.childAt(pos); w; w = w->parentWidget())
+        if (auto* cell = qobject_cast<TvPlayWidget*>(w))
+            return cell;
+    return nullptr;
+}
+
+void drag(QWidget* window, QPoint from, QPoint to, int steps = 8) {
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
+    for (int i = 1; i <= steps; ++i)
+        QTest::mouseMove(window, from + (to - from) * i / steps);
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+void doubleClick(QWidget* window, QPoint pos) {
+    QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, pos);
+}
+
+} // namespace
+
+class TestDisplayManager : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        LogLines::install();
+        NxDataCenter::instance();
+        qRegisterMetaType<TvPlayWidget*>(); // for the signal spies
+        m_units = MediaFixtures::encodeH264(320, 240, 12, 6);
+        QVERIFY2(m_units.size() >= 12, "libx264 is needed for the test clips");
+    }
+    void init() {
+        m_view = std::make_unique<TvDisplayMangeView>();
+        m_view->resize(kArea);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+        QCOMPARE(m_view->size(), kArea);
+    }
+    void cleanup() {
+        // Stop what a failed check left playing, then let the cells end before the view goes.
+        QList<QPointer<TvPlayWidget>> cells;
+        const QList<TvPlayWidget*> live = m_view->cells();
+        for (TvPlayWidget* cell : live)
+            cells.append(cell);
+        for (TvPlayWidget* cell : live)
+            m_view->stopForIdentify(cell->camera->playKey);
+        waitAllDeleted(cells, 5000);
+        m_view.reset();
+    }
+
+    void layoutsByCount();
+    void removalReselects();
+    void dragToSwap();
+    void oneCellNeitherSelectsNorDrags();
+    void exclusiveByDoubleClick();
+    void fullScreenHint();
+    void routesPackets();
+    void bindAndStopUnderStream();
+    void destroyedWithLiveCells();
+
+private:
+    // Binds and starts a cell for a new camera; its loop ends quickly after a stop.
+    TvPlayWidget* play(const QString& id, int endPauseMs = 10) {
+        TvPlayWidget* cell = m_view->bindCamera(cloudCamera(id));
+        if (!cell)
+            return nullptr;
+        cell->setEndPause(endPauseMs);
+        m_view->startCell(id);
+        return cell;
+    }
+
+    std::unique_ptr<TvDisplayMangeView> m_view;
+    std::vector<MediaFixtures::Bytes> m_units;
+};
+
+void TestDisplayManager::layoutsByCount() {
+    TvDisplayMangeView& view = *m_view;
+    QLabel* background = label(view, "label_bg");
+    QLabel* hint = label(view, "label_exitfull_tip");
+    QVERIFY(background && hint);
+    QVERIFY(background->isVisible());
+    QVERIFY(!hint->isVisible());
+    QVERIFY(!view.bindCamera(nullptr));
+
+    // One camera fills the area; binding files the cell under the device id.
+    VeCameraModel* first = cloudCamera(QStringLiteral("LAY-0"));
+    first->playKey.clear();
+    TvPlayWidget* a = view.bindCamera(first);
+    QVERIFY(a);
+    QCOMPARE(first->playKey, QStringLiteral("LAY-0"));
+    QVERIFY(first->playing);
+    QCOMPARE(view.cellForKey(QStringLiteral("LAY-0")), a);
+    QCOMPARE(a->camera, first);
+    QCOMPARE(a->displayManager, &view);
+    QCOMPARE(a->geometry(), QRect(0, 0, 1280, 720));
+    QCOMPARE(background->geometry(), QRect(0, 0, 1280, 720));
+    QCOMPARE(hint->geometry(), QRect(540, 340, 200, 40));
+    QVERIFY(background->isVisible()); // until the first cell starts
+    view.startCell(QStringLiteral("LAY-0"));
+    QVERIFY(!background->isVisible());
+    QCOMPARE(a->state(), TvPlayStateConnecting);
+    a->setEndPause(10);
+
+    // Two: full-width halves. Three: two quarters over one full-width half.
+    TvPlayWidget* b = view.bindCamera(cloudCamera(QStringLiteral("LAY-1")));
+    QCOMPARE(a->geometry(), QRect(0, 0, 1280, 359));
+    QCOMPARE(b->geometry(), QRect(0, 360, 1280, 360));
+    TvPlayWidget* c = view.bindCamera(cloudCamera(QStringLiteral("LAY-2")));
+    QCOMPARE(a->geometry(), QRect(0, 0, 639, 359));
+    QCOMPARE(b->geometry(), QRect(640, 0, 640, 359));
+    QCOMPARE(c->geometry(), QRect(0, 360, 1280, 360));
+    QCOMPARE(view.cells(), QList<TvPlayWidget*>({a, b, c}));
+
+    // Up to sixteen; every count takes its own layout; the seventeenth gets no cell.
+    for (int n = 4; n <= TvDisplayMangeView::kMaxCells; ++n) {
+        QVERIFY(view.bindCamera(cloudCamera(QStringLiteral("LAY-%1").arg(n - 1))));
+        for (int i = 0; i < n; ++i)
+            QCOMPARE(view.cells()[i]->geometry(), TvGridLayout::slotRect(n, i, 1280, 720));
+    }
+    VeCameraModel* extra = cloudCamera(QStringLiteral("LAY-16"));
+    QVERIFY(!view.bindCamera(extra));
+    QCOMPARE(view.cells().size(), 16);
+    QVERIFY(!extra->playing);
+    QVERIFY(!view.cellForKey(QStringLiteral("LAY-16")));
+
+    // A new area size lays the cells out again.
+    view.resize(1200, 900);
+    QTRY_COMPARE(view.size(), QSize(1200, 900));
+    QCOMPARE(a->geometry(), QRect(0, 0, 299, 224));
+    QCOMPARE(view.cells()[15]->geometry(), QRect(900, 675, 300, 225));
+    QCOMPARE(background->geometry(), QRect(0, 0, 1200, 900));
+}
+
+void TestDisplayManager::removalReselects() {
+    TvDisplayMangeView& view = *m_view;
+    QSignalSpy selected(&view, &TvDisplayMangeView::didSelectWidget);
+    QPointer<TvPlayWidget> a = play(QStringLiteral("RM-A"));
+    QPointer<TvPlayWidget> b = play(QStringLiteral("RM-B"));
+    QPointer<TvPlayWidget> c = play(QStringLiteral("RM-C"));
+    VeCameraModel* cameraC = c->camera;
+
+    view.selectCellAt(2);
+    QCOMPARE(view.selectedCell(), c.data());
+    QCOMPARE(selected.count(), 1);
+    QVERIFY(framed(c) && !framed(a) && !framed(b));
+
+    // Removing the selected last cell selects the one before it and lays out the two left.
+    view.stopForIdentify(QStringLiteral("RM-C"));
+    QCOMPARE(view.cells(), QList<TvPlayWidget*>({a, b}));
+    QCOMPARE(view.selectedCell(), b.data());
+    QCOMPARE(selected.count(), 2);
+    QCOMPARE(selected.last().at(1).value<TvPlayWidget*>(), b.data());
+    QVERIFY(framed(b) && !framed(a));
+    QCOMPARE(a->geometry(), QRect(0, 0, 1280, 359));
+    QCOMPARE(b->geometry(), QRect(0, 360, 1280, 360));
+    QVERIFY(!cameraC->playing);
+    QVERIFY(!view.cellForKey(QStringLiteral("RM-C")));
+    QTRY_VERIFY_WITH_TIMEOUT(c.isNull(), 5000); // stopped, hidden, and gone once its loop ended
+
+    // An unknown key changes nothing.
+    view.stopForIdentify(QStringLiteral("nobody"));
+    QCOMPARE(view.unboundByIdentify(QStringLiteral("nobody")), -1);
+    QCOMPARE(view.cells().size(), 2);
+    QCOMPARE(selected.count(), 2);
+
+    // Removing the first moves the second forward; a single cell shows no frame.
+    view.stopForIdentify(QStringLiteral("RM-A"));
+    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b}));
+    QCOMPARE(view.selectedCell(), b.data());
+    QCOMPARE(b->geometry(), QRect(0, 0, 1280, 720));
+    QVERIFY(!framed(b));
+    QCOMPARE(b->renderer()->geometry(), QRect(0, 0, 1280, 720));
+
+    // The last one: the background picture returns and nothing is selected.
+    view.stopForIdentify(QStringLiteral("RM-B"));
+    QVERIFY(view.cells().isEmpty());
+    QVERIFY(!view.selectedCell());
+    QVERIFY(label(view, "label_bg")->isVisible());
+    QVERIFY(!view.snapSelected(QStringLiteral("/tmp")));
+    QTRY_VERIFY_WITH_TIMEOUT(a.isNull() && b.isNull(), 5000);
+
+    // Selecting by key frames only the filed cell; an unknown key keeps the selection.
+    TvPlayWidget* d = play(QStringLiteral("RM-D"));
+    TvPlayWidget* e = play(QStringLiteral("RM-E"));
+    const int emitted = selected.count();
+    view.selectCellByKey(QStringLiteral("RM-E"));
+    QCOMPARE(view.selectedCell(), e);
+    QVERIFY(framed(e) && !framed(d));
+    view.selectCellByKey(QStringLiteral("nobody"));
+    QCOMPARE(view.selectedCell(), e);
+    QCOMPARE(selected.count(), emitted); // selecting by key emits nothing
+    view.selectCellAt(7);                // out of range: nothing selected, no frame
+    QVERIFY(!view.selectedCell());
+    QVERIFY(!framed(d) && !framed(e));
+}
+
+void TestDisplayManager::dragToSwap() {
+    TvDisplayMangeView& view = *m_view;
+    TvPlayWidget* a = play(QStringLiteral("DR-A"));
+    TvPlayWidget* b = play(QStringLiteral("DR-B"));
+    TvPlayWidget* c = play(QStringLiteral("DR-C"));
+    TvPlayWidget* d = play(QStringLiteral("DR-D"));
+    const QRect slot0(0, 0, 639, 359), slot1(640, 0, 640, 359), slot2(0, 360, 639, 360),
+        slot3(640, 360, 640, 360);
+    QCOMPARE(a->geometry(), slot0);
+    QSignalSpy selected(&view, &TvDisplayMangeView::didSelectWidget);
+
+    // A dropped on B: they swap slots and places in the list.
+    drag(&view, QPoint(320, 180), QPoint(960, 180));
+    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, a, c, d}));
+    QCOMPARE(a->geometry(), slot1);
+    QCOMPARE(b->geometry(), slot0);
+    QCOMPARE(c->geometry(), slot2);
+    QCOMPARE(d->geometry(), slot3);
+    QCOMPARE(view.selectedCell(), a); // the press selected it
+    QVERIFY(selected.count() >= 1);
+    QCOMPARE(selected.last().at(1).value<TvPlayWidget*>(), a);
+    QVERIFY(framed(a) && !framed(b));
+
+    // Dropped with its centre on the background line between rows, B goes back to its own slot.
+    drag(&view, QPoint(320, 100), QPoint(320, 280)); // centre from y 179 to the gap at y 359
+    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, a, c, d}));
+    QCOMPARE(b->geometry(), slot0);
+    QCOMPARE(view.selectedCell(), b);
+
+    // Dropped within its own slot, or outside every cell (beyond the area), D also returns.
+    drag(&view, QPoint(960, 540), QPoint(1100, 600));
+    QCOMPARE(d->geometry(), slot3);
+    drag(&view, QPoint(960, 540), QPoint(1560, 540)); // the pointer leaves the window; the grab holds
+    QCOMPARE(d->geometry(), slot3);
+    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, a, c, d}));
+
+    // C dropped on A (now in slot 1): C takes slot 1, A goes to slot 2.
+    drag(&view, QPoint(200, 500), QPoint(900, 150));
+    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, c, a, d}));
+    QCOMPARE(c->geometry(), slot1);
+    QCOMPARE(a->geometry(), slot2);
+
+    // A zoomed cell pans its picture with the drag and stays in its slot.
+    view.selectCellAt(0);
+    b->on_pushBtn_zoomAdd_clicked();
+    b->on_pushBtn_zoomAdd_clicked();
+    const QRect before = b->renderer()->geometry();
+    drag(&view, QPoint(300, 200), QPoint(360, 240));
+    QCOMPARE(b->geometry(), slot0);
+    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, c, a, d}));
+    QVERIFY(b->renderer()->geometry() != before);
+    QCOMPARE(b->renderer()->geometry().size(), before.size());
+
+    // The background (the one-pixel line) neither selects nor drags.
+    view.selectCellAt(3);
+    drag(&view, QPoint(639, 100), QPoint(900, 100));
+    QCOMPARE(view.selectedCell(), d);
+    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, c, a, d}));
+    QCOMPARE(c->geometry(), slot1);
+}
+
+void TestDisplayManager::oneCellNeitherSelectsNorDrags() {
+    TvDisplayMangeView& view = *m_view;
+    TvPlayWidget* only = play(QStringLiteral("ONE-A"));
+    QSignalSpy selected(&view, &TvDisplayMangeView::didSelectWidget);
+    QSignalSpy exclusive(only, &TvPlayWidget::wantExclusiveSignal);
+
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(640, 360));
+    drag(&view, QPoint(640, 360), QPoint(900, 600));
+    QCOMPARE(selected.count(), 0);
+    QVERIFY(!view.selectedCell());
+    QVERIFY(!framed(only));
+    QCOMPARE(only->geometry(), QRect(0, 0, 1280, 720));
+    QCOMPARE(only->renderer()->geometry(), QRect(0, 0, 1280, 720));
+
+    // A double-click in a grid of one does nothing either.
+    doubleClick(&view, QPoint(640, 360));
+    QCOMPARE(exclusive.count(), 0);
+    QVERIFY(!only->exclusive);
+    QCOMPARE(only->geometry(), QRect(0, 0, 1280, 720));
+}
+
+void TestDisplayManager::exclusiveByDoubleClick() {
+    TvDisplayMangeView& view = *m_view;
+    TvPlayWidget* a = play(QStringLiteral("EX-A"));
+    TvPlayWidget* b = play(QStringLiteral("EX-B"));
+    TvPlayWidget* c = play(QStringLiteral("EX-C"));
+    QSignalSpy wantB(b, &TvPlayWidget::wantExclusiveSignal);
+    QSignalSpy selected(&view, &TvDisplayMangeView::didSelectWidget);
+
+    doubleClick(&view, QPoint(960, 180));
+    QCOMPARE(wantB.count(), 1);
+    QCOMPARE(wantB.at(0).at(0).value<void*>(), static_cast<void*>(b));
+    QCOMPARE(wantB.at(0).at(1).toBool(), true);
+    QVERIFY(b->exclusive && view.hasExclusiveCell());
+    QCOMPARE(b->geometry(), QRect(0, 0, 1280, 720));
+    QCOMPARE(cellAt(view, QPoint(100, 600)), b); // raised over the others
+    QCOMPARE(b->renderer()->geometry(), QRect(0, 0, 1280, 720));
+    QVERIFY(!framed(a) && !framed(b) && !framed(c));
+    QCOMPARE(view.cells(), QList<TvPlayWidget*>({a, b, c}));
+
+    // While one cell fills the area, clicks neither select nor drag.
+    const int clicks = selected.count();
+    drag(&view, QPoint(300, 600), QPoint(700, 100));
+    QCOMPARE(selected.count(), clicks);
+    QCOMPARE(b->geometry(), QRect(0, 0, 1280, 720));
+    QCOMPARE(c->geometry(), QRect(0, 360, 1280, 360));
+
+    // Another double-click returns to the grid; the selected cell is framed again.
+    doubleClick(&view, QPoint(640, 360));
+    QCOMPARE(wantB.count(), 2);
+    QCOMPARE(wantB.at(1).at(1).toBool(), false);
+    QVERIFY(!b->exclusive && !view.hasExclusiveCell());
+    QCOMPARE(a->geometry(), QRect(0, 0, 639, 359));
+    QCOMPARE(b->geometry(), QRect(640, 0, 640, 359));
+    QCOMPARE(c->geometry(), QRect(0, 360, 1280, 360));
+    QCOMPARE(view.selectedCell(), b);
+    QVERIFY(framed(b));
+    QCOMPARE(b->renderer()->geometry(), b->rect().adjusted(2, 2, -2, -2));
+
+    // A cell that is no longer in the grid cannot take the area.
+    view.wantExclusiveSlot(nullptr, true);
+    QVERIFY(!view.hasExclusiveCell());
+}
+
+void TestDisplayManager::fullScreenHint() {
+    TvDisplayMangeView& view = *m_view;
+    QLabel* hint = label(view, "label_exitfull_tip");
+    QSignalSpy exitSpy(&view, &TvDisplayMangeView::exitFullScreenSignal);
+    play(QStringLiteral("FS-A"));
+    play(QStringLiteral("FS-B"));
+
+    // Esc outside full screen does nothing.
+    QTest::keyClick(&view, Qt::Key_Escape);
+    QCOMPARE(exitSpy.count(), 0);
+    QCOMPARE(timerWithInterval(&view, TvDisplayMangeView::kHintMs), -1);
+
+    view.showFullScreen();
+    QTRY_VERIFY(view.isFullScreen());
+    // Xvfb has no window manager to resize a full-screen window (and a resize by hand ends full
+    // screen there), so the resize the window system would send is sent here.
+    QResizeEvent toScreen(view.screen()->geometry().size(), view.size());
+    QCoreApplication::sendEvent(&view, &toScreen);
+    QVERIFY(view.isFullScreen());
+    QVERIFY(hint->isVisible());
+    const QSize area = view.size();
+    QCOMPARE(hint->geometry(), QRect((area.width() - 200) / 2, (area.height() - 40) / 2, 200, 40));
+    QCOMPARE(view.cells()[0]->geometry(), TvGridLayout::slotRect(2, 0, area.width(), area.height()));
+    const int timer = timerWithInterval(&view, TvDisplayMangeView::kHintMs);
+    QVERIFY(timer != -1);
+
+    // Each Esc press asks once to leave full screen; other keys nothing.
+    QTest::keyClick(&view, Qt::Key_Escape);
+    QCOMPARE(exitSpy.count(), 1);
+    QTest::keyClick(&view, Qt::Key_A);
+    QTest::keyClick(&view, Qt::Key_Return);
+    QCOMPARE(exitSpy.count(), 1);
+    QTest::keyClick(&view, Qt::Key_Escape);
+    QCOMPARE(exitSpy.count(), 2);
+
+    // The six-second timer hides the hint; firing again changes nothing.
+    QTimerEvent tick(timer);
+    QCoreApplication::sendEvent(&view, &tick);
+    QVERIFY(!hint->isVisible());
+    QCoreApplication::sendEvent(&view, &tick);
+    QVERIFY(!hint->isVisible());
+    // The next resize in full screen shows it again with a fresh timer.
+    QCoreApplication::sendEvent(&view, &toScreen);
+    QVERIFY(hint->isVisible());
+    const int again = timerWithInterval(&view, TvDisplayMangeView::kHintMs);
+    QVERIFY(again != -1);
+    QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(&view).size(), 1); // the old one is gone
+    QTimerEvent tickAgain(again);
+    QCoreApplication::sendEvent(&view, &tickAgain);
+    QVERIFY(!hint->isVisible());
+
+    // Leaving full screen hides the hint and kills the timer at the next resize; Esc is quiet again.
+    QCoreApplication::sendEvent(&view, &toScreen);
+    QVERIFY(hint->isVisible());
+    view.showNormal();
+    QTRY_VERIFY(!view.isFullScreen());
+    view.resize(1100, 650);
+    QTRY_COMPARE(view.size(), QSize(1100, 650));
+    QVERIFY(!hint->isVisible());
+    QCOMPARE(timerWithInterval(&view, TvDisplayMangeView::kHintMs), -1);
+    QTest::keyClick(&view, Qt::Key_Escape);
+    QCOMPARE(exitSpy.count(), 2);
+}
+
+void TestDisplayManager::routesPackets() {
+    TvDisplayMangeView& view = *m_view;
+    const int baseObjects = TvMediaObject::liveCount();
+
+    // Video goes by key: only the addressed cell starts playing.
+    TvPlayWidget* a = play(QStringLiteral("RT-A"));
+    TvPlayWidget* b = play(QStringLiteral("RT-B"));
+    std::thread sdk([&] {
+        for (const MediaFixtures::Bytes& unit : m_units) {
+            view.deliverPacket(videoObject(unit, 320, 240), QStringLiteral("RT-A"));
+            view.deliverPacket(videoObject(unit, 320, 240), QStringLiteral("unknown"));
+        }
+        view.deliverPacket(nullptr, QStringLiteral("RT-A"));
+    });
+    sdk.join();
+    QTRY_COMPARE(a->state(), TvPlayStatePlaying);
+    QTest::qWait(50);
+    QCOMPARE(b->state(), TvPlayStateConnecting);
+    QCOMPARE(b->recordCenter().cachedCount(), 0);
+    view.stopForIdentify(QStringLiteral("RT-A"));
+    view.stopForIdentify(QStringLiteral("RT-B"));
+    QTRY_VERIFY_WITH_TIMEOUT(view.findChildren<TvPlayWidget*>().isEmpty(), 5000);
+    QCOMPARE(TvMediaObject::liveCount(), baseObjects); // nothing left behind, dropped ones included
+
+    // Audio goes only to the selected cell with a camera. These cells hold their queue (running,
+    // connecting, no decode thread) so the routing can be seen.
+    TvPlayWidget* c = view.bindCamera(cloudCamera(QStringLiteral("RT-C")));
+    TvPlayWidget* d = view.bindCamera(cloudCamera(QStringLiteral("RT-D")));
+    for (TvPlayWidget* cell : {c, d}) {
+        cell->setRunning(true);
+        cell->setPlayState(TvPlayStateConnecting);
+    }
+    view.deliverPacket(audioObject(), QStringLiteral("RT-C")); // nothing selected: dropped
+    QCOMPARE(c->queuedCount() + d->queuedCount(), 0);
+    view.selectCellAt(1);
+    view.deliverPacket(audioObject(), QStringLiteral("RT-C")); // the key does not matter for audio
+    view.deliverPacket(audioObject(), QString());
+    QCOMPARE(d->queuedCount(), 2);
+    QCOMPARE(c->queuedCount(), 0);
+    view.deliverPacket(videoObject(m_units[0], 320, 240), QStringLiteral("RT-C"));
+    QCOMPARE(c->queuedCount(), 1);
+    QCOMPARE(d->queuedCount(), 2);
+    VeCameraModel* cameraD = d->camera;
+    d->camera = nullptr; // selected but without a camera: audio is dropped
+    view.deliverPacket(audioObject(), QString());
+    QCOMPARE(d->queuedCount(), 2);
+    d->camera = cameraD;
+    QCOMPARE(TvMediaObject::liveCount(), baseObjects + 3 + c->recordCenter().cachedCount());
+    // Without a decode loop the unbound cells stay hidden until their owner frees them, queues included.
+    view.stopForIdentify(QStringLiteral("RT-C"));
+    view.stopForIdentify(QStringLiteral("RT-D"));
+    QVERIFY(view.cells().isEmpty());
+    QCOMPARE(c->queuedCount() + d->queuedCount(), 3);
+    delete c;
+    delete d;
+    QCOMPARE(TvMediaObject::liveCount(), baseObjects);
+}
+
+void TestDisplayManager::bindAndStopUnderStream() {
+    TvDisplayMangeView& view = *m_view;
+    const int baseObjects = TvMediaObject::liveCount();
+    QMutex mutex; // the main window's lock around binding, removal and delivery
+    QList<VeCameraModel*> cameras;
+    for (int i = 0; i < TvDisplayMangeView::kMaxCells; ++i)
+        cameras.append(cloudCamera(QStringLiteral("ST-%1").arg(i)));
+
+    std::atomic<bool> streaming{true};
+    std::atomic<int> delivered{0};
+    std::thread sdk([&] {
+        QRandomGenerator random(7);
+        size_t unit = 0;
+        while (streaming.load()) {
+            const QString key =
+                QStringLiteral("ST-%1").arg(random.bounded(TvDisplayMangeView::kMaxCells + 2));
+            {
+                QMutexLocker lock(&mutex);
+                view.deliverPacket(videoObject(m_units[unit], 320, 240), key);
+                if (random.bounded(4) == 0)
+                    view.deliverPacket(audioObject(), key);
+            }
+            unit = (unit + 1) % m_units.size();
+            ++delivered;
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+        }
+    });
+
+    QList<QPointer<TvPlayWidget>> everyCell;
+    QRandomGenerator random(11);
+    for (int round = 0; round < 6; ++round) {
+        for (VeCameraModel* camera : cameras) {
+            QMutexLocker lock(&mutex);
+            TvPlayWidget* cell = view.bindCamera(camera);
+            QVERIFY(cell);
+            cell->setEndPause(5);
+            everyCell.append(cell);
+            view.startCell(camera->playKey);
+        }
+        QCOMPARE(view.cells().size(), 16);
+        {
+            QMutexLocker lock(&mutex);
+            view.selectCellAt(int(random.bounded(16)));
+        }
+        QTest::qWait(int(random.bounded(40, 120)));
+        // Stop in a shuffled order, some while others still decode.
+        QList<VeCameraModel*> order = cameras;
+        for (int i = order.size() - 1; i > 0; --i)
+            order.swapItemsAt(i, int(random.bounded(i + 1)));
+        for (VeCameraModel* camera : order) {
+            QMutexLocker lock(&mutex);
+            view.stopForIdentify(camera->playKey);
+            QVERIFY(!camera->playing);
+        }
+        QVERIFY(view.cells().isEmpty());
+        QVERIFY(!view.selectedCell());
+        QTest::qWait(int(random.bounded(0, 30)));
+    }
+    streaming = false;
+    sdk.join();
+    QVERIFY(delivered.load() > 100);
+    QVERIFY2(waitAllDeleted(everyCell), "a stopped cell never deleted itself");
+    QVERIFY(view.findChildren<TvPlayWidget*>().isEmpty());
+    QCOMPARE(TvMediaObject::liveCount(), baseObjects);
+}
+
+void TestDisplayManager::destroyedWithLiveCells() {
+    // At exit the grid goes with the main window: some cells still play, one is ending its loop.
+    const int baseObjects = TvMediaObject::liveCount();
+    TvPlayWidget* a = play(QStringLiteral("END-A"));
+    play(QStringLiteral("END-B"), 400);
+    play(QStringLiteral("END-C"));
+    for (const MediaFixtures::Bytes& unit : m_units) {
+        m_view->deliverPacket(videoObject(unit, 320, 240), QStringLiteral("END-A"));
+        m_view->deliverPacket(videoObject(unit, 320, 240), QStringLiteral("END-B"));
+    }
+    QTRY_COMPARE(a->state(), TvPlayStatePlaying);
+    m_view->stopForIdentify(QStringLiteral("END-B"));
+    QTest::qWait(50); // END-B is in its end pause now, END-A and END-C still run
+    QElapsedTimer clock;
+    clock.start();
+    m_view.reset();
+    QVERIFY(clock.elapsed() < 3000);
+    QTest::qWait(500); // nothing may reach the destroyed cells afterwards
+    QCOMPARE(TvMediaObject::liveCount(), baseObjects);
+    m_view = std::make_unique<TvDisplayMangeView>(); // for cleanup
+}
+
+QTEST_MAIN(TestDisplayManager)
+#include "test_displaymanager.moc"
