@@ -2,6 +2,7 @@
 // simulator. Sixteen cameras play at once, a camera drops out and comes back, the device tree merges
 // and orders its lists, its menu follows the camera's state, and stopping, restarting and exiting
 // while frames arrive leave nothing behind.
+#include "../liveview/LogLines.h"
 #include "MainWindow.h"
 #include "NxAlarmLog.h"
 #include "NxDataCenter.h"
@@ -74,41 +75,6 @@ private:
 };
 AlarmRecorder g_alarms; // installed for the whole process
 
-// Counts log lines from every thread (decode and call threads log too) and still prints them.
-class LogCount {
-public:
-    static void install() { previous() = qInstallMessageHandler(&LogCount::handle); }
-    static int of(const QString& part) {
-        std::lock_guard<std::mutex> lock(mutex());
-        int n = 0;
-        for (const QString& line : lines())
-            n += line.contains(part) ? 1 : 0;
-        return n;
-    }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-        {
-            std::lock_guard<std::mutex> lock(mutex());
-            lines().append(message);
-        }
-        if (previous())
-            previous()(type, context, message);
-    }
-    static std::mutex& mutex() {
-        static auto* m = new std::mutex; // outlives the threads that log during exit
-        return *m;
-    }
-    static QStringList& lines() {
-        static auto* l = new QStringList;
-        return *l;
-    }
-    static QtMessageHandler& previous() {
-        static QtMessageHandler h = nullptr;
-        return h;
-    }
-};
-
 // Clicks OK on every message box that opens while it lives, remembering the texts.
 class BoxAnswerer {
 public:
@@ -173,6 +139,10 @@ QString describe(const QList<MenuItem>& items) {
     for (const MenuItem& i : items)
         parts << i.text + (i.enabled ? "+" : "-");
     return parts.join(' ');
+}
+
+QString describe(MenuState s, bool cloudListed) {
+    return describe(expectedMenu(s, cloudListed));
 }
 
 // Slot i of the 4 x 4 layout in an area of w x h, with the one-pixel seams.
@@ -291,7 +261,7 @@ bool TestLiveRoad::allPlaying(const QList<VeCameraModel*>& cameras) {
 }
 
 void TestLiveRoad::initTestCase() {
-    LogCount::install();
+    LogLines::install();
     NxAlarmLog::install(&g_alarms);
     QStringList cameras;
     for (const char* id : kLanIds)
@@ -391,22 +361,22 @@ void TestLiveRoad::treeMenuFollowsTheCameraState() {
     QWidget* viewport = tree()->viewport();
     const QPoint empty(10, viewport->height() - 3);
     QVERIFY2(!tree()->indexAt(empty).isValid(), "no empty space below the rows");
-    QCOMPARE(describe(menuAt(empty)), describe(expectedMenu(MenuState::None, false)));
+    QCOMPARE(describe(menuAt(empty)), describe(MenuState::None, false));
 
     VeCameraModel* offline = m_data->loginCenter->cloudDevice(kOffline1);
     QVERIFY(offline && !offline->isOnline());
-    QCOMPARE(describe(menuAt(pointOf(offline))), describe(expectedMenu(MenuState::Offline, true)));
+    QCOMPARE(describe(menuAt(pointOf(offline))), describe(MenuState::Offline, true));
 
     VeCameraModel* cloud = m_data->loginCenter->cloudDevice(kCloud);
     QVERIFY(cloud && cloud->isOnline() && !cloud->playing);
-    QCOMPARE(describe(menuAt(pointOf(cloud))), describe(expectedMenu(MenuState::Online, true)));
+    QCOMPARE(describe(menuAt(pointOf(cloud))), describe(MenuState::Online, true));
 
     // A LAN-only camera: online, not cloud-listed. Its sub-stream item plays it.
     const QString id = QLatin1String(kLanIds[16]);
     VeCameraModel* camera = lan(id);
     QVERIFY(camera && camera->isOnline());
     camera->mainStream = true;
-    QCOMPARE(describe(menuAt(pointOf(camera))), describe(expectedMenu(MenuState::Online, false)));
+    QCOMPARE(describe(menuAt(pointOf(camera))), describe(MenuState::Online, false));
     QMenu* menu = tree()->findChild<QMenu*>();
     QAction* sub = menu->actions().at(1);
     QCOMPARE(sub->text(), QStringLiteral("子码流 播放"));
@@ -418,7 +388,7 @@ void TestLiveRoad::treeMenuFollowsTheCameraState() {
     QTRY_COMPARE_WITH_TIMEOUT(TvResolutionMap::instance()->value(id), QStringLiteral("640x360"), 5000);
 
     // Playing: its close item stops it.
-    QCOMPARE(describe(menuAt(pointOf(camera))), describe(expectedMenu(MenuState::Playing, false)));
+    QCOMPARE(describe(menuAt(pointOf(camera))), describe(MenuState::Playing, false));
     QAction* close = tree()->findChild<QMenu*>()->actions().at(2);
     QCOMPARE(close->text(), QStringLiteral("关闭视频"));
     const QPointer<TvPlayWidget> cell = display()->cellForKey(id);
@@ -467,7 +437,7 @@ void TestLiveRoad::cloudCameraWaitsThirtyTicks() {
     // The watchdog driven by hand (no event loop runs in between, so no real tick interferes).
     const int start = cell->timeoutCount();
     QVERIFY(start < TvPlayWidget::kWanTimeout - 1);
-    const int lines = LogCount::of("设备不在线，不用重连");
+    const int lines = LogLines::count("设备不在线，不用重连");
     for (int n = start + 1; n < TvPlayWidget::kWanTimeout; ++n) {
         cell->globalTimeOut();
         QCOMPARE(cell->timeoutCount(), n);
@@ -477,13 +447,13 @@ void TestLiveRoad::cloudCameraWaitsThirtyTicks() {
     QCOMPARE(cell->timeoutCount(), 0);
     QVERIFY(cell->needsReconnect);
     // Offline on both paths: no reconnect is tried, the call stays filed.
-    QCOMPARE(LogCount::of("设备不在线，不用重连"), lines + 1);
+    QCOMPARE(LogLines::count("设备不在线，不用重连"), lines + 1);
     QCOMPARE(m_window->callIdFor(kCloud), call);
 
     // Back online: the cloud's online report makes the next tick reconnect at once.
-    const int forced = LogCount::of("强制重连");
+    const int forced = LogLines::count("强制重连");
     QCOMPARE(m_sim.control(QStringLiteral("online %1").arg(kCloud)), QStringLiteral("ok"));
-    QTRY_VERIFY_WITH_TIMEOUT(LogCount::of("强制重连") > forced, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(LogLines::count("强制重连") > forced, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->callIdFor(kCloud).isEmpty() && m_window->callIdFor(kCloud) != call,
                              10000);
     QCOMPARE(display()->cellForKey(kCloud), cell);
@@ -556,7 +526,7 @@ void TestLiveRoad::sixteenCellsPlayTheirOwnCameras() {
         QVERIFY(m_window->callIdFor(id).isEmpty());
     }
     // The tree menu of a playing camera.
-    QCOMPARE(describe(menuAt(pointOf(cameras.first()))), describe(expectedMenu(MenuState::Playing, false)));
+    QCOMPARE(describe(menuAt(pointOf(cameras.first()))), describe(MenuState::Playing, false));
 }
 
 void TestLiveRoad::offlineCameraTimesOutAndReconnects() {
@@ -576,7 +546,7 @@ void TestLiveRoad::offlineCameraTimesOutAndReconnects() {
     QVERIFY(camera->isLanOnline());
     const int start = cell->timeoutCount();
     QVERIFY(start < TvPlayWidget::kLanTimeout - 1);
-    const int timeouts = LogCount::of("视频连接超时");
+    const int timeouts = LogLines::count("视频连接超时");
     for (int n = start + 1; n < TvPlayWidget::kLanTimeout; ++n) {
         cell->globalTimeOut();
         QCOMPARE(cell->timeoutCount(), n);
@@ -584,7 +554,7 @@ void TestLiveRoad::offlineCameraTimesOutAndReconnects() {
     }
     cell->globalTimeOut(); // the 8th second
     QCOMPARE(cell->timeoutCount(), 0);
-    QCOMPARE(LogCount::of("视频连接超时"), timeouts + 1);
+    QCOMPARE(LogLines::count("视频连接超时"), timeouts + 1);
     // The reconnect has begun: the old call is no longer filed.
     QVERIFY(m_window->callIdFor(id).isEmpty());
     // The camera is away, so the new call fails and the cell waits for the camera.
@@ -593,10 +563,10 @@ void TestLiveRoad::offlineCameraTimesOutAndReconnects() {
     QCOMPARE(display()->cellForKey(id), cell);
 
     // Back: its LAN report makes the next tick reconnect; a new call is filed and pictures flow again.
-    const int forced = LogCount::of("强制重连");
+    const int forced = LogLines::count("强制重连");
     QCOMPARE(m_sim.control("online " + id), QStringLiteral("ok"));
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->callIdFor(id).isEmpty(), 15000);
-    QVERIFY(LogCount::of("强制重连") > forced);
+    QVERIFY(LogLines::count("强制重连") > forced);
     const QString again = m_window->callIdFor(id);
     QVERIFY(again != call);
     QCOMPARE(camera->callId, again);

@@ -94,6 +94,13 @@ const Toolbutton kToolbar[] = {
     {"pushBtn_help", "帮助", "toolbar_HelpStand.bmp", "toolbar_HelpSel.bmp"},
 };
 
+bool onTopBar(const char* name) {
+    for (const char* top : {"pushBtn_fullscreen", "pushBtn_setting", "pushBtn_alarm_log", "pushBtn_help"})
+        if (QByteArray(name) == top)
+            return true;
+    return false;
+}
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -102,15 +109,12 @@ private slots:
     void init();
     void initialGeometryRule();
     void statusTextRate();
-    void formHasEveryNamedWidget();
-    void constructionSizesAndTitles();
+    void formTitlesAndToolbar();
     void resizeLaysOutThePanels();
     void statusLineCountsBytesFromThreads();
     void escapeOnlyLeavesFullScreen();
-    void enableLiveToolbarEnablesEveryButton();
     void tipLinkOpensTheMatchingFolder();
-    void closeRequestAsksFirst();
-    void closeWithoutConfirmationExitsAtOnce();
+    void closeAsksUnlessConfirmationIsOff();
     // Last: ending the event loop leaves the application quitting.
     void titleBarCloseEndsTheEventLoop();
 };
@@ -162,53 +166,43 @@ void TestMainWindow::statusTextRate() {
     QCOMPARE(MainWindow::statusText(qint64(1) << 40, cpu), QStringLiteral("速率：1073741824 KBps  CPU : 7%"));
 }
 
-void TestMainWindow::formHasEveryNamedWidget() {
+void TestMainWindow::formTitlesAndToolbar() {
     MainWindow w;
     QCOMPARE(g_mainWindow, &w);
-    for (const char* name :
-         {"centralWidget", "widget_toptool", "label_toop_bg", "label", "pushBtn_addDev", "widget_bottomtol",
-          "widget_snapTip", "label_2", "label_cpu_info", "widget_righttool", "widget_righttool_top",
-          "treeView_lan", "widget_righttool_bottom", "label_3", "widget_bar", "widget_displayMan"})
-        QVERIFY2(child(&w, name), name);
-    QVERIFY(child<TvDeviceTreeView>(&w, "treeView_lan"));
-    QCOMPARE(child(&w, "treeView_lan")->parentWidget(), child(&w, "widget_righttool_top"));
-    QCOMPARE(child(&w, "widget_displayMan")->styleSheet(),
-             QStringLiteral("background-color: rgb(25, 25, 25);"));
-    QCOMPARE(child(&w, "label_cpu_info")->styleSheet(), QStringLiteral("color: rgb(255, 255, 255);"));
-    QCOMPARE(child<QPushButton>(&w, "pushBtn_addDev")->text(), QStringLiteral("添加设备"));
-
-    QWidget* toolbar = child(&w, "widget_righttool_bottom");
-    for (const Toolbutton& b : kToolbar) {
-        auto* button = child<QPushButton>(&w, b.name);
-        QVERIFY2(button, b.name);
-        QVERIFY2(button->toolTip().contains(QStringLiteral("<p>%1</p>").arg(QString::fromUtf8(b.tip))),
-                 b.name);
-        QVERIFY2(button->styleSheet().contains(QStringLiteral(":/images/%1").arg(QLatin1String(b.normal))),
-                 b.name);
-        QVERIFY2(button->styleSheet().contains(QStringLiteral(":/images/%1").arg(QLatin1String(b.pressed))),
-                 b.name);
-        QVERIFY2(!QPixmap(QStringLiteral(":/images/%1").arg(QLatin1String(b.normal))).isNull(), b.normal);
-        QVERIFY2(!QPixmap(QStringLiteral(":/images/%1").arg(QLatin1String(b.pressed))).isNull(), b.pressed);
-        const bool onTopBar =
-            QByteArray(b.name) == "pushBtn_fullscreen" || QByteArray(b.name) == "pushBtn_setting" ||
-            QByteArray(b.name) == "pushBtn_alarm_log" || QByteArray(b.name) == "pushBtn_help";
-        QCOMPARE(button->parentWidget(), onTopBar ? child(&w, "widget_toptool") : toolbar);
-        const bool checkable = QByteArray(b.name) == "pushBtn_record" ||
-                               QByteArray(b.name) == "pushBtn_listen" ||
-                               QByteArray(b.name) == "pushBtn_speak";
-        QCOMPARE(button->isCheckable(), checkable);
-    }
-}
-
-void TestMainWindow::constructionSizesAndTitles() {
-    MainWindow w;
     QCOMPARE(w.windowTitle(), QStringLiteral("KVAB V1.1.9"));
     QCOMPARE(w.titleBar()->titleContent(), QStringLiteral("KVAB V1.1.9"));
     QCOMPARE(w.titleBar()->pos(), QPoint(0, 0));
     QVERIFY(w.windowFlags().testFlag(Qt::FramelessWindowHint));
     QVERIFY(child(&w, "widget_snapTip")->isHidden());
-    const QSize desktop = QGuiApplication::primaryScreen()->virtualGeometry().size();
-    QCOMPARE(w.geometry(), MainWindow::initialGeometry(desktop));
+    QCOMPARE(w.geometry(),
+             MainWindow::initialGeometry(QGuiApplication::primaryScreen()->virtualGeometry().size()));
+    QVERIFY(child<TvDeviceTreeView>(&w, "treeView_lan"));
+    QCOMPARE(child(&w, "treeView_lan")->parentWidget(), child(&w, "widget_righttool_top"));
+    QCOMPARE(child<QPushButton>(&w, "pushBtn_addDev")->text(), QStringLiteral("添加设备"));
+
+    // Every button's tip and pictures, its bar, and which ones toggle; enabling the live toolbar
+    // enables exactly the right-hand buttons.
+    for (const Toolbutton& b : kToolbar)
+        child(&w, b.name)->setEnabled(false);
+    w.enableLiveToolbar(nullptr);
+    for (const Toolbutton& b : kToolbar) {
+        auto* button = child<QPushButton>(&w, b.name);
+        QVERIFY2(button, b.name);
+        QVERIFY2(button->toolTip().contains(QStringLiteral("<p>%1</p>").arg(QString::fromUtf8(b.tip))),
+                 b.name);
+        for (const char* picture : {b.normal, b.pressed}) {
+            const QString path = QStringLiteral(":/images/%1").arg(QLatin1String(picture));
+            QVERIFY2(button->styleSheet().contains(path), b.name);
+            QVERIFY2(!QPixmap(path).isNull(), picture);
+        }
+        const bool top = onTopBar(b.name);
+        QCOMPARE(button->parentWidget(), child(&w, top ? "widget_toptool" : "widget_righttool_bottom"));
+        QVERIFY2(button->isEnabled() != top, b.name);
+        const bool checkable = QByteArray(b.name) == "pushBtn_record" ||
+                               QByteArray(b.name) == "pushBtn_listen" ||
+                               QByteArray(b.name) == "pushBtn_speak";
+        QCOMPARE(button->isCheckable(), checkable);
+    }
 }
 
 void TestMainWindow::resizeLaysOutThePanels() {
@@ -291,20 +285,7 @@ void TestMainWindow::escapeOnlyLeavesFullScreen() {
     QVERIFY(display->isVisible());
 }
 
-void TestMainWindow::enableLiveToolbarEnablesEveryButton() {
-    MainWindow w;
-    for (const Toolbutton& b : kToolbar)
-        child(&w, b.name)->setEnabled(false);
-    w.enableLiveToolbar(nullptr);
-    for (const Toolbutton& b : kToolbar) {
-        const bool topBar = QByteArray(b.name).startsWith("pushBtn_fullscreen") ||
-                            QByteArray(b.name) == "pushBtn_setting" ||
-                            QByteArray(b.name) == "pushBtn_alarm_log" || QByteArray(b.name) == "pushBtn_help";
-        QVERIFY2(child(&w, b.name)->isEnabled() != topBar, b.name);
-    }
-}
-
-void TestMainWindow::closeRequestAsksFirst() {
+void TestMainWindow::closeAsksUnlessConfirmationIsOff() {
     MainWindow w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -318,26 +299,22 @@ void TestMainWindow::closeRequestAsksFirst() {
     QCOMPARE(seen.icon, QMessageBox::Warning);
     QVERIFY(!g_appExiting);
     QVERIFY(w.isVisible());
-    QCOMPARE(g_mainWindow, &w);
 
     BoxSeen again;
     answerNextBox(QMessageBox::Ok, &again);
     QVERIFY(w.close());
     QVERIFY(again.shown);
     QVERIFY(g_appExiting);
-}
 
-void TestMainWindow::closeWithoutConfirmationExitsAtOnce() {
+    // Without confirmation the exit needs no box.
+    g_appExiting = false;
     TvDefaultSettings::instance()->setLogoutConfirm(false);
-    MainWindow w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    BoxSeen seen;
-    answerNextBox(QMessageBox::Cancel, &seen, 5);
+    BoxSeen none;
+    answerNextBox(QMessageBox::Cancel, &none, 5);
     QVERIFY(w.confirmExit());
     QVERIFY(g_appExiting);
     QTest::qWait(150);
-    QVERIFY(!seen.shown);
+    QVERIFY(!none.shown);
 }
 
 void TestMainWindow::titleBarCloseEndsTheEventLoop() {
@@ -347,27 +324,17 @@ void TestMainWindow::titleBarCloseEndsTheEventLoop() {
     auto* close = w.titleBar()->findChild<QPushButton*>(QStringLiteral("ButtonClose"));
     QVERIFY(close);
 
-    // Cancel: the loop keeps running until the test ends it.
-    {
+    // Cancel: the loop keeps running until the test ends it (code 7). OK: it ends with code 0.
+    for (const auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
+        const bool ok = answer == QMessageBox::Ok;
         QEventLoop loop;
         BoxSeen seen;
-        answerNextBox(QMessageBox::Cancel, &seen);
+        answerNextBox(answer, &seen);
         QTimer::singleShot(0, close, &QPushButton::click);
-        QTimer::singleShot(1500, &loop, [&loop] { loop.exit(7); });
-        QCOMPARE(loop.exec(), 7);
+        QTimer::singleShot(ok ? 5000 : 1500, &loop, [&loop] { loop.exit(7); });
+        QCOMPARE(loop.exec(), ok ? 0 : 7);
         QVERIFY(seen.shown);
-        QVERIFY(!g_appExiting);
-    }
-    // OK: the event loop ends with code 0.
-    {
-        QEventLoop loop;
-        BoxSeen seen;
-        answerNextBox(QMessageBox::Ok, &seen);
-        QTimer::singleShot(0, close, &QPushButton::click);
-        QTimer::singleShot(5000, &loop, [&loop] { loop.exit(7); });
-        QCOMPARE(loop.exec(), 0);
-        QVERIFY(seen.shown);
-        QVERIFY(g_appExiting);
+        QCOMPARE(g_appExiting, ok);
     }
 }
 

@@ -2,6 +2,7 @@
 
 // Shared pieces of the live-view tests: a recording play host, camera records, H.264 media objects and
 // helpers that wait for self-deleting cells.
+#include "LogLines.h"
 #include "MediaFixtures.h"
 #include "TvMediaObject.h"
 #include "TvPlayHost.h"
@@ -15,47 +16,7 @@
 #include <QtTest>
 
 #include <memory>
-#include <mutex>
 #include <vector>
-
-// Keeps every log line of the process (they come from decode and job threads too) and still prints them.
-class LogLines {
-public:
-    static void install() { previous() = qInstallMessageHandler(&LogLines::handle); }
-    static void clear() {
-        std::lock_guard<std::mutex> lock(mutex());
-        lines().clear();
-    }
-    static int count(const QString& part) {
-        std::lock_guard<std::mutex> lock(mutex());
-        int n = 0;
-        for (const QString& line : lines())
-            n += line.contains(part) ? 1 : 0;
-        return n;
-    }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-        {
-            std::lock_guard<std::mutex> lock(mutex());
-            lines().append(message);
-        }
-        if (previous())
-            previous()(type, context, message);
-    }
-    static std::mutex& mutex() {
-        static std::mutex* m = new std::mutex; // outlives threads that log during exit
-        return *m;
-    }
-    static QStringList& lines() {
-        static QStringList* l = new QStringList;
-        return *l;
-    }
-    static QtMessageHandler& previous() {
-        static QtMessageHandler h = nullptr;
-        return h;
-    }
-};
 
 // Records what the cells ask of the main window.
 class RecordingHost : public TvPlayHost {

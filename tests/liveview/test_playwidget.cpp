@@ -40,6 +40,22 @@ void drag(QWidget* widget, QPoint from, QPoint to, int steps = 6) {
     QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, to);
 }
 
+// A started cell for the camera whose loop ends quickly after a stop; the watchdog is left to the test.
+TvPlayWidget* startedCell(VeCameraModel* camera, int endPauseMs = 10, bool handTicks = true) {
+    auto* cell = new TvPlayWidget;
+    cell->camera = camera;
+    cell->setEndPause(endPauseMs);
+    cell->start();
+    if (handTicks)
+        watchdogOf(cell)->stop(); // the ticks are driven by hand
+    return cell;
+}
+
+void ticks(TvPlayWidget* cell, int n) {
+    for (int i = 0; i < n; ++i)
+        cell->globalTimeOut();
+}
+
 } // namespace
 
 class TestPlayWidget : public QObject {
@@ -127,10 +143,7 @@ void TestPlayWidget::stateMachineAndSelfDeletion() {
 
     // A later call on the same key with another picture size replaces the resolution text.
     const auto small = MediaFixtures::encodeH264(176, 144, 3, 10);
-    QPointer<TvPlayWidget> second = new TvPlayWidget;
-    second->camera = camera;
-    second->setEndPause(20);
-    second->start();
+    QPointer<TvPlayWidget> second = startedCell(camera, 20, false);
     for (const MediaFixtures::Bytes& unit : small)
         second->pushMediaObject(videoObject(unit, 176, 144));
     QTRY_COMPARE(second->state(), TvPlayStatePlaying);
@@ -187,10 +200,7 @@ void TestPlayWidget::lateFirstPictureAfterStop() {
     RecordingHost host;
     ScopedHost scoped(&host);
     auto camera = cloudCamera(QStringLiteral("LATE-1"));
-    QPointer<TvPlayWidget> cell = new TvPlayWidget;
-    cell->camera = camera;
-    cell->setEndPause(10);
-    cell->start();
+    QPointer<TvPlayWidget> cell = startedCell(camera, 10, false);
     const MediaFixtures::Bytes grey = MediaFixtures::solidPicture(64, 48, 128, 128, 128);
     std::thread decoder([&, raw = cell.data()] { raw->updateImage(grey.data(), 64, 48); });
     decoder.join(); // the state signal is queued now
@@ -216,15 +226,10 @@ void TestPlayWidget::watchdogLimits() {
     QVERIFY(lanCamera->isLanOnline());
     QVERIFY(!wanCamera->isLanOnline());
 
-    QPointer<TvPlayWidget> lanCell = new TvPlayWidget;
-    lanCell->camera = lanCamera;
-    lanCell->setEndPause(10);
-    lanCell->start();
-    watchdogOf(lanCell)->stop(); // the ticks below are driven by hand
+    QPointer<TvPlayWidget> lanCell = startedCell(lanCamera);
     const int refreshes = FakeSdk::count("nx_LanRefresh");
 
-    for (int i = 1; i < TvPlayWidget::kLanTimeout; ++i)
-        lanCell->globalTimeOut();
+    ticks(lanCell, TvPlayWidget::kLanTimeout - 1);
     QCOMPARE(lanCell->timeoutCount(), 7);
     QVERIFY(host.reconnects.isEmpty());
     QVERIFY(!lanCell->needsReconnect);
@@ -241,25 +246,18 @@ void TestPlayWidget::watchdogLimits() {
     host.reconnects.clear();
     QVERIFY(FakeSdk::fireLan("WD-LAN", "F1", 77, "G711", FakeSdk::On::Caller)); // back after the refresh
     QVERIFY(lanCamera->isLanOnline());
-    for (int i = 0; i < 5; ++i)
-        lanCell->globalTimeOut();
+    ticks(lanCell, 5);
     const MediaFixtures::Bytes grey = MediaFixtures::solidPicture(64, 48, 128, 128, 128);
     lanCell->updateImage(grey.data(), 64, 48);
-    for (int i = 0; i < 7; ++i)
-        lanCell->globalTimeOut();
+    ticks(lanCell, 7);
     QVERIFY(host.reconnects.isEmpty());
     QCOMPARE(lanCell->timeoutCount(), 7);
     lanCell->close();
 
     // A camera reached through the cloud waits 30 ticks.
-    QPointer<TvPlayWidget> wanCell = new TvPlayWidget;
-    wanCell->camera = wanCamera;
-    wanCell->setEndPause(10);
-    wanCell->start();
-    watchdogOf(wanCell)->stop();
+    QPointer<TvPlayWidget> wanCell = startedCell(wanCamera);
     const int refreshesBefore = FakeSdk::count("nx_LanRefresh");
-    for (int i = 1; i < TvPlayWidget::kWanTimeout; ++i)
-        wanCell->globalTimeOut();
+    ticks(wanCell, TvPlayWidget::kWanTimeout - 1);
     QVERIFY(host.reconnects.isEmpty());
     QCOMPARE(wanCell->timeoutCount(), 29);
     wanCell->globalTimeOut();
@@ -270,16 +268,14 @@ void TestPlayWidget::watchdogLimits() {
     // Without a main window (start-up, exit) the time-out only marks the cell.
     TvPlayHost::install(nullptr);
     wanCell->needsReconnect = false;
-    for (int i = 0; i < TvPlayWidget::kWanTimeout; ++i)
-        wanCell->globalTimeOut();
+    ticks(wanCell, TvPlayWidget::kWanTimeout);
     QVERIFY(wanCell->needsReconnect);
     QCOMPARE(host.reconnects.size(), 1);
     wanCell->close();
 
     // A cell without a camera only counts.
     QPointer<TvPlayWidget> empty = new TvPlayWidget;
-    for (int i = 0; i < 40; ++i)
-        empty->globalTimeOut();
+    ticks(empty, 40);
     QVERIFY(!empty->needsReconnect);
     delete empty;
     QTRY_VERIFY_WITH_TIMEOUT(lanCell.isNull() && wanCell.isNull(), 5000);
@@ -289,13 +285,8 @@ void TestPlayWidget::lanOnlineForcesReconnect() {
     RecordingHost host;
     ScopedHost scoped(&host);
     auto camera = cloudCamera(QStringLiteral("RC-1"));
-    QPointer<TvPlayWidget> cell = new TvPlayWidget;
-    cell->camera = camera;
-    cell->setEndPause(10);
-    cell->start();
-    watchdogOf(cell)->stop();
-    cell->globalTimeOut();
-    cell->globalTimeOut();
+    QPointer<TvPlayWidget> cell = startedCell(camera);
+    ticks(cell, 2);
 
     // Without a failed call an online report changes nothing.
     QVERIFY(FakeSdk::fireLan("RC-1", "F", 90, "G711", FakeSdk::On::Caller)); // new on the LAN
@@ -330,6 +321,12 @@ void TestPlayWidget::zoomLevels() {
     QVERIFY(zoomBox && zoomText);
     QVERIFY(!zoomBox->isVisible());
     QCOMPARE(cell.renderer()->geometry(), cell.rect());
+    const auto plain = [&] {
+        QCOMPARE(cell.zoomLevel(), 0);
+        QCOMPARE(cell.renderer()->geometry(), cell.rect());
+        QVERIFY(zoomText->text().isEmpty());
+        QVERIFY(!zoomBox->isVisible());
+    };
 
     for (int i = 0; i < 15; ++i) {
         cell.on_pushBtn_zoomAdd_clicked();
@@ -349,23 +346,16 @@ void TestPlayWidget::zoomLevels() {
     }
     // Out from level 1 is the plain view again.
     cell.on_pushBtn_zoomMin_clicked();
-    QCOMPARE(cell.zoomLevel(), 0);
-    QCOMPARE(cell.renderer()->geometry(), cell.rect());
-    QVERIFY(zoomText->text().isEmpty());
-    QVERIFY(!zoomBox->isVisible());
+    plain();
     cell.on_pushBtn_zoomMin_clicked(); // out at 0 stays at 0
-    QCOMPARE(cell.zoomLevel(), 0);
-    QCOMPARE(cell.renderer()->geometry(), cell.rect());
+    plain();
 
     // A new size drops the zoom.
     for (int i = 0; i < 3; ++i)
         cell.on_pushBtn_zoomAdd_clicked();
     cell.resize(500, 400);
     QTRY_COMPARE(cell.size(), QSize(500, 400));
-    QCOMPARE(cell.zoomLevel(), 0);
-    QCOMPARE(cell.renderer()->geometry(), QRect(0, 0, 500, 400));
-    QVERIFY(!zoomBox->isVisible());
-    QVERIFY(zoomText->text().isEmpty());
+    plain();
 }
 
 void TestPlayWidget::panningNeverUncovers() {
@@ -394,16 +384,12 @@ void TestPlayWidget::panningNeverUncovers() {
             QVERIFY2(covers(r, size), qPrintable(describe(r)));
             QCOMPARE(r.size(), zoomed.size()); // panning moves, never resizes
         }
-        const QRect r = cell.renderer()->geometry();
         // Pinned exactly at the edge it was pushed against.
-        if (d.x() > 0)
-            QCOMPARE(r.left(), 0);
-        if (d.x() < 0)
-            QCOMPARE(r.right(), size.width() - 1);
-        if (d.y() > 0)
-            QCOMPARE(r.top(), 0);
-        if (d.y() < 0)
-            QCOMPARE(r.bottom(), size.height() - 1);
+        const QRect r = cell.renderer()->geometry();
+        if (d.x() != 0)
+            QCOMPARE(d.x() > 0 ? r.left() : r.right(), d.x() > 0 ? 0 : size.width() - 1);
+        if (d.y() != 0)
+            QCOMPARE(d.y() > 0 ? r.top() : r.bottom(), d.y() > 0 ? 0 : size.height() - 1);
     }
 
     // Pushed into the bottom-right corner and zoomed deeper, then all the way out: never a gap.

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QMessageLogContext>
+#include <QStringList>
+
+#include <mutex>
+
+// Keeps every log line of the process (they come from decode and job threads too) and still prints them.
+class LogLines {
+public:
+    static void install() { previous() = qInstallMessageHandler(&LogLines::handle); }
+    static void clear() {
+        std::lock_guard<std::mutex> lock(mutex());
+        lines().clear();
+    }
+    static int count(const QString& part) {
+        std::lock_guard<std::mutex> lock(mutex());
+        int n = 0;
+        for (const QString& line : lines())
+            n += line.contains(part) ? 1 : 0;
+        return n;
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+        {
+            std::lock_guard<std::mutex> lock(mutex());
+            lines().append(message);
+        }
+        if (previous())
+            previous()(type, context, message);
+    }
+    static std::mutex& mutex() {
+        static std::mutex* m = new std::mutex; // outlives threads that log during exit
+        return *m;
+    }
+    static QStringList& lines() {
+        static QStringList* l = new QStringList;
+        return *l;
+    }
+    static QtMessageHandler& previous() {
+        static QtMessageHandler h = nullptr;
+        return h;
+    }
+};
