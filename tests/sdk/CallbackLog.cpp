@@ -8,53 +8,47 @@ CallbackLog& L() {
     return CallbackLog::instance();
 }
 
+template <typename List, typename Item> void add(List& list, Item item, bool noteThread = false) {
+    std::lock_guard<std::mutex> lock(L().mutex);
+    list.append(std::move(item));
+    if (noteThread)
+        L().threads.append(std::this_thread::get_id());
+    L().cv.notify_all();
+}
+QByteArray bytes(const void* data, int length) {
+    return length > 0 ? QByteArray(static_cast<const char*>(data), length) : QByteArray();
+}
+
 void onLan(void*, const char* id, const char* flag, int nxid, int, int, const char* audio) {
     std::lock_guard<std::mutex> lock(L().mutex);
-    L().lan.append({QString::fromUtf8(id), QString::fromUtf8(flag), QString::fromUtf8(audio), nxid});
     L().handles[QString::fromUtf8(id)] = nxid;
+    L().lan.append({QString::fromUtf8(id), QString::fromUtf8(flag), QString::fromUtf8(audio), nxid});
     L().threads.append(std::this_thread::get_id());
     L().cv.notify_all();
 }
 void onSystem(void*, int cmd, const char* text, int length) {
-    std::lock_guard<std::mutex> lock(L().mutex);
-    L().system.append({cmd, QString::fromUtf8(text), length});
-    L().threads.append(std::this_thread::get_id());
-    L().cv.notify_all();
+    add(L().system, CallbackLog::System{cmd, QString::fromUtf8(text), length}, true);
 }
 void onVideo(void*, const nxVideoFrame* f) {
     std::lock_guard<std::mutex> lock(L().mutex);
-    L().videoBytes += f->length;
     if (L().video.size() < 3000)
-        L().video.append(
-            {QString::fromUtf8(f->callId), QByteArray(reinterpret_cast<const char*>(f->data), f->length)});
+        L().video.append({QString::fromUtf8(f->callId), bytes(f->data, f->length)});
     L().cv.notify_all();
 }
 void onAudio(void*, int, const unsigned char* data, int length) {
-    std::lock_guard<std::mutex> lock(L().mutex);
-    L().audio.append(QByteArray(reinterpret_cast<const char*>(data), length));
-    L().cv.notify_all();
+    add(L().audio, bytes(data, length));
 }
 void onAlarm(void*, int cmd, const char* text, int flag, int) {
-    std::lock_guard<std::mutex> lock(L().mutex);
-    L().alarms.append({cmd, QString::fromUtf8(text), flag});
-    L().cv.notify_all();
+    add(L().alarms, CallbackLog::Alarm{cmd, QString::fromUtf8(text), flag});
 }
 void onWifi(void*, const char* buf, int length) {
-    std::lock_guard<std::mutex> lock(L().mutex);
-    L().wifi.append({QByteArray(buf ? buf : ""), length});
-    L().cv.notify_all();
+    add(L().wifi, qMakePair(QByteArray(buf ? buf : ""), length));
 }
 void onSdFile(void*, int, const char* entry, int last) {
-    std::lock_guard<std::mutex> lock(L().mutex);
-    L().sdFiles.append({QString::fromUtf8(entry), last});
-    L().cv.notify_all();
+    add(L().sdFiles, qMakePair(QString::fromUtf8(entry), last));
 }
 void onSdData(void*, int seq, const unsigned char* data, int length, short res, short, short, short type) {
-    std::lock_guard<std::mutex> lock(L().mutex);
-    L().sdData.append({seq,
-                       length > 0 ? QByteArray(reinterpret_cast<const char*>(data), length) : QByteArray(),
-                       length, res, type});
-    L().cv.notify_all();
+    add(L().sdData, CallbackLog::SdData{seq, bytes(data, length), length, res, type});
 }
 
 } // namespace
@@ -86,7 +80,6 @@ void CallbackLog::clear() {
     sdFiles.clear();
     sdData.clear();
     threads.clear();
-    videoBytes = 0;
 }
 
 bool CallbackLog::waitFor(const std::function<bool()>& done, int ms) {
@@ -94,8 +87,9 @@ bool CallbackLog::waitFor(const std::function<bool()>& done, int ms) {
     return cv.wait_for(lock, std::chrono::milliseconds(ms), done);
 }
 
-int CallbackLog::lastNxid(const QString& id) {
-    return handles.value(id, 0);
+int CallbackLog::nxid(const char* id) {
+    std::lock_guard<std::mutex> lock(mutex);
+    return handles.value(QString::fromUtf8(id), 0);
 }
 
 bool CallbackLog::hasSystem(int command, const QString& text) {

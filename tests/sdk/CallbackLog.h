@@ -36,9 +36,7 @@ public:
     struct SdData {
         int sequence;
         QByteArray data;
-        int length;
-        int resolution;
-        int frameType;
+        int length, resolution, frameType;
     };
 
     static CallbackLog& instance();
@@ -46,6 +44,15 @@ public:
     void clear();
     // Waits up to ms for the predicate, checked under the log's lock.
     bool waitFor(const std::function<bool()>& done, int ms);
+    template <typename List> bool waitSize(const List& list, int size, int ms = 3000) {
+        return waitFor([&] { return list.size() >= size; }, ms);
+    }
+    bool waitSystem(int command, const QString& text = QString(), int ms = 3000) {
+        return waitFor([=] { return hasSystem(command, text); }, ms);
+    }
+    // Latest handle reported for the camera, 0 if none.
+    int nxid(const char* id);
+    bool hasSystem(int command, const QString& text = QString());
 
     std::mutex mutex;
     std::condition_variable cv;
@@ -58,13 +65,8 @@ public:
     QList<QPair<QString, int>> sdFiles;
     QList<SdData> sdData;
     QList<std::thread::id> threads;
-    long videoBytes = 0;
-    QMap<QString, int> handles; // latest handle per camera; kept by clear()
-
-    int lastNxid(const QString& id);
-    bool hasSystem(int command, const QString& text = QString());
+    QMap<QString, int> handles; // kept by clear()
 
 private:
     CallbackLog() = default;
-    void note();
 };

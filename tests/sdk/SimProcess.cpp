@@ -13,10 +13,6 @@ SimProcess::SimProcess() {
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
 }
 
-SimProcess::~SimProcess() {
-    kill();
-}
-
 bool SimProcess::start(const QStringList& args, int port) {
     QStringList all = args;
     all << "--port" << QString::number(port) << "--control-port"
@@ -49,10 +45,6 @@ void SimProcess::kill() {
         m_process.kill();
         m_process.waitForFinished(5000);
     }
-}
-
-bool SimProcess::running() const {
-    return m_process.state() == QProcess::Running;
 }
 
 QString SimProcess::control(const QString& command) {

@@ -13,6 +13,7 @@ namespace {
 CallbackLog& L() {
     return CallbackLog::instance();
 }
+const QStringList kCameras{"--cameras", "lan:F-LAN-1,lan:F-LAN-2,cloud:F-CLD-1", "--clip-seconds", "2"};
 } // namespace
 
 class TestSdkFaults : public QObject {
@@ -27,96 +28,85 @@ private slots:
     void deadAndRestartedService();
 
 private:
-    int handle(const char* id) {
-        std::lock_guard<std::mutex> lock(L().mutex);
-        return L().lastNxid(QString::fromUtf8(id));
+    bool sim(const QString& command) { return m_sim.control(command).startsWith("ok"); }
+    // Opens a LAN video call and waits for its first frames.
+    bool call(char* callId, const char* id, int frames) {
+        return vmoLANCalling(1, 0, callId, L().nxid(id), "", 0) == 0 && L().waitSize(L().video, frames, 5000);
     }
-    bool discover() {
-        L().clear();
-        return nx_LanRefresh() == 0 && L().waitFor([] { return L().lan.size() >= 2; }, 5000);
+    // True when no video frame arrives for ms.
+    static bool noFrames(int ms) {
+        const int before = L().video.size();
+        QTest::qWait(ms);
+        return L().video.size() == before;
     }
     bool login() {
         L().clear();
-        return vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", 0) == 0 &&
-               L().waitFor([] { return L().hasSystem(0); }, 3000) && nx_RegionMonServer() == 0 &&
-               L().waitFor([] { return L().hasSystem(101, "1"); }, 3000);
+        return vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", 0) == 0 && L().waitSystem(0) &&
+               nx_RegionMonServer() == 0 && L().waitSystem(101, "1");
     }
     SimProcess m_sim;
 };
 
 void TestSdkFaults::initTestCase() {
     qputenv("KVAB_SDK_TIMEOUT_MS", "600");
-    QVERIFY(m_sim.start({"--cameras", "lan:F-LAN-1,lan:F-LAN-2,cloud:F-CLD-1", "--clip-seconds", "2"}));
+    QVERIFY(m_sim.start(kCameras));
     L().registerAll();
-    QVERIFY(discover());
+    QVERIFY(nx_LanRefresh() == 0 && L().waitSize(L().lan, 2, 5000));
     QVERIFY(login());
 }
 
 void TestSdkFaults::stallAndDamagedFrames() {
     char callId[PCQ_CALL_ID_SIZE] = {0};
-    QCOMPARE(vmoLANCalling(1, 0, callId, handle("F-LAN-1"), "", 0), 0);
-    QVERIFY(L().waitFor([] { return L().video.size() >= 5; }, 5000));
+    QVERIFY(call(callId, "F-LAN-1", 5));
     // Stall: frames stop, then resume at a key frame.
-    QVERIFY(m_sim.control("stall F-LAN-1").startsWith("ok"));
+    QVERIFY(sim("stall F-LAN-1"));
     QTest::qWait(200);
+    QVERIFY(noFrames(800));
     const int atStall = L().video.size();
-    QTest::qWait(800);
-    QCOMPARE(L().video.size(), atStall);
-    QVERIFY(m_sim.control("unstall F-LAN-1").startsWith("ok"));
-    QVERIFY(L().waitFor([&] { return L().video.size() > atStall; }, 4000));
-    {
-        std::lock_guard<std::mutex> lock(L().mutex);
-        const QByteArray& resumed = L().video[atStall].data;
-        QCOMPARE(resumed[4] & 0x1F, 7);
-    }
+    QVERIFY(sim("unstall F-LAN-1"));
+    QVERIFY(L().waitFor(
+        [&] { return L().video.size() > atStall && (L().video[atStall].data[4] & 0x1F) == 7; }, 4000));
     // Damaged units: corrupt, truncated, and garbage in front of the start code. Everything still arrives,
     // and a decoder recovers at the next key frame.
     L().clear();
-    QVERIFY(m_sim.control("corrupt F-LAN-1 5").startsWith("ok"));
-    QVERIFY(m_sim.control("truncate F-LAN-1 5").startsWith("ok"));
-    QVERIFY(m_sim.control("garbage-frames F-LAN-1 3").startsWith("ok"));
+    QVERIFY(sim("corrupt F-LAN-1 5") && sim("truncate F-LAN-1 5") && sim("garbage-frames F-LAN-1 3"));
     QTest::qWait(2600);
     {
         std::lock_guard<std::mutex> lock(L().mutex);
         QVERIFY(L().video.size() >= 50);
-        int garbage = 0;
+        int garbage = 0, lastKey = -1;
         TestDecoder dec;
-        int lastKey = -1;
         for (int i = 0; i < L().video.size(); ++i) {
             const QByteArray& d = L().video[i].data;
-            if (!d.startsWith(QByteArray("\0\0\0\1", 4)))
-                ++garbage;
+            garbage += !d.startsWith(QByteArray("\0\0\0\1", 4));
             if (d.size() > 5 && (d[4] & 0x1F) == 7)
                 lastKey = i;
             dec.decode(d);
         }
-        QCOMPARE(garbage, 3);
-        QVERIFY(lastKey > 13);
+        QVERIFY(garbage == 3 && lastKey > 13);
         TestDecoder clean;
         for (int i = lastKey; i < L().video.size(); ++i)
             clean.decode(L().video[i].data);
-        QCOMPARE(clean.errors, 0);
-        QCOMPARE(clean.pictures, L().video.size() - lastKey);
+        QVERIFY(clean.errors == 0 && clean.pictures == L().video.size() - lastKey);
     }
     QCOMPARE(vmoLANCloseCall(callId), 0);
 }
 
 void TestSdkFaults::delayedAndDroppedReplies() {
     char buf[PCQ_RECORD_SIZE];
-    QVERIFY(m_sim.control("delay 1500").startsWith("ok"));
-    QElapsedTimer t;
-    t.start();
     std::memset(buf, 'q', sizeof buf);
     buf[0] = '\0';
+    QVERIFY(sim("delay 1500"));
+    QElapsedTimer t;
+    t.start();
     QCOMPARE(GetLanSysInfo(buf, 203, "F-LAN-1"), PCQ_ERR_TIMEOUT);
     QVERIFY(t.elapsed() < 1400);
     QCOMPARE(buf[0], '\0'); // nothing written on failure
-    QVERIFY(m_sim.control("delay 0").startsWith("ok"));
+    QVERIFY(sim("delay 0"));
     QTest::qWait(1200); // the late answer arrives and must be ignored
     QCOMPARE(GetLanSysInfo(buf, 209, "F-LAN-1"), 0);
     QCOMPARE(QByteArray(buf), QByteArray("onvif=0;onvifaudio=1;"));
-
-    QVERIFY(m_sim.control("dropreplies 1").startsWith("ok"));
+    QVERIFY(sim("dropreplies 1"));
     QCOMPARE(GetLanSysInfo(buf, 203, "F-LAN-1"), PCQ_ERR_TIMEOUT);
     QCOMPARE(GetLanSysInfo(buf, 209, "F-LAN-1"), 0);
 }
@@ -124,57 +114,41 @@ void TestSdkFaults::delayedAndDroppedReplies() {
 void TestSdkFaults::droppedAndBrokenConnections() {
     for (const char* fault : {"drop", "garbage", "cut"}) {
         char callId[PCQ_CALL_ID_SIZE] = {0};
-        QCOMPARE(vmoLANCalling(1, 0, callId, handle("F-LAN-2"), "", 0), 0);
-        QVERIFY(L().waitFor([] { return L().video.size() >= 3; }, 5000));
+        QVERIFY2(call(callId, "F-LAN-2", 3), fault);
         L().clear();
-        QVERIFY2(m_sim.control(fault).startsWith("ok"), fault);
+        QVERIFY2(sim(fault), fault);
         // The library notices, tells the client the cloud session is gone, reconnects by itself and
         // searches the LAN again.
-        QVERIFY2(L().waitFor([] { return L().hasSystem(3); }, 3000), fault);
-        QVERIFY2(L().waitFor([] { return L().lan.size() >= 2; }, 5000), fault);
-        const int frames = L().video.size();
-        QTest::qWait(300);
-        QCOMPARE(L().video.size(), frames); // the old call is gone
-        QVERIFY(vmoLANCloseCall(callId) < 0);
-        QCOMPARE(handle("F-LAN-2") > 0, true);
-        QVERIFY(login());
+        QVERIFY2(L().waitSystem(3) && L().waitSize(L().lan, 2, 5000), fault);
+        QVERIFY(noFrames(300) && vmoLANCloseCall(callId) < 0); // the old call is gone
+        QVERIFY(L().nxid("F-LAN-2") > 0 && login());
     }
 }
 
 void TestSdkFaults::cloudCameraComesAndGoes() {
     L().clear();
-    QCOMPARE(vmoGetDevStatus("F-CLD-1"), 0);
-    QVERIFY(L().waitFor([] { return L().hasSystem(104, "F-CLD-1"); }, 3000));
-    char callId[PCQ_CALL_ID_SIZE] = {0};
-    QCOMPARE(vmoWANCalling(1, 0, callId, "F-CLD-1", "", 0), 0);
-    QVERIFY(L().waitFor([] { return L().video.size() >= 3; }, 5000));
-    QVERIFY(m_sim.control("offline F-CLD-1").startsWith("ok"));
-    QVERIFY(L().waitFor([] { return L().hasSystem(108, "F-CLD-1"); }, 3000));
-    QVERIFY(L().waitFor([] { return L().hasSystem(106); }, 1000));
-    char again[PCQ_CALL_ID_SIZE] = {0};
-    QVERIFY(vmoWANCalling(1, 0, again, "F-CLD-1", "", 0) < 0);
-    QCOMPARE(again[0], '\0');
-    QVERIFY(m_sim.control("online F-CLD-1").startsWith("ok"));
-    QVERIFY(L().waitFor([] { return L().hasSystem(104, "F-CLD-1"); }, 3000));
+    QVERIFY(vmoGetDevStatus("F-CLD-1") == 0 && L().waitSystem(104, "F-CLD-1"));
+    char callId[PCQ_CALL_ID_SIZE] = {0}, again[PCQ_CALL_ID_SIZE] = {0};
+    QVERIFY(vmoWANCalling(1, 0, callId, "F-CLD-1", "", 0) == 0 && L().waitSize(L().video, 3, 5000));
+    QVERIFY(sim("offline F-CLD-1") && L().waitSystem(108, "F-CLD-1") && L().waitSystem(106, QString(), 1000));
+    QVERIFY(vmoWANCalling(1, 0, again, "F-CLD-1", "", 0) < 0 && again[0] == '\0');
+    QVERIFY(sim("online F-CLD-1") && L().waitSystem(104, "F-CLD-1"));
     QCOMPARE(vmoWANCalling(1, 0, again, "F-CLD-1", "", 0), 0);
     vmoWANCloseCall("F-CLD-1", again);
     vmoWANCloseCall("F-CLD-1", callId);
     // Added and removed cameras.
     L().clear();
-    QVERIFY(m_sim.control("add F-NEW lan").startsWith("ok"));
-    QVERIFY(L().waitFor([] { return L().handles.contains("F-NEW"); }, 3000));
-    QVERIFY(m_sim.control("remove F-NEW").startsWith("ok"));
-    QVERIFY(vmoSetLANInfo("F-NEW", handle("F-NEW"), 50, 10, 0) < 0);
+    QVERIFY(sim("add F-NEW lan") && L().waitFor([] { return L().handles.contains("F-NEW"); }, 3000));
+    QVERIFY(sim("remove F-NEW"));
+    QVERIFY(vmoSetLANInfo("F-NEW", L().nxid("F-NEW"), 50, 10, 0) < 0);
 }
 
 void TestSdkFaults::registrationReplacedByNull() {
     char callId[PCQ_CALL_ID_SIZE] = {0};
-    QCOMPARE(vmoLANCalling(1, 0, callId, handle("F-LAN-1"), "", 0), 0);
-    QVERIFY(L().waitFor([] { return L().video.size() >= 3; }, 5000));
+    QVERIFY(call(callId, "F-LAN-1", 3));
     QCOMPARE(nx_InitVideo(nullptr, nullptr), 0);
-    const int frames = L().video.size(); // no callback after the replacing call returned
-    QTest::qWait(500);
-    QCOMPARE(L().video.size(), frames);
+    QVERIFY(noFrames(500)); // no callback after the replacing call returned
+    const int frames = L().video.size();
     L().registerAll();
     QVERIFY(L().waitFor([&] { return L().video.size() > frames; }, 3000));
     QCOMPARE(vmoLANCloseCall(callId), 0);
@@ -182,31 +156,23 @@ void TestSdkFaults::registrationReplacedByNull() {
 
 void TestSdkFaults::deadAndRestartedService() {
     const int port = m_sim.port();
-    const int oldHandle = handle("F-LAN-1");
+    const int oldHandle = L().nxid("F-LAN-1");
     m_sim.kill();
     L().clear();
     QElapsedTimer t;
     t.start();
-    char buf[PCQ_RECORD_SIZE] = {0};
-    char callId[PCQ_CALL_ID_SIZE] = {0};
-    QVERIFY(GetLanSysInfo(buf, 203, "F-LAN-1") < 0);
-    QVERIFY(vmoLANCalling(1, 0, callId, oldHandle, "", 0) < 0);
-    QVERIFY(nx_LanRefresh() < 0);
-    QVERIFY(vmoLogin_EX("tarnveil", "tarnveil", "", 0) < 0);
+    char buf[PCQ_RECORD_SIZE] = {0}, callId[PCQ_CALL_ID_SIZE] = {0};
+    QVERIFY(GetLanSysInfo(buf, 203, "F-LAN-1") < 0 && vmoLANCalling(1, 0, callId, oldHandle, "", 0) < 0);
+    QVERIFY(nx_LanRefresh() < 0 && vmoLogin_EX("tarnveil", "tarnveil", "", 0) < 0);
     QVERIFY(t.elapsed() < 3000); // refused at once, no hang
-    QCOMPARE(buf[0], '\0');
-    QCOMPARE(callId[0], '\0');
+    QVERIFY(buf[0] == '\0' && callId[0] == '\0');
     QTest::qWait(300);
     QVERIFY(L().video.isEmpty());
-
     // The service comes back on the same port: the library reconnects by itself, reports the cameras
     // again, with new handles because they restarted too.
-    QVERIFY(m_sim.start({"--cameras", "lan:F-LAN-1,lan:F-LAN-2,cloud:F-CLD-1", "--clip-seconds", "2"}, port));
-    QVERIFY(L().waitFor([] { return L().lan.size() >= 2; }, 6000));
-    const int newHandle = handle("F-LAN-1");
-    QVERIFY(newHandle != oldHandle);
-    QCOMPARE(vmoLANCalling(1, 0, callId, newHandle, "", 0), 0);
-    QVERIFY(L().waitFor([] { return L().video.size() >= 3; }, 5000));
+    QVERIFY(m_sim.start(kCameras, port) && L().waitSize(L().lan, 2, 6000));
+    QVERIFY(L().nxid("F-LAN-1") != oldHandle);
+    QVERIFY(call(callId, "F-LAN-1", 3));
     QCOMPARE(vmoLANCloseCall(callId), 0);
 }
 
