@@ -5,7 +5,7 @@
 
 #include <pcQuorvane.h>
 
-#include "NxMutexLocker.h"
+#include "TvMutexLocker.h"
 #include <QDebug>
 
 #include <atomic>
@@ -62,7 +62,7 @@ void NxAlarmCenter::handleAlarm(int command, const QString& text, int flag, int 
     const QString id = NxRecordCodec::alarmDeviceId(text);
     const QString stamp = now().toString(QStringLiteral("yyyyMMddHHmmss"));
     {
-        NxMutexLocker locker(&lastAlarmTimeMutex());
+        TvMutexLocker locker(&lastAlarmTimeMutex());
         if (lastAlarmTime().value(id) == stamp)
             return;
         lastAlarmTime().insert(id, stamp);

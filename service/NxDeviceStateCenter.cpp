@@ -2,7 +2,7 @@
 
 #include "NxLanCenter.h"
 
-#include "NxMutexLocker.h"
+#include "TvMutexLocker.h"
 
 NxDeviceStateCenter::NxDeviceStateCenter(QObject* parent) : QObject(parent) {}
 
@@ -18,22 +18,22 @@ bool NxDeviceStateCenter::isLanDevice(const QString& deviceId) const {
 }
 
 bool NxDeviceStateCenter::isWanOnline(const QString& deviceId) const {
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     return wanState.value(deviceId, 0) == 1;
 }
 
 void NxDeviceStateCenter::setWanState(const QString& deviceId, int state) {
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     wanState.insert(deviceId, state);
 }
 
 void NxDeviceStateCenter::clearWanState() {
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     wanState.clear();
 }
 
 QMap<QString, int> NxDeviceStateCenter::wanStateSnapshot() const {
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     return wanState;
 }
 

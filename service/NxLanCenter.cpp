@@ -5,7 +5,7 @@
 
 #include <pcQuorvane.h>
 
-#include "NxMutexLocker.h"
+#include "TvMutexLocker.h"
 #include <QDebug>
 #include <QThread>
 
@@ -35,7 +35,7 @@ void NxLanCenter::handleNxLanDataCallback(VeCameraModel* record) {
     const QString id = record->deviceId;
     bool isNew = false;
     {
-        NxMutexLocker locker(&mutex);
+        TvMutexLocker locker(&mutex);
         VeCameraModel* stored = lanDevices.value(id);
         if (!stored) {
             qWarning() << "局域网发现新设备" << id;
@@ -62,7 +62,7 @@ void NxLanCenter::handleNxLanDataCallback(VeCameraModel* record) {
 
 void NxLanCenter::refreshLan(int mode) {
     {
-        NxMutexLocker locker(&mutex);
+        TvMutexLocker locker(&mutex);
         const QList<VeCameraModel*> records = lanDevices.values();
         for (VeCameraModel* record : records) {
             if (!record->playing) {
@@ -76,17 +76,17 @@ void NxLanCenter::refreshLan(int mode) {
 }
 
 bool NxLanCenter::contains(const QString& deviceId) const {
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     return lanDevices.contains(deviceId);
 }
 
 VeCameraModel* NxLanCenter::device(const QString& deviceId) const {
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     return lanDevices.value(deviceId);
 }
 
 bool NxLanCenter::handleOf(const QString& deviceId, qint32* nxid) const {
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     const VeCameraModel* record = lanDevices.value(deviceId);
     if (!record)
         return false;
@@ -95,11 +95,11 @@ bool NxLanCenter::handleOf(const QString& deviceId, qint32* nxid) const {
 }
 
 QMap<QString, VeCameraModel*> NxLanCenter::lanDevicesSnapshot() const {
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     return lanDevices;
 }
 
 QList<VeCameraModel*> NxLanCenter::lanDeviceList() const {
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     return lanDevices.values();
 }

@@ -11,7 +11,7 @@
 
 #include <pcQuorvane.h>
 
-#include "NxMutexLocker.h"
+#include "TvMutexLocker.h"
 #include <QDebug>
 #include <QMetaObject>
 #include <QThread>
@@ -30,7 +30,7 @@ NxLoginCenter::NxLoginCenter(NxDataCenter* dataCenter, QObject* parent)
     connect(this, &NxLoginCenter::startLoginTimerSignal, this, &NxLoginCenter::startLoginTimerSlot);
     connect(this, &NxLoginCenter::stopLoginTimerSignal, this, &NxLoginCenter::stopLoginTimerSlot);
     {
-        NxMutexLocker locker(&listMutex);
+        TvMutexLocker locker(&listMutex);
         for (VeCameraModel* record : TvDefaultSettings::instance()->loadDeviceInfo()) {
             // A list saved with two entries for one id keeps the last; the other record is nobody's.
             if (VeCameraModel* old = cloudDevices.value(record->deviceId))
@@ -55,10 +55,10 @@ bool NxLoginCenter::login(const QString& user, const QString& password) {
 }
 
 bool NxLoginCenter::loginTo(const QString& user, const QString& password, const QString& host, int port) {
-    if (!NxMutexLocker::tryLock(&mainMutex))
+    if (!TvMutexLocker::tryLock(&mainMutex))
         return false;
     if (!loggedIn && (pendingOp == 1 || pendingOp == 2)) {
-        NxMutexLocker::unlockMutex(&mainMutex);
+        TvMutexLocker::unlockMutex(&mainMutex);
         return false;
     }
     loggedIn = false;
@@ -73,7 +73,7 @@ bool NxLoginCenter::loginTo(const QString& user, const QString& password, const 
         emit stopLoginTimerSignal();
         pendingOp = 0;
     }
-    NxMutexLocker::unlockMutex(&mainMutex);
+    TvMutexLocker::unlockMutex(&mainMutex);
     return result >= 0;
 }
 
@@ -93,7 +93,7 @@ void NxLoginCenter::loginDefaultAsync() {
 
 void NxLoginCenter::logout() {
     {
-        NxMutexLocker locker(&mainMutex);
+        TvMutexLocker locker(&mainMutex);
         emit stopLoginTimerSignal();
         if (loggedIn || pendingOp == 2)
             vmoLogOut();
@@ -105,16 +105,16 @@ void NxLoginCenter::logout() {
 }
 
 void NxLoginCenter::queryAllDeviceStatus() {
-    if (NxMutexLocker::tryLock(&mainMutex)) {
+    if (TvMutexLocker::tryLock(&mainMutex)) {
         const bool idle = pendingOp == 0 && !loggedIn;
-        NxMutexLocker::unlockMutex(&mainMutex);
+        TvMutexLocker::unlockMutex(&mainMutex);
         if (idle) {
             // Started after the release, so that the job's own login finds the mutex free.
             loginDefaultAsync();
             return;
         }
     }
-    NxMutexLocker locker(&listMutex);
+    TvMutexLocker locker(&listMutex);
     const QStringList ids = cloudDevices.keys();
     if (ids.isEmpty())
         return;
@@ -128,7 +128,7 @@ qint32 NxLoginCenter::queryDeviceStatus(const QString& deviceId) {
 }
 
 LoginCenterResultType NxLoginCenter::changeAccessPwd(const QString& first, const QString& second) {
-    NxMutexLocker locker(&mainMutex);
+    TvMutexLocker locker(&mainMutex);
     pendingOp = 3;
     emit startLoginTimerSignal(kWaitSeconds);
     const int result = DoSetAccessPswd_EX(4, first.toUtf8().constData(), second.toUtf8().constData(), 3, 0);
@@ -147,7 +147,7 @@ void NxLoginCenter::saveLocked() {
 void NxLoginCenter::addDevice(VeCameraModel* record) {
     if (!record)
         return;
-    NxMutexLocker locker(&listMutex);
+    TvMutexLocker locker(&listMutex);
     VeCameraModel* old = cloudDevices.value(record->deviceId);
     if (old && old != record)
         m_retired.append(old);
@@ -156,7 +156,7 @@ void NxLoginCenter::addDevice(VeCameraModel* record) {
 }
 
 void NxLoginCenter::removeDevice(const QString& deviceId) {
-    NxMutexLocker locker(&listMutex);
+    TvMutexLocker locker(&listMutex);
     if (VeCameraModel* old = cloudDevices.take(deviceId)) {
         m_retired.append(old);
         saveLocked();
@@ -166,7 +166,7 @@ void NxLoginCenter::removeDevice(const QString& deviceId) {
 void NxLoginCenter::updateAlias(const QString& alias, VeCameraModel* record) {
     if (!record)
         return;
-    NxMutexLocker locker(&listMutex);
+    TvMutexLocker locker(&listMutex);
     if (VeCameraModel* entry = cloudDevices.value(record->deviceId))
         entry->alias = alias;
     saveLocked();
@@ -175,7 +175,7 @@ void NxLoginCenter::updateAlias(const QString& alias, VeCameraModel* record) {
 void NxLoginCenter::updateAccessPwd(const QString& userPwd, const QString& devicePwd, VeCameraModel* record) {
     if (!record)
         return;
-    NxMutexLocker locker(&listMutex);
+    TvMutexLocker locker(&listMutex);
     if (VeCameraModel* entry = cloudDevices.value(record->deviceId)) {
         entry->userAccess = userPwd;
         if (!devicePwd.isEmpty())
@@ -185,27 +185,27 @@ void NxLoginCenter::updateAccessPwd(const QString& userPwd, const QString& devic
 }
 
 QMap<QString, VeCameraModel*> NxLoginCenter::cloudDevicesSnapshot() const {
-    NxMutexLocker locker(&listMutex);
+    TvMutexLocker locker(&listMutex);
     return cloudDevices;
 }
 
 QList<VeCameraModel*> NxLoginCenter::cloudDeviceList() const {
-    NxMutexLocker locker(&listMutex);
+    TvMutexLocker locker(&listMutex);
     return cloudDevices.values();
 }
 
 VeCameraModel* NxLoginCenter::cloudDevice(const QString& deviceId) const {
-    NxMutexLocker locker(&listMutex);
+    TvMutexLocker locker(&listMutex);
     return cloudDevices.value(deviceId);
 }
 
 int NxLoginCenter::pendingOperation() const {
-    NxMutexLocker locker(&mainMutex);
+    TvMutexLocker locker(&mainMutex);
     return pendingOp;
 }
 
 bool NxLoginCenter::isLoggedIn() const {
-    NxMutexLocker locker(&mainMutex);
+    TvMutexLocker locker(&mainMutex);
     return loggedIn;
 }
 
@@ -226,7 +226,7 @@ void NxLoginCenter::handleSystemCommand(int command, const QByteArray& text, int
     switch (command) {
     case 0: {
         qWarning() << "登录成功，请注册监控服务";
-        NxMutexLocker locker(&mainMutex);
+        TvMutexLocker locker(&mainMutex);
         emit stopLoginTimerSignal();
         pendingOp = 2;
         emit startLoginTimerSignal(kWaitSeconds);
@@ -276,7 +276,7 @@ void NxLoginCenter::handleSystemCommand(int command, const QByteArray& text, int
         const LoginCenterResultType result =
             text == "1" ? LoginCenterResultSuccess : LoginCenterResultFailure;
         {
-            NxMutexLocker locker(&mainMutex);
+            TvMutexLocker locker(&mainMutex);
             emit stopLoginTimerSignal();
             pendingOp = 0;
         }
@@ -315,7 +315,7 @@ void NxLoginCenter::applyDeviceInfo(const NxDeviceInfoRecord& info) {
     const QString pwd = QString::fromUtf8(info.pwd);
     VeCameraModel* record = nullptr;
     {
-        NxMutexLocker locker(&listMutex);
+        TvMutexLocker locker(&listMutex);
         record = cloudDevices.value(id);
         if (record) {
             record->devFlag = devType;
@@ -340,7 +340,7 @@ void NxLoginCenter::applyDeviceInfo(const NxDeviceInfoRecord& info) {
 
 void NxLoginCenter::registMoniterSuccess(LoginCenterResultType result) {
     {
-        NxMutexLocker locker(&mainMutex);
+        TvMutexLocker locker(&mainMutex);
         emit stopLoginTimerSignal();
         pendingOp = 0;
         if (result == LoginCenterResultSuccess) {
@@ -380,7 +380,7 @@ void NxLoginCenter::timerEvent(QTimerEvent* event) {
     emit stopLoginTimerSignal();
     int expired = 0;
     {
-        NxMutexLocker locker(&mainMutex);
+        TvMutexLocker locker(&mainMutex);
         qWarning("互联网相关操作(%d)超时", pendingOp);
         expired = pendingOp;
         if (pendingOp >= 1 && pendingOp <= 3)

@@ -7,7 +7,7 @@
 
 #include <pcQuorvane.h>
 
-#include "NxMutexLocker.h"
+#include "TvMutexLocker.h"
 #include <QDateTime>
 #include <QDebug>
 
@@ -70,7 +70,7 @@ qint32 NxVideoCenter::openCall(VeCameraModel* camera, CallKind kind, int stream,
 qint32 NxVideoCenter::openVideo(VeCameraModel* camera, bool mainStream) {
     if (!camera)
         return PCQ_ERR_ARGUMENT;
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     qWarning().noquote() << camera->alias + QLatin1String("(") + camera->devFlag + QLatin1String(")") +
                                 QString::fromUtf8("将以") +
                                 QString::fromUtf8(mainStream ? "主码流" : "子码流") +
@@ -85,7 +85,7 @@ qint32 NxVideoCenter::openVideo(VeCameraModel* camera, bool mainStream) {
 qint32 NxVideoCenter::openAudioListen(VeCameraModel* camera) {
     if (!camera)
         return PCQ_ERR_ARGUMENT;
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     return openCall(camera, Listen, PCQ_STREAM_SUB, &camera->listenCallId, "局域网音频收听失败",
                     "局域网音频收听成功", "互联网音频收听第一步失败",
                     "互联网音频收听第一步成功，继续等待105回调");
@@ -94,7 +94,7 @@ qint32 NxVideoCenter::openAudioListen(VeCameraModel* camera) {
 qint32 NxVideoCenter::openAudioSpeaker(VeCameraModel* camera) {
     if (!camera)
         return PCQ_ERR_ARGUMENT;
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     return openCall(camera, Talk, PCQ_STREAM_SUB, &camera->talkCallId, "局域网音频对讲失败",
                     "局域网音频对讲成功", "互联网音频对讲第一步失败",
                     "互联网音频对讲第一步成功，继续等待105回调");
@@ -119,7 +119,7 @@ void NxVideoCenter::closeCameraVideo(VeCameraModel* camera) {
         qWarning() << "closeCameraVideo" << QDateTime::currentDateTime() << camera->deviceId
                    << camera->callId;
     {
-        NxMutexLocker locker(&mutex);
+        TvMutexLocker locker(&mutex);
         closeCall(camera, &camera->callId);
     }
     qWarning() << "closeCameraVideo" << QDateTime::currentDateTime();
@@ -129,7 +129,7 @@ void NxVideoCenter::closeAudioListen(VeCameraModel* camera) {
     if (!camera)
         return;
     qWarning() << "关闭收听" << camera->deviceId;
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     closeCall(camera, &camera->listenCallId);
 }
 
@@ -137,13 +137,13 @@ void NxVideoCenter::closeAudioSpeaker(VeCameraModel* camera) {
     if (!camera)
         return;
     qWarning() << "关闭对讲" << camera->deviceId;
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     closeCall(camera, &camera->talkCallId);
 }
 
 void NxVideoCenter::handleCallProgress(const QString&, int, int) {
     // Serialised with the call operations; the call already counts as open.
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
 }
 
 void NxVideoCenter::videoCallback(void* context, const nxVideoFrame* frame) {

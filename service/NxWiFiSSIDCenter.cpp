@@ -5,7 +5,7 @@
 
 #include <pcQuorvane.h>
 
-#include "NxMutexLocker.h"
+#include "TvMutexLocker.h"
 #include <QDebug>
 #include <QTimerEvent>
 
@@ -22,7 +22,7 @@ void NxWiFiSSIDCenter::setTimeoutMs(int ms) {
 }
 
 bool NxWiFiSSIDCenter::search(VeCameraModel* camera, const QString& mac) {
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     finished = false;
     emit startTimerSignal();
     const int result = m_dataCenter ? m_dataCenter->searchSSID(camera, mac) : -1;
@@ -34,7 +34,7 @@ bool NxWiFiSSIDCenter::search(VeCameraModel* camera, const QString& mac) {
 }
 
 void NxWiFiSSIDCenter::stopSearch() {
-    NxMutexLocker locker(&mutex);
+    TvMutexLocker locker(&mutex);
     finished = true;
     emit stopTimerSignal();
 }
@@ -51,7 +51,7 @@ void NxWiFiSSIDCenter::wifiCallback(void* context, const char* buffer, int lengt
 void NxWiFiSSIDCenter::handleSurveyReply(const char* buffer, int length) {
     QList<VeSSIDInfoObject*> networks;
     {
-        NxMutexLocker locker(&mutex);
+        TvMutexLocker locker(&mutex);
         qWarning("wifi buf=====%s======len %d==", NxRecordCodec::boundedText(buffer, length).constData(),
                  length);
         if (finished)
@@ -99,7 +99,7 @@ void NxWiFiSSIDCenter::timerEvent(QTimerEvent* event) {
     emit stopTimerSignal();
     bool expired = false;
     {
-        NxMutexLocker locker(&mutex);
+        TvMutexLocker locker(&mutex);
         expired = !finished;
         finished = true;
     }

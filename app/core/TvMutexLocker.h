@@ -3,30 +3,30 @@
 #include <QMutex>
 
 #if defined(__SANITIZE_THREAD__)
-#define NX_THREAD_SANITIZER 1
+#define TV_THREAD_SANITIZER 1
 #elif defined(__has_feature)
 #if __has_feature(thread_sanitizer)
-#define NX_THREAD_SANITIZER 1
+#define TV_THREAD_SANITIZER 1
 #endif
 #endif
 
-#ifdef NX_THREAD_SANITIZER
+#ifdef TV_THREAD_SANITIZER
 #include <sanitizer/tsan_interface.h>
 #endif
 
-// The centers' lock guard: a QMutexLocker that also tells ThreadSanitizer about the lock. Qt's mutex
+// The project's lock guard: a QMutexLocker that also tells ThreadSanitizer about the lock. Qt's mutex
 // lives in the Qt library, which is built without the sanitizer; without these happens-before edges
 // every access the mutex guards would be reported as a race. Outside a sanitizer build it is a plain
 // QMutex lock.
-class NxMutexLocker {
+class TvMutexLocker {
 public:
-    explicit NxMutexLocker(QMutex* mutex) : m_mutex(mutex) {
+    explicit TvMutexLocker(QMutex* mutex) : m_mutex(mutex) {
         m_mutex->lock();
         acquired(m_mutex);
     }
-    ~NxMutexLocker() { unlock(); }
-    NxMutexLocker(const NxMutexLocker&) = delete;
-    NxMutexLocker& operator=(const NxMutexLocker&) = delete;
+    ~TvMutexLocker() { unlock(); }
+    TvMutexLocker(const TvMutexLocker&) = delete;
+    TvMutexLocker& operator=(const TvMutexLocker&) = delete;
 
     void unlock() {
         if (!m_mutex)
@@ -43,7 +43,7 @@ public:
         return true;
     }
     static void unlockMutex(QMutex* mutex) {
-#ifdef NX_THREAD_SANITIZER
+#ifdef TV_THREAD_SANITIZER
         __tsan_release(mutex);
 #endif
         mutex->unlock();
@@ -51,7 +51,7 @@ public:
 
 private:
     static void acquired(QMutex* mutex) {
-#ifdef NX_THREAD_SANITIZER
+#ifdef TV_THREAD_SANITIZER
         __tsan_acquire(mutex);
 #else
         (void)mutex;
