@@ -1,14 +1,16 @@
 #include "TvDecodeCell.h"
 
+#include "TvMutexLocker.h"
+
 TvDecodeCell::~TvDecodeCell() {
-    QMutexLocker lock(&m_queueMutex);
+    TvMutexLocker lock(&m_queueMutex);
     m_queue.clear();
 }
 
 bool TvDecodeCell::enqueue(std::unique_ptr<TvMediaObject> object) {
     if (!object)
         return false;
-    QMutexLocker lock(&m_queueMutex);
+    TvMutexLocker lock(&m_queueMutex);
     if (!m_running.load() || m_state.load() == 0)
         return false;
     m_queue.push_back(std::move(object));
@@ -17,13 +19,13 @@ bool TvDecodeCell::enqueue(std::unique_ptr<TvMediaObject> object) {
 }
 
 void TvDecodeCell::stopDecoding() {
-    QMutexLocker lock(&m_queueMutex);
+    TvMutexLocker lock(&m_queueMutex);
     m_running.store(false);
     m_queueCondition.wakeAll();
 }
 
 int TvDecodeCell::queuedCount() {
-    QMutexLocker lock(&m_queueMutex);
+    TvMutexLocker lock(&m_queueMutex);
     return int(m_queue.size());
 }
 

@@ -37,6 +37,10 @@ public:
     bool isListening() const { return m_listening.load(); }
     void setListening(bool listening) { m_listening.store(listening); }
 
+    // Pictures the decoder reported damaged (concealed errors) since the cell was made; any thread.
+    int damagedPictures() const { return m_damaged.load(); }
+    void addDamagedPictures(int count) { m_damaged += count; }
+
     // The queue half of pushMediaObject: under the queue mutex, appends the object and wakes the loop
     // when the cell runs and is not idle; otherwise the object is freed. Returns whether it was queued.
     bool enqueue(std::unique_ptr<TvMediaObject> object);
@@ -61,4 +65,5 @@ private:
     std::atomic<bool> m_running{false};
     std::atomic<int> m_state{0};
     std::atomic<bool> m_listening{false};
+    std::atomic<int> m_damaged{0};
 };

@@ -1,6 +1,9 @@
 #include "TvDecodeThread.h"
 
+#include "TvMutexLocker.h"
+
 #include "ADec.h"
+#include "TvConditionWait.h"
 #include "TvDecodeCell.h"
 #include "TvMediaObject.h"
 #include "VDec.h"
@@ -35,7 +38,7 @@ TvDecodeThread* TvDecodeThread::startJob(std::function<void()> job) {
 
 void TvDecodeThread::run() {
     {
-        QMutexLocker lock(&m_runMutex);
+        TvMutexLocker lock(&m_runMutex);
         if (m_cell)
             decodeLoop();
         else if (m_job)
@@ -55,12 +58,12 @@ void TvDecodeThread::decodeLoop() {
     while (cell->isRunning()) {
         std::unique_ptr<TvMediaObject> object;
         {
-            QMutexLocker lock(&cell->queueMutex());
+            TvMutexLocker lock(&cell->queueMutex());
             if (!cell->isRunning())
                 break;
             TvDecodeCell::MediaQueue& queue = cell->mediaQueue();
             if (queue.empty()) {
-                cell->queueCondition().wait(&cell->queueMutex());
+                tvConditionWait(cell->queueCondition(), &cell->queueMutex());
                 if (queue.empty() || !cell->isRunning()) {
                     qWarning() << "mainThread" << 639 << name;
                     break;
@@ -86,7 +89,10 @@ void TvDecodeThread::decodeLoop() {
                 frame.length = object->length();
                 frame.width = object->width();
                 frame.height = object->height();
-                if (video->decode(frame) >= 1 && frame.picture)
+                const int result = video->decode(frame);
+                if (frame.damaged > 0)
+                    cell->addDamagedPictures(frame.damaged);
+                if (result >= 1 && frame.picture)
                     cell->updateImage(frame.picture, frame.width, frame.height);
             }
         } else if (cell->isListening() && cell->playState() != 0) {
@@ -111,8 +117,10 @@ void TvDecodeThread::decodeLoop() {
 
     video.reset();
     audio.reset();
+    if (cell->damagedPictures() > 0)
+        qWarning() << "damaged pictures" << cell->damagedPictures() << name;
     {
-        QMutexLocker lock(&cell->queueMutex());
+        TvMutexLocker lock(&cell->queueMutex());
         qWarning() << "缓存队列还有数据" << int(cell->mediaQueue().size());
         cell->mediaQueue().clear();
     }

@@ -1,5 +1,7 @@
 #include "TvMediaObject.h"
 
+#include "TvNalUnits.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 }
@@ -73,9 +75,7 @@ int TvMediaObject::firstNalType() const {
 }
 
 int TvMediaObject::firstNalType(const uint8_t* data, int length) {
-    if (!data || length < 5)
-        return -1;
-    return data[4] & 0x1F;
+    return TvNalUnits::firstType(data, length);
 }
 
 int TvMediaObject::liveCount() {

@@ -29,7 +29,8 @@ public:
     bool isVideo() const { return m_isVideo; }
     bool isInvalid() const { return m_invalid; }
 
-    // Type of the first NAL unit (fifth byte & 0x1F): 7 SPS, 8 PPS, 5 IDR; -1 when too short.
+    // Type of the first NAL unit after a four- or three-byte start code: 7 SPS, 8 PPS, 5 IDR; -1 when
+    // the payload does not begin with a start code.
     int firstNalType() const;
     static int firstNalType(const uint8_t* data, int length);
 

@@ -1,24 +1,16 @@
 #include "TvStreamEntry.h"
 
 #include "TvMediaObject.h"
+#include "TvNalUnits.h"
 #include "TvPacketSink.h"
 
 #include <memory>
-
-namespace {
-bool isStartCode(const uint8_t* p) {
-    return p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 1;
-}
-} // namespace
+#include <vector>
 
 int TvStreamEntry::startCodeOffset(const uint8_t* payload, int length) {
-    if (!payload || length < 4 || isStartCode(payload))
-        return 0;
-    for (int i = 1; i <= length - 4; ++i) {
-        if (isStartCode(payload + i))
-            return i;
-    }
-    return 0;
+    // Four- or three-byte start codes: a payload that begins with either passes whole.
+    const std::vector<TvNalUnits::Unit> units = TvNalUnits::scan(payload, length);
+    return units.empty() ? 0 : units.front().start;
 }
 
 void TvStreamEntry::videoPacket(TvPacketSink& sink, const char* callId, const uint8_t* payload, int length) {

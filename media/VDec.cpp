@@ -7,6 +7,8 @@ extern "C" {
 #include <libavutil/imgutils.h>
 }
 
+#include <QElapsedTimer>
+
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -21,6 +23,8 @@ struct VDec::State {
     int lastHeight = 0;
     std::unique_ptr<uint8_t[]> buffer;
     long long bufferSize = 0;
+    QElapsedTimer sinceClean; // since the last clean picture, or since creation
+    bool showingConcealed = false;
 
     bool allocate(long long size) {
         buffer.reset(new (std::nothrow) uint8_t[size_t(size)]());
@@ -55,6 +59,7 @@ std::unique_ptr<VDec> VDec::create(const VDecSetup& setup) {
         std::fprintf(stderr, "avcodec_open2 failed...\n");
         return nullptr;
     }
+    s.sinceClean.start();
     s.decoded.reset(av_frame_alloc());
     s.packet.reset(av_packet_alloc());
     if (!s.decoded || !s.packet) {
@@ -137,9 +142,22 @@ int VDec::decode(VDecFrame& frame) {
     }
     bool picture = false;
     while ((ret = avcodec_receive_frame(s.context.get(), s.decoded.get())) >= 0) {
-        // A concealed or incomplete picture would replace a good one with garbage: keep the last good.
+        // A concealed or incomplete picture would replace a good one with garbage: keep the last good one,
+        // unless there has been none for a while.
         const bool damaged = (s.decoded->flags & AV_FRAME_FLAG_CORRUPT) || s.decoded->decode_error_flags;
-        if (!damaged && s.storePicture(s.decoded.get())) {
+        bool show = !damaged;
+        if (damaged) {
+            ++frame.damaged;
+            show = s.sinceClean.elapsed() >= kConcealAfterMs;
+            if (show && !s.showingConcealed)
+                std::fprintf(stderr, "no clean picture for %lld ms, showing concealed pictures\n",
+                             static_cast<long long>(s.sinceClean.elapsed()));
+            s.showingConcealed = show;
+        } else {
+            s.sinceClean.restart();
+            s.showingConcealed = false;
+        }
+        if (show && s.storePicture(s.decoded.get())) {
             picture = true;
             frame.width = s.decoded->width;
             frame.height = s.decoded->height;

@@ -19,6 +19,7 @@ struct VDecFrame {
     int reserved = 0;
     int width = 0;
     int height = 0;
+    int damaged = 0; // out: pictures of this call that the decoder had to conceal errors in
 };
 
 // Video decoder on libavcodec's send/receive API, giving planar YUV 4:2:0 pictures.
@@ -27,6 +28,10 @@ public:
     // Null when the decoder cannot be made (the reason goes to standard error).
     static std::unique_ptr<VDec> create(const VDecSetup& setup);
     virtual ~VDec();
+
+    // A damaged picture is shown only when no clean one came for this long: it replaces a good picture
+    // with concealment, but a stream whose every picture is damaged must not stay black.
+    static constexpr int kConcealAfterMs = 1000;
 
     // Bytes consumed (> 0) when a picture came out; -1 without a picture; a negative FFmpeg code on error.
     int decode(VDecFrame& frame);

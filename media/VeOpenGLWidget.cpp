@@ -1,5 +1,7 @@
 #include "VeOpenGLWidget.h"
 
+#include "TvMutexLocker.h"
+
 #include "TvYuvLayout.h"
 
 #include <QDateTime>
@@ -48,6 +50,9 @@ VeOpenGLWidget::VeOpenGLWidget(QWidget* parent) : QOpenGLWidget(parent) {
 }
 
 VeOpenGLWidget::~VeOpenGLWidget() {
+    // The base destructor destroys the context, whose aboutToBeDestroyed would then call releaseGL on an
+    // object that is no longer a VeOpenGLWidget: let go of it first and release here.
+    QObject::disconnect(m_contextConnection);
     releaseGL();
 }
 
@@ -65,7 +70,7 @@ void VeOpenGLWidget::setImage(const uint8_t* yuv, int width, int height) {
     if (!yuv || !TvYuvLayout::validSize(width, height))
         return;
     {
-        QMutexLocker lock(&m_mutex);
+        TvMutexLocker lock(&m_mutex);
         const size_t bytes = size_t(TvYuvLayout::pictureSize(width, height));
         m_width = width;
         m_height = height;
@@ -78,7 +83,7 @@ void VeOpenGLWidget::setImage(const uint8_t* yuv, int width, int height) {
 
 void VeOpenGLWidget::clearImage() {
     {
-        QMutexLocker lock(&m_mutex);
+        TvMutexLocker lock(&m_mutex);
         m_picture.clear();
         m_picture.shrink_to_fit();
         m_width = 0;
@@ -88,7 +93,7 @@ void VeOpenGLWidget::clearImage() {
 }
 
 bool VeOpenGLWidget::copyFrame(QByteArray& picture, int& width, int& height) {
-    QMutexLocker lock(&m_mutex);
+    TvMutexLocker lock(&m_mutex);
     if (m_picture.empty())
         return false;
     const qint64 age = QDateTime::currentMSecsSinceEpoch() - m_pictureTime;
@@ -103,7 +108,7 @@ bool VeOpenGLWidget::copyFrame(QByteArray& picture, int& width, int& height) {
 }
 
 bool VeOpenGLWidget::hasImage() {
-    QMutexLocker lock(&m_mutex);
+    TvMutexLocker lock(&m_mutex);
     return !m_picture.empty();
 }
 
@@ -126,7 +131,7 @@ void VeOpenGLWidget::updateSlot() {
 }
 
 void VeOpenGLWidget::initializeGL() {
-    QMutexLocker lock(&m_mutex);
+    TvMutexLocker lock(&m_mutex);
     initializeOpenGLFunctions();
     glEnable(GL_DEPTH_TEST);
 
@@ -145,8 +150,9 @@ void VeOpenGLWidget::initializeGL() {
     glClearColor(34.0f / 255.0f, 34.0f / 255.0f, 34.0f / 255.0f, 0.0f);
     m_glReady = true;
     // The context can go away before the widget (re-parenting, window close): free the GL side then.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &VeOpenGLWidget::releaseGL,
-            Qt::UniqueConnection);
+    QObject::disconnect(m_contextConnection);
+    m_contextConnection =
+        connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &VeOpenGLWidget::releaseGL);
 }
 
 void VeOpenGLWidget::resizeGL(int width, int height) {
@@ -164,7 +170,7 @@ void VeOpenGLWidget::upload(int unit, unsigned texture, int width, int height, c
 }
 
 void VeOpenGLWidget::paintGL() {
-    QMutexLocker lock(&m_mutex);
+    TvMutexLocker lock(&m_mutex);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (m_picture.empty() || !m_glReady)
         return;

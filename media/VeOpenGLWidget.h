@@ -50,6 +50,7 @@ private:
     int m_uniforms[3] = {-1, -1, -1};
     unsigned m_textures[3] = {0, 0, 0};
     std::unique_ptr<QOpenGLShaderProgram> m_program;
+    QMetaObject::Connection m_contextConnection;
     bool m_glReady = false;
 
     QMutex m_mutex;

@@ -1,82 +1,119 @@
 #include "VeRecordCenter.h"
 
-#include "TvFFmpeg.h"
 #include "TvMediaObject.h"
-#include "VeVideoRecorder.h"
+#include "TvMutexLocker.h"
+#include "TvNalUnits.h"
+#include "VeRecordWriter.h"
 
-#include <QDateTime>
 #include <QDebug>
 
+#include <chrono>
 #include <cstdio>
-#include <vector>
+
+// What a writer thread reaches its centre through: cleared when the centre goes, so that a writer
+// finishing later never touches a freed object.
+struct VeRecordCenter::Link {
+    QMutex mutex;
+    VeRecordCenter* center = nullptr;
+};
 
 namespace {
 
-bool isStartCode(const uint8_t* p) {
-    return p[0] == 0 && p[1] == 0 && p[2] == 0 && p[3] == 1;
-}
-
-// The picture size the sequence parameter set announces, through libavcodec's H.264 parser.
-bool parseSize(const uint8_t* data, int length, int& width, int& height) {
-    AVCodecParserContext* parser = av_parser_init(AV_CODEC_ID_H264);
-    if (!parser)
-        return false;
-    TvFFmpeg::CodecContextPtr context(avcodec_alloc_context3(nullptr));
-    bool ok = false;
-    if (context) {
-        std::vector<uint8_t> padded(size_t(length) + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-        std::copy(data, data + length, padded.begin());
-        uint8_t* out = nullptr;
-        int outSize = 0;
-        av_parser_parse2(parser, context.get(), &out, &outSize, padded.data(), length, AV_NOPTS_VALUE,
-                         AV_NOPTS_VALUE, 0);
-        if (parser->width > 0 && parser->height > 0) {
-            width = parser->width;
-            height = parser->height;
-            ok = true;
-        }
-    }
-    av_parser_close(parser);
-    return ok;
+int64_t wallClockUs() {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 } // namespace
 
-VeRecordCenter::VeRecordCenter(QObject* parent) : QObject(parent) {}
-
-VeRecordCenter::~VeRecordCenter() {
-    stop();
+VeRecordCenter::VeRecordCenter(QObject* parent) : QObject(parent), m_link(std::make_shared<Link>()) {
+    m_link->center = this;
 }
 
-int VeRecordCenter::findNal(const uint8_t* data, int length, int type) {
-    if (!data)
-        return -1;
-    for (int i = 0; i + 4 < length; ++i) {
-        if (isStartCode(data + i) && (data[i + 4] & 0x1F) == type)
-            return i;
+VeRecordCenter::~VeRecordCenter() {
+    {
+        TvMutexLocker lock(&m_link->mutex);
+        m_link->center = nullptr;
     }
-    return -1;
+    TvMutexLocker lock(&m_mutex);
+    if (m_writer)
+        m_writer->finish();
+}
+
+bool VeRecordCenter::waitForWriters(int ms) {
+    return VeRecordWriter::waitForWriters(ms);
+}
+
+bool VeRecordCenter::writerAliveLocked() {
+    if (m_writer && m_writer->hasFailed()) {
+        // It failed on its own and has already said so through recordingEndedSignal.
+        m_writer.reset();
+        m_path.clear();
+    }
+    return m_writer != nullptr;
+}
+
+void VeRecordCenter::restartCache(std::shared_ptr<const TvMediaObject> object, int64_t arrivalUs, bool key) {
+    m_cache.clear();
+    m_cacheBytes = object->length();
+    m_cache.push_back(Cached{std::move(object), arrivalUs, key});
 }
 
 void VeRecordCenter::push(const TvMediaObject* object) {
     if (!object || object->isInvalid() || !object->isVideo())
         return;
-    QMutexLocker lock(&m_mutex);
-    if (object->firstNalType() == 7) {
-        m_cache.clear();
-        if (auto copy = object->clone())
-            m_cache.push_back(std::move(copy));
-    } else if (!m_cache.empty()) {
-        if (auto copy = object->clone())
-            m_cache.push_back(std::move(copy));
+    const int64_t arrivalUs = wallClockUs();
+    const uint8_t* data = object->data();
+    const int length = object->length();
+    const TvNalUnits::Summary nal = TvNalUnits::summarize(data, length);
+    const bool idr = nal.idr;
+    const bool parameterSetsOnly = (nal.sps || nal.pps) && !nal.slice;
+
+    TvMutexLocker lock(&m_mutex);
+    const bool recording = writerAliveLocked();
+    std::shared_ptr<const TvMediaObject> copy;
+    if (nal.sps) {
+        copy = object->clone();
+        m_parameterSets = TvNalUnits::parameterSets(data, length);
+        if (copy)
+            restartCache(copy, arrivalUs, idr);
+    } else if (idr && !m_lastWasParameterSets && !m_parameterSets.empty()) {
+        // An IDR without parameter sets in front still starts a group: the cached copy gets the last
+        // ones, so a recording can start here.
+        std::vector<uint8_t> joined(m_parameterSets);
+        joined.insert(joined.end(), data, data + length);
+        std::shared_ptr<const TvMediaObject> keyCopy = std::make_shared<TvMediaObject>(
+            true, joined.data(), int(joined.size()), object->width(), object->height());
+        if (!keyCopy->isInvalid())
+            restartCache(keyCopy, arrivalUs, true);
+        if (recording)
+            copy = object->clone();
+    } else if (!m_cache.empty() || recording) {
+        copy = object->clone();
+        if (copy && !m_cache.empty()) {
+            if (nal.pps && m_lastWasParameterSets) {
+                const std::vector<uint8_t> sets = TvNalUnits::parameterSets(data, length);
+                m_parameterSets.insert(m_parameterSets.end(), sets.begin(), sets.end());
+            }
+            m_cache.push_back(Cached{copy, arrivalUs, idr});
+            m_cacheBytes += length;
+            if (m_cacheBytes > kCacheMaxBytes || int(m_cache.size()) > kCacheMaxPackets) {
+                // A stream whose key frames are far apart (or never come back) must not grow it forever.
+                qWarning() << "key-frame cache over its limit (" << m_cache.size() << "packets,"
+                           << m_cacheBytes << "bytes ), emptied until the next key frame";
+                m_cache.clear();
+                m_cacheBytes = 0;
+            }
+        }
     }
-    if (m_recording)
-        writeLocked(*object);
+    m_lastWasParameterSets = parameterSetsOnly;
+    if (recording && copy)
+        m_writer->push(std::move(copy), arrivalUs, idr);
 }
 
 bool VeRecordCenter::start(const QString& path) {
-    QMutexLocker lock(&m_mutex);
-    if (m_recording) {
+    TvMutexLocker lock(&m_mutex);
+    if (writerAliveLocked()) {
         qWarning() << "已经开启录像了，不需要重复开启";
         return false;
     }
@@ -84,106 +121,62 @@ bool VeRecordCenter::start(const QString& path) {
         qWarning() << "缓存队列为空，不能初始化";
         return false;
     }
-    const TvMediaObject& key = *m_cache.front();
-    const uint8_t* data = key.data();
-    const int length = key.length();
-    std::vector<int> positions;
-    for (int i = 0; i + 4 < length; ++i) {
-        if (!isStartCode(data + i))
-            continue;
-        positions.push_back(i);
-        if ((data[i + 4] & 0x1F) == 5)
+    const TvMediaObject& key = *m_cache.front().object;
+    for (const TvNalUnits::Unit& unit : TvNalUnits::scan(key.data(), key.length())) {
+        const uint8_t* p = key.data() + unit.start;
+        std::printf("%x-%x-%x-%x-%x-\n", p[0], p[1], p[2], p[3], key.data()[unit.header]);
+        std::printf("keyObj->m_mediaData[index + 4] & 0x1 = %x\n", unit.type);
+        if (unit.type == 5)
             break;
-    }
-    const uint8_t* parameterSets = nullptr;
-    int parameterSetsLength = 0;
-    for (size_t k = 0; k < positions.size(); ++k) {
-        const int index = positions[k];
-        std::printf("%x-%x-%x-%x-%x-\n", data[index], data[index + 1], data[index + 2], data[index + 3],
-                    data[index + 4]);
-        std::printf("keyObj->m_mediaData[index + 4] & 0x1 = %x\n", data[index + 4] & 0x1F);
-        if (!parameterSets && (data[index + 4] & 0x1F) == 7) {
-            // SPS and PPS with their start codes: up to the second start code after the SPS.
-            const int end = k + 2 < positions.size() ? positions[k + 2] : length;
-            parameterSets = data + index;
-            parameterSetsLength = end - index;
-        }
     }
     std::fflush(stdout);
 
-    VeRecordParams params;
-    params.width = key.width();
-    params.height = key.height();
-    // The objects carry the nominal size; the true one is in the sequence parameter set.
-    if (parameterSets)
-        parseSize(parameterSets, parameterSetsLength, params.width, params.height);
-    params.parameterSets = parameterSets;
-    params.parameterSetsLength = parameterSetsLength;
-
-    auto recorder = std::make_unique<VeVideoRecorder>(path, params);
-    if (!recorder->isOpen()) {
-        qWarning() << "初始化录像控制器失败" << path;
-        return false;
-    }
+    const std::shared_ptr<Link> link = m_link;
+    m_writer = VeRecordWriter::start(path, [link](const QString& file, bool ok) {
+        TvMutexLocker linkLock(&link->mutex);
+        if (link->center)
+            emit link->center->recordingEndedSignal(file, ok);
+    });
     m_path = path;
-    m_recorder = std::move(recorder);
-    m_recording = true;
-    for (const auto& object : m_cache)
-        writeLocked(*object);
+    for (const Cached& cached : m_cache)
+        m_writer->push(cached.object, cached.arrivalUs, cached.key);
     return true;
 }
 
 bool VeRecordCenter::stop() {
-    QMutexLocker lock(&m_mutex);
-    if (!m_recording)
+    TvMutexLocker lock(&m_mutex);
+    if (!writerAliveLocked())
         return false;
-    if (m_recorder)
-        m_recorder->close();
-    m_recorder.reset();
+    m_writer->finish();
+    m_writer.reset();
     m_path.clear();
-    m_recording = false;
     return true;
 }
 
+void VeRecordCenter::clearCache() {
+    TvMutexLocker lock(&m_mutex);
+    m_cache.clear();
+    m_cacheBytes = 0;
+    m_parameterSets.clear();
+    m_lastWasParameterSets = false;
+}
+
 bool VeRecordCenter::isRecording() {
-    QMutexLocker lock(&m_mutex);
-    return m_recording;
+    TvMutexLocker lock(&m_mutex);
+    return writerAliveLocked();
 }
 
 QString VeRecordCenter::elapsedText() {
-    QMutexLocker lock(&m_mutex);
-    return m_recorder ? m_recorder->elapsedText() : QStringLiteral("00:00:00");
+    TvMutexLocker lock(&m_mutex);
+    return writerAliveLocked() ? m_writer->elapsedText() : QStringLiteral("00:00:00");
 }
 
 int VeRecordCenter::cachedCount() {
-    QMutexLocker lock(&m_mutex);
+    TvMutexLocker lock(&m_mutex);
     return int(m_cache.size());
 }
 
 QString VeRecordCenter::path() {
-    QMutexLocker lock(&m_mutex);
+    TvMutexLocker lock(&m_mutex);
     return m_path;
-}
-
-void VeRecordCenter::writeLocked(const TvMediaObject& object) {
-    if (!m_recording || !m_recorder)
-        return;
-    const uint8_t* data = object.data();
-    int length = object.length();
-    const bool key = object.firstNalType() == 7;
-    if (key) {
-        // The recorder puts its own parameter sets in front of every IDR slice.
-        const int idr = findNal(data, length, 5);
-        if (idr < 0)
-            return;
-        data += idr;
-        length -= idr;
-    }
-    VeRecordPacket packet;
-    packet.data = data;
-    packet.length = length;
-    packet.pts = QDateTime::currentMSecsSinceEpoch() * 1000;
-    packet.kind = 0;
-    packet.key = key;
-    m_recorder->writePacket(packet);
 }

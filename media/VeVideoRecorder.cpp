@@ -1,16 +1,33 @@
 #include "VeVideoRecorder.h"
 
 #include "TvFFmpeg.h"
-#include "TvMediaObject.h"
+#include "TvNalUnits.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>
 }
 
-#include <QDateTime>
 #include <QDebug>
 
 #include <cstring>
+
+namespace {
+
+const AVRational kMicroseconds{1, 1000000};
+// The usual clock of video tracks: fine enough for arrival times a millisecond apart.
+const AVRational kStreamTimeBase{1, 90000};
+
+// One access unit through the parser, which keeps the stream's parameter sets and order counts.
+void parse(AVCodecParserContext* parser, AVCodecContext* context, const uint8_t* data, int length) {
+    std::vector<uint8_t> padded(size_t(length) + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    std::memcpy(padded.data(), data, size_t(length));
+    uint8_t* out = nullptr;
+    int outSize = 0;
+    av_parser_parse2(parser, context, &out, &outSize, padded.data(), length, AV_NOPTS_VALUE, AV_NOPTS_VALUE,
+                     0);
+}
+
+} // namespace
 
 void VeVideoRecorder::ContextDeleter::operator()(AVFormatContext* p) const {
     TvFFmpeg::OutputContextDeleter()(p);
@@ -20,10 +37,37 @@ void VeVideoRecorder::PacketDeleter::operator()(AVPacket* p) const {
     av_packet_free(&p);
 }
 
+void VeVideoRecorder::ParserDeleter::operator()(AVCodecParserContext* p) const {
+    av_parser_close(p);
+}
+
+void VeVideoRecorder::CodecDeleter::operator()(AVCodecContext* p) const {
+    avcodec_free_context(&p);
+}
+
+void VeVideoRecorder::probe(const uint8_t* data, int length, int nominalWidth, int nominalHeight,
+                            VeRecordParams& params) {
+    params.width = nominalWidth;
+    params.height = nominalHeight;
+    std::unique_ptr<AVCodecParserContext, ParserDeleter> parser(av_parser_init(AV_CODEC_ID_H264));
+    std::unique_ptr<AVCodecContext, CodecDeleter> context(avcodec_alloc_context3(nullptr));
+    if (!parser || !context || !data || length < 1)
+        return;
+    parser->flags |= PARSER_FLAG_COMPLETE_FRAMES;
+    parse(parser.get(), context.get(), data, length);
+    if (parser->width > 0 && parser->height > 0) {
+        params.width = parser->width;
+        params.height = parser->height;
+    }
+    if (context->profile != FF_PROFILE_UNKNOWN) {
+        params.profile = context->profile;
+        params.level = context->level;
+    }
+}
+
 VeVideoRecorder::VeVideoRecorder(const QString& path, const VeRecordParams& params, QObject* parent)
     : QObject(parent), m_path(path) {
-    m_frameDuration = 1000000 / (params.frameRateDen > 0 ? params.frameRateDen : 15);
-    qWarning() << "frame rate is " << m_frameDuration;
+    qWarning() << "frame rate is " << 1000000 / (params.frameRateDen > 0 ? params.frameRateDen : 15);
     qWarning() << "output path: " << path;
 
     const QByteArray pathBytes = path.toUtf8();
@@ -47,7 +91,8 @@ VeVideoRecorder::VeVideoRecorder(const QString& path, const VeRecordParams& para
     par->width = params.width;
     par->height = params.height;
     par->format = AV_PIX_FMT_YUV420P;
-    par->profile = FF_PROFILE_H264_CONSTRAINED_BASELINE;
+    par->profile = params.profile >= 0 ? params.profile : FF_PROFILE_H264_CONSTRAINED_BASELINE;
+    par->level = params.level;
     par->codec_tag = 0;
     if (params.parameterSets && params.parameterSetsLength > 0) {
         par->extradata = static_cast<uint8_t*>(
@@ -59,10 +104,7 @@ VeVideoRecorder::VeVideoRecorder(const QString& path, const VeRecordParams& para
         std::memcpy(par->extradata, params.parameterSets, size_t(params.parameterSetsLength));
         par->extradata_size = params.parameterSetsLength;
     }
-    stream->time_base = AVRational{1, 50};
-    stream->avg_frame_rate =
-        AVRational{params.frameRateDen, params.frameRateNum > 0 ? params.frameRateNum : 1};
-    stream->r_frame_rate = stream->avg_frame_rate;
+    stream->time_base = kStreamTimeBase;
 
     av_dump_format(context.get(), 0, pathBytes.constData(), 1);
     if (!(context->oformat->flags & AVFMT_NOFILE)) {
@@ -86,10 +128,13 @@ VeVideoRecorder::VeVideoRecorder(const QString& path, const VeRecordParams& para
         return; // the deleter closes the file and frees the context
     }
     m_packet.reset(av_packet_alloc());
-    if (!m_packet) {
+    m_parser.reset(av_parser_init(AV_CODEC_ID_H264));
+    m_parserContext.reset(avcodec_alloc_context3(nullptr));
+    if (!m_packet || !m_parser || !m_parserContext) {
         qWarning() << "av_packet_alloc failed......";
         return;
     }
+    m_parser->flags |= PARSER_FLAG_COMPLETE_FRAMES;
     m_stream = stream;
     m_context = std::move(context);
 }
@@ -98,89 +143,97 @@ VeVideoRecorder::~VeVideoRecorder() {
     close();
 }
 
+int VeVideoRecorder::pictureOrder(const uint8_t* data, int length) {
+    m_parser->output_picture_number = -1;
+    parse(m_parser.get(), m_parserContext.get(), data, length);
+    return m_parser->output_picture_number;
+}
+
 int VeVideoRecorder::writePacket(const VeRecordPacket& packet) {
-    if (!m_context || !packet.data || packet.length < 1)
+    if (!m_context || m_failed || !packet.data || packet.length < 1)
         return 0;
-    int64_t pts = packet.pts;
-    if (m_hasFirstPts)
-        pts = m_firstPts + m_frameDuration * m_packetCount;
     if (m_waitKey) {
         if (!packet.key) {
             qWarning() << "wait I frame.....";
             return 0;
         }
-        m_firstPts = pts;
-        m_hasFirstPts = true;
-        qWarning() << "init first media pts is " << pts;
+        qWarning() << "init first media pts is " << packet.pts;
         m_waitKey = false;
     }
-    m_lastWriteMs = QDateTime::currentMSecsSinceEpoch();
-
-    AVPacket* pkt = m_packet.get();
-    int ret = 0;
-    if (TvMediaObject::firstNalType(packet.data, packet.length) == 5) {
+    const bool idr = TvNalUnits::find(packet.data, packet.length, 5) >= 0;
+    Held held;
+    held.key = packet.key || idr;
+    if (TvNalUnits::firstType(packet.data, packet.length) == 5) {
         // Key frames carry the parameter sets in front, so every group decodes on its own.
         const int extra = m_stream->codecpar->extradata_size;
-        ret = av_new_packet(pkt, extra + packet.length);
-        if (ret < 0) {
-            qWarning() << "Error muxing packet"
-                       << "(no memory)";
-            return 0;
-        }
-        if (extra > 0)
-            std::memcpy(pkt->data, m_stream->codecpar->extradata, size_t(extra));
-        std::memcpy(pkt->data + extra, packet.data, size_t(packet.length));
-        pkt->flags |= AV_PKT_FLAG_KEY;
-    } else {
-        // The muxer copies what it keeps: other packets are handed over in place.
-        pkt->data = const_cast<uint8_t*>(packet.data);
-        pkt->size = packet.length;
+        held.data.assign(m_stream->codecpar->extradata, m_stream->codecpar->extradata + extra);
     }
-    pkt->stream_index = 0;
-
-    const int64_t offset = pts - m_firstPts;
-    const int64_t duration = m_packetCount == 0 ? 0 : offset - m_lastOffset;
-    pkt->pos = -1;
-    m_lastOffset = offset;
-    ++m_packetCount;
-    const AVRational source{1, 1000000};
-    const auto rounding = static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX);
-    pkt->pts = pkt->dts = av_rescale_q_rnd(offset, source, m_stream->time_base, rounding);
-    pkt->duration = av_rescale_q_rnd(duration, source, m_stream->time_base, rounding);
-
-    ret = av_write_frame(m_context.get(), pkt);
-    if (ret < 0) {
-        char err[128];
-        qWarning() << "Error muxing packet" << TvFFmpeg::errorText(ret, err, sizeof err);
-    }
-    m_written = true;
-    av_packet_unref(pkt);
-    return 1;
+    held.data.insert(held.data.end(), packet.data, packet.data + packet.length);
+    m_timer.add(packet.pts, pictureOrder(held.data.data(), int(held.data.size())), idr);
+    m_held.push_back(std::move(held));
+    return writeReady() ? 1 : -1;
 }
 
-void VeVideoRecorder::close() {
+bool VeVideoRecorder::writeReady() {
+    for (int ready = m_timer.ready(); ready > 0 && !m_failed; --ready) {
+        const VeFrameTimer::Stamp stamp = m_timer.take();
+        Held held = std::move(m_held.front());
+        m_held.pop_front();
+        AVPacket* pkt = m_packet.get();
+        // The muxer copies what it keeps: the payload is handed over in place.
+        pkt->data = held.data.data();
+        pkt->size = int(held.data.size());
+        pkt->flags = held.key ? AV_PKT_FLAG_KEY : 0;
+        pkt->stream_index = 0;
+        pkt->pos = -1;
+        const auto rounding = static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX);
+        pkt->pts = av_rescale_q_rnd(stamp.pts, kMicroseconds, m_stream->time_base, rounding);
+        pkt->dts = av_rescale_q_rnd(stamp.dts, kMicroseconds, m_stream->time_base, rounding);
+        pkt->duration = av_rescale_q_rnd(stamp.duration, kMicroseconds, m_stream->time_base, rounding);
+        const int ret = av_write_frame(m_context.get(), pkt);
+        pkt->data = nullptr;
+        pkt->size = 0;
+        av_packet_unref(pkt);
+        if (ret < 0) {
+            char err[128];
+            qWarning() << "Error muxing packet" << TvFFmpeg::errorText(ret, err, sizeof err);
+            m_failed = true;
+            m_held.clear();
+            return false;
+        }
+        ++m_packetCount;
+        m_written = true;
+    }
+    return !m_failed;
+}
+
+bool VeVideoRecorder::close() {
     if (!m_context)
-        return;
+        return false;
     qWarning() << "结束录像!";
+    m_timer.finish();
+    writeReady();
     m_packet.reset();
+    bool ok = !m_failed && m_written;
     int ret = av_write_trailer(m_context.get());
     if (ret < 0) {
         char err[128];
         qWarning() << "write trailer error......" << TvFFmpeg::errorText(ret, err, sizeof err);
+        ok = false;
     }
     if (m_context->pb && !(m_context->oformat->flags & AVFMT_NOFILE)) {
         ret = avio_closep(&m_context->pb);
-        if (ret >= 0)
+        if (ret >= 0) {
             qWarning() << "关闭文件!";
+        } else {
+            char err[128];
+            qWarning() << "close file error......" << TvFFmpeg::errorText(ret, err, sizeof err);
+            ok = false;
+        }
     }
     m_context.reset();
     m_stream = nullptr;
-}
-
-QString VeVideoRecorder::elapsedText() {
-    if (m_lastWriteMs > 0 && QDateTime::currentMSecsSinceEpoch() - m_lastWriteMs <= 1000)
-        ++m_elapsedSeconds;
-    return formatElapsed(m_elapsedSeconds);
+    return ok;
 }
 
 QString VeVideoRecorder::formatElapsed(int seconds) {

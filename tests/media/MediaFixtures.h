@@ -99,19 +99,24 @@ inline std::vector<Bytes> encode(const AVCodec* codec, int width, int height, AV
 }
 
 // Access units of an H.264 clip, one per frame, key frames every gop frames; moving gradients and
-// blocks, different every frame.
-inline std::vector<Bytes> encodeH264(int width, int height, int frames, int gop = 10, int firstIndex = 0) {
+// blocks, different every frame. With bFrames, a High-profile clip whose units come in decode order.
+inline std::vector<Bytes> encodeH264(int width, int height, int frames, int gop = 10, int firstIndex = 0,
+                                     int bFrames = 0) {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (!codec)
         return {};
-    auto setup = [gop](AVCodecContext* ctx) {
+    auto setup = [gop, bFrames](AVCodecContext* ctx) {
         ctx->gop_size = ctx->keyint_min = gop;
-        ctx->max_b_frames = 0;
+        ctx->max_b_frames = bFrames;
         ctx->thread_count = 1;
         av_opt_set(ctx->priv_data, "preset", "ultrafast", 0);
-        av_opt_set(ctx->priv_data, "tune", "zerolatency", 0);
-        av_opt_set(ctx->priv_data, "profile", "baseline", 0);
-        av_opt_set(ctx->priv_data, "x264-params", "repeat-headers=1:scenecut=0:sliced-threads=0", 0);
+        if (bFrames == 0)
+            av_opt_set(ctx->priv_data, "tune", "zerolatency", 0);
+        av_opt_set(ctx->priv_data, "profile", bFrames ? "high" : "baseline", 0);
+        av_opt_set(ctx->priv_data, "x264-params",
+                   bFrames ? "repeat-headers=1:scenecut=0:b-adapt=0:8x8dct=1:cabac=1"
+                           : "repeat-headers=1:scenecut=0:sliced-threads=0",
+                   0);
     };
     auto fill = [gop, firstIndex](AVFrame* f, int i) {
         const int index = firstIndex + i;
@@ -153,11 +158,12 @@ inline std::vector<Picture> decodeDirect(const std::vector<Bytes>& units, AVCode
         return out;
     std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
     std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
-    for (const Bytes& u : units) {
-        Bytes padded(u);
-        padded.resize(u.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-        pkt->data = padded.data();
-        pkt->size = int(u.size());
+    for (size_t i = 0; i <= units.size(); ++i) {
+        Bytes padded(i < units.size() ? units[i] : Bytes());
+        const int size = int(padded.size());
+        padded.resize(padded.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+        pkt->data = i < units.size() ? padded.data() : nullptr; // then drain the reordered pictures
+        pkt->size = size;
         if (avcodec_send_packet(ctx.get(), pkt.get()) < 0)
             continue;
         while (avcodec_receive_frame(ctx.get(), frame.get()) >= 0) {
@@ -188,6 +194,30 @@ inline Bytes solidPicture(int width, int height, uint8_t y, uint8_t u, uint8_t v
 
 inline int nalType(const Bytes& unit) {
     return unit.size() > 4 ? unit[4] & 0x1F : -1;
+}
+
+// The same unit with three-byte start codes (as withoutSei leaves it: four-byte codes only).
+inline Bytes threeByteCodes(const Bytes& unit) {
+    Bytes out;
+    for (size_t i = 0; i < unit.size(); ++i) {
+        if (i + 3 < unit.size() && unit[i] == 0 && unit[i + 1] == 0 && unit[i + 2] == 0 && unit[i + 3] == 1)
+            continue; // drop the first zero of the code
+        out.push_back(unit[i]);
+    }
+    return out;
+}
+
+// The unit without its sequence and picture parameter sets (cameras that send them once).
+inline Bytes withoutParameterSets(const Bytes& unit) {
+    size_t at = 0;
+    while (at + 4 < unit.size() && ((unit[at + 4] & 0x1F) == 7 || (unit[at + 4] & 0x1F) == 8)) {
+        size_t next = at + 4;
+        while (next + 3 < unit.size() &&
+               !(unit[next] == 0 && unit[next + 1] == 0 && unit[next + 2] == 0 && unit[next + 3] == 1))
+            ++next;
+        at = next + 3 < unit.size() ? next : unit.size();
+    }
+    return Bytes(unit.begin() + long(at), unit.end());
 }
 
 } // namespace MediaFixtures

@@ -1,0 +1,65 @@
+#include "TvNalUnits.h"
+
+std::vector<TvNalUnits::Unit> TvNalUnits::scan(const uint8_t* data, int length) {
+    std::vector<Unit> units;
+    if (!data)
+        return units;
+    for (int i = 0; i + 3 < length; ++i) {
+        if (data[i] != 0 || data[i + 1] != 0 || data[i + 2] != 1)
+            continue;
+        Unit unit;
+        unit.start = i > 0 && data[i - 1] == 0 ? i - 1 : i;
+        unit.header = i + 3;
+        unit.type = data[i + 3] & 0x1F;
+        if (!units.empty())
+            units.back().end = unit.start;
+        units.push_back(unit);
+        i += 2;
+    }
+    if (!units.empty())
+        units.back().end = length;
+    return units;
+}
+
+TvNalUnits::Summary TvNalUnits::summarize(const uint8_t* data, int length) {
+    Summary summary;
+    for (const Unit& unit : scan(data, length)) {
+        if (unit.type == 1 || unit.type == 5) {
+            summary.slice = true;
+            summary.idr = unit.type == 5;
+            break;
+        }
+        summary.sps = summary.sps || unit.type == 7;
+        summary.pps = summary.pps || unit.type == 8;
+    }
+    return summary;
+}
+
+int TvNalUnits::find(const uint8_t* data, int length, int type) {
+    for (const Unit& unit : scan(data, length)) {
+        if (unit.type == type)
+            return unit.start;
+    }
+    return -1;
+}
+
+int TvNalUnits::firstType(const uint8_t* data, int length) {
+    if (!data || length < 4)
+        return -1;
+    if (data[0] == 0 && data[1] == 0 && data[2] == 1)
+        return data[3] & 0x1F;
+    if (length > 4 && data[0] == 0 && data[1] == 0 && data[2] == 0 && data[3] == 1)
+        return data[4] & 0x1F;
+    return -1;
+}
+
+std::vector<uint8_t> TvNalUnits::parameterSets(const uint8_t* data, int length) {
+    std::vector<uint8_t> out;
+    for (const Unit& unit : scan(data, length)) {
+        if (unit.type == 1 || unit.type == 5)
+            break;
+        if (unit.type == 7 || unit.type == 8)
+            out.insert(out.end(), data + unit.start, data + unit.end);
+    }
+    return out;
+}
