@@ -1,8 +1,9 @@
 #include "TvFileManager.h"
 
+#include "TvMutexLocker.h"
+
 #include <QDebug>
 #include <QMutex>
-#include <QMutexLocker>
 
 TvFileManager* TvFileManager::instance() {
     static TvFileManager* manager = new TvFileManager; // never destroyed, like every singleton here
@@ -11,7 +12,7 @@ TvFileManager* TvFileManager::instance() {
 
 bool TvFileManager::makePath(const QString& path) {
     static QMutex mutex; // QDir is not safe to share between threads
-    QMutexLocker lock(&mutex);
+    TvMutexLocker lock(&mutex);
     if (m_dir.mkpath(path))
         return true;
     qWarning() << "cannot create folder" << path;
