@@ -3,6 +3,7 @@
 #include "NxAlarmCenter.h"
 #include "NxDeviceQueryAdapter.h"
 #include "NxDeviceStateCenter.h"
+#include "NxJobQueue.h"
 #include "NxLanCenter.h"
 #include "NxLoginCenter.h"
 #include "NxRecordCodec.h"
@@ -44,6 +45,7 @@ NxDataCenter* NxDataCenter::instance() {
 
 NxDataCenter::NxDataCenter(QObject* parent) : QObject(parent) {
     qRegisterMetaType<VeCameraModel*>("VeCameraModel*");
+    m_jobs = std::make_unique<NxJobQueue>();
     m_query = std::make_unique<NxDeviceQueryAdapter>(this);
     TvDeviceQuery::install(m_query.get());
 
@@ -104,18 +106,27 @@ void NxDataCenter::fetchParamsToLocal(VeCameraModel* camera) {
     if (!camera || camera->deviceId.isEmpty())
         return;
     syncFromLan(camera);
+    // The record is the GUI's: the worker gets copies of what it needs.
     const QByteArray id = utf8(camera->deviceId);
     if (isLanOnline(camera)) {
         qWarning() << "局域网获取参数到本地" << camera->deviceId;
         const qint32 nxid = handleOf(camera);
-        for (int selector : {0, 207, 208})
-            vmoGetLANInfo(id.constData(), nxid, selector, 0);
+        runInBackground([id, nxid] {
+            for (int selector : {PCQ_SEL_PARAMS, PCQ_SEL_PARAMS_EXTRA, PCQ_SEL_REC_EMAIL})
+                vmoGetLANInfo(id.constData(), nxid, selector, 0);
+        });
     } else {
         qWarning() << "互联网获取参数到本地" << camera->deviceId;
-        vmoGetWANInfo(id.constData(), 0, 0);
-        GetWanSysDevInfo(id.constData(), 108);
-        GetWanSysDevInfo(id.constData(), 207);
+        runInBackground([id] {
+            vmoGetWANInfo(id.constData(), PCQ_SEL_PARAMS, 0);
+            GetWanSysDevInfo(id.constData(), PCQ_SEL_SD_RECORD);
+            GetWanSysDevInfo(id.constData(), PCQ_SEL_PARAMS_EXTRA);
+        });
     }
+}
+
+void NxDataCenter::runInBackground(std::function<void()> job) {
+    m_jobs->post(std::move(job));
 }
 
 qint32 NxDataCenter::selectorCall(VeCameraModel* camera, qint32 selector, qint32 value, qint32 extra) {
@@ -136,7 +147,7 @@ void NxDataCenter::sendStreamSelector(VeCameraModel* camera) {
     if (!camera)
         return;
     syncFromLan(camera);
-    selectorCall(camera, 116, 0, 0);
+    selectorCall(camera, PCQ_SEL_STREAM_START, 0, 0);
 }
 
 void NxDataCenter::findNewDeviceSlot(QString deviceId) {
@@ -155,10 +166,10 @@ qint32 NxDataCenter::getVideoParam(VeCameraModel* camera, VideoParam* param) {
     if (!camera)
         return -1;
     char buffer[NxRecordCodec::kRecordSize];
-    const qint32 result = readRecord(camera, 203, buffer);
+    const qint32 result = readRecord(camera, PCQ_SEL_REC_VIDEO, buffer);
     qWarning("video param %d %s", result, buffer);
     char extra[NxRecordCodec::kRecordSize];
-    const qint32 extraResult = readRecord(camera, 205, extra);
+    const qint32 extraResult = readRecord(camera, PCQ_SEL_REC_DEVICE, extra);
     qWarning("video param 205 %d %s", extraResult, extra);
     if (result >= 0)
         NxRecordCodec::parseVideoParam(buffer, sizeof buffer, param);
@@ -170,8 +181,8 @@ qint32 NxDataCenter::setVideoParam(VeCameraModel* camera, qint32 selector, qint3
         return -1;
     qWarning("%s(%d)设置视频参数%d(%d)", qUtf8Printable(camera->deviceId), handleOf(camera), selector, value);
     // The IR-cut filter takes its state in the third place.
-    const qint32 second = selector == 114 ? 2 : value;
-    const qint32 third = selector == 114 ? value : 0;
+    const qint32 second = selector == PCQ_SEL_IR_CUT ? 2 : value;
+    const qint32 third = selector == PCQ_SEL_IR_CUT ? value : 0;
     const qint32 result = selectorCall(camera, selector, second, third);
     qWarning("设置视频参数%d(%d, %d)返回 %d", selector, second, third, result);
     return result;
@@ -184,7 +195,7 @@ qint32 NxDataCenter::getIPInfo(VeCameraModel* camera, IPInfo* info) {
         return -1;
     }
     char buffer[NxRecordCodec::kRecordSize];
-    const qint32 result = readRecord(camera, 201, buffer);
+    const qint32 result = readRecord(camera, PCQ_SEL_REC_NETWORK, buffer);
     qWarning("获取的IP信息为 %s", buffer);
     if (result < 0) {
         qWarning() << "获取IP信息失败";
@@ -209,7 +220,7 @@ qint32 NxDataCenter::getWiFiInfo(VeCameraModel* camera, WiFiInfo* info) {
         return -1;
     }
     char buffer[NxRecordCodec::kRecordSize];
-    const qint32 result = readRecord(camera, 204, buffer);
+    const qint32 result = readRecord(camera, PCQ_SEL_REC_WIFI, buffer);
     qWarning("获取的WiFi信息为 %s", NxRecordCodec::maskSecrets(QByteArray(buffer)).constData());
     if (result < 0) {
         qWarning() << "获取WiFi信息失败";
@@ -233,7 +244,7 @@ qint32 NxDataCenter::getEmailInfo(VeCameraModel* camera, EmailInfo* info) {
     if (!camera)
         return -1;
     char buffer[NxRecordCodec::kRecordSize];
-    const qint32 result = readRecord(camera, 208, buffer);
+    const qint32 result = readRecord(camera, PCQ_SEL_REC_EMAIL, buffer);
     qWarning("获取的邮件报警配置信息为: %s", NxRecordCodec::maskSecrets(QByteArray(buffer)).constData());
     if (result < 0) {
         qWarning() << "获取邮件报警配置信息失败";
@@ -262,7 +273,7 @@ qint32 NxDataCenter::getSDInfo(VeCameraModel* camera, SDInfo* info) {
     if (!camera)
         return -1;
     char buffer[NxRecordCodec::kRecordSize];
-    const qint32 result = readRecord(camera, 202, buffer);
+    const qint32 result = readRecord(camera, PCQ_SEL_REC_SD, buffer);
     qWarning("获取的SD卡配置信息为: %s\n", buffer);
     if (result < 0) {
         qWarning() << "获取SD卡配置信息失败";
@@ -277,9 +288,10 @@ qint32 NxDataCenter::setSDInfo(VeCameraModel* camera, const SDInfo& info) {
         return -1;
     const QByteArray record = NxRecordCodec::formatSDInfo(info, camera->deviceId);
     qWarning("SD卡配置信息为 %s", record.constData());
-    const qint32 result = isLanOnline(camera)
-                              ? SetLanSysInfo(handleOf(camera), 108, record.constData(), 0)
-                              : SetWanSysInfo(108, utf8(camera->deviceId).constData(), record.constData(), 0);
+    const qint32 result =
+        isLanOnline(camera)
+            ? SetLanSysInfo(handleOf(camera), PCQ_SEL_SD_RECORD, record.constData(), 0)
+            : SetWanSysInfo(PCQ_SEL_SD_RECORD, utf8(camera->deviceId).constData(), record.constData(), 0);
     if (result < 0)
         qWarning() << "配置SD卡信息失败";
     return result;
@@ -298,7 +310,7 @@ qint32 NxDataCenter::getOnvifState(VeCameraModel* camera, qint32* onvif, qint32*
     if (!camera)
         return -1;
     char buffer[NxRecordCodec::kRecordSize];
-    const qint32 result = readRecord(camera, 209, buffer);
+    const qint32 result = readRecord(camera, PCQ_SEL_REC_ONVIF, buffer);
     qWarning() << "获取ONVIF状态返回：" << buffer;
     NxRecordCodec::parseOnvif(buffer, sizeof buffer, onvif, onvifaudio);
     return result;
@@ -307,7 +319,7 @@ qint32 NxDataCenter::getOnvifState(VeCameraModel* camera, qint32* onvif, qint32*
 qint32 NxDataCenter::setOnvif(VeCameraModel* camera, qint32 onvif, qint32 onvifaudio) {
     if (!camera)
         return -1;
-    const qint32 result = selectorCall(camera, 115, onvif, onvifaudio);
+    const qint32 result = selectorCall(camera, PCQ_SEL_ONVIF, onvif, onvifaudio);
     qWarning("设置ONVIF功能：onvif = %d, onvif audio = %d; return %d", onvif, onvifaudio, result);
     return result;
 }
@@ -326,20 +338,20 @@ qint32 NxDataCenter::rebootDevice(VeCameraModel* camera, const QString& mac) {
     if (!camera)
         return -1;
     if (isLanOnline(camera))
-        return vmoSetLANInfo(utf8(mac).constData(), handleOf(camera), 110, 0, 0);
-    return vmoSetWANInfo(utf8(camera->deviceId).constData(), 110, 0, 0);
+        return vmoSetLANInfo(utf8(mac).constData(), handleOf(camera), PCQ_SEL_REBOOT, 0, 0);
+    return vmoSetWANInfo(utf8(camera->deviceId).constData(), PCQ_SEL_REBOOT, 0, 0);
 }
 
 qint32 NxDataCenter::resetDefault(VeCameraModel* camera) {
     if (!camera)
         return -1;
-    return vmoSetLANInfo(utf8(camera->deviceId).constData(), handleOf(camera), 109, 0, 0);
+    return vmoSetLANInfo(utf8(camera->deviceId).constData(), handleOf(camera), PCQ_SEL_FACTORY_RESET, 0, 0);
 }
 
 qint32 NxDataCenter::updateFirmware(VeCameraModel* camera) {
     if (!camera)
         return -1;
-    return vmoSetLANInfo(utf8(camera->deviceId).constData(), handleOf(camera), 111, 0, 0);
+    return vmoSetLANInfo(utf8(camera->deviceId).constData(), handleOf(camera), PCQ_SEL_FIRMWARE, 0, 0);
 }
 
 bool NxDataCenter::checkAccessPwd(const QString& localPwd, const QString& storedPwd) {

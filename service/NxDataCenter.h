@@ -5,9 +5,11 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class NxAlarmCenter;
+class NxJobQueue;
 class NxDeviceQueryAdapter;
 class NxLanCenter;
 class NxLoginCenter;
@@ -18,7 +20,8 @@ class VeCameraModel;
 // The one entry point of the device service. Its first use creates every center (which registers the
 // SDK callbacks in a fixed order) and starts the first LAN search. It owns the routing rule: a camera
 // in the LAN table takes the LAN path with its handle, any other the cloud path with its device id.
-// The operations block until the SDK returns.
+// The operations block until the SDK returns, except the parameter fetch, which runs on the service's
+// worker thread.
 class NxDataCenter : public QObject {
     Q_OBJECT
 public:
@@ -27,7 +30,10 @@ public:
     // Command channel and selectors.
     qint32 sendData(VeCameraModel* camera, const QString& text);
     void syncFromLan(VeCameraModel* camera);
+    // Copies the LAN fields on the caller's thread, then asks the SDK on the worker thread.
     void fetchParamsToLocal(VeCameraModel* camera);
+    // Runs SDK work that waits for the network on the service's worker thread, in posting order.
+    void runInBackground(std::function<void()> job);
     void sendSelector(qint32 selector, qint32 value, VeCameraModel* camera);
     void sendStreamSelector(VeCameraModel* camera);
 
@@ -86,4 +92,5 @@ private:
     qint32 readRecord(const VeCameraModel* camera, int selector, char* buffer);
 
     std::unique_ptr<NxDeviceQueryAdapter> m_query;
+    std::unique_ptr<NxJobQueue> m_jobs;
 };

@@ -1,5 +1,6 @@
 #include "NxLanCenter.h"
 
+#include "NxAsyncJob.h"
 #include "NxRecordCodec.h"
 #include "VeCameraModel.h"
 
@@ -39,6 +40,15 @@ void NxLanCenter::handleNxLanDataCallback(VeCameraModel* record) {
         VeCameraModel* stored = lanDevices.value(id);
         if (!stored) {
             qWarning() << "局域网发现新设备" << id;
+            if (VeCameraModel* old = m_retired.take(id)) {
+                old->devFlag = record->devFlag;
+                old->audioTypeText = record->audioTypeText;
+                old->audioType = record->audioType;
+                old->nxid = record->nxid;
+                old->online = record->online;
+                delete record;
+                record = old;
+            }
             // Records are the GUI's objects: one made on an SDK thread moves to the center's thread.
             if (record->thread() == QThread::currentThread() && record->thread() != thread())
                 record->moveToThread(thread());
@@ -67,12 +77,12 @@ void NxLanCenter::refreshLan(int mode) {
         for (VeCameraModel* record : records) {
             if (!record->playing) {
                 lanDevices.remove(record->deviceId);
-                m_retired.append(record);
+                m_retired.insert(record->deviceId, record);
             }
         }
     }
     qWarning("局域网刷新方式 %d", mode);
-    nx_LanRefresh();
+    NxAsyncJob::start([] { nx_LanRefresh(); });
 }
 
 bool NxLanCenter::contains(const QString& deviceId) const {

@@ -19,7 +19,8 @@ public:
                                   int value2, const char* audioType);
     // Files one report. Takes ownership of `record`: it is kept when new, deleted when the id is known.
     void handleNxLanDataCallback(VeCameraModel* record);
-    // Forgets the cameras that are not playing and starts a new search; `mode` only goes to the log.
+    // Forgets the cameras that are not playing and starts a new search (on a worker thread: it waits
+    // for the network); `mode` only goes to the log.
     void refreshLan(int mode);
 
     bool contains(const QString& deviceId) const;
@@ -38,7 +39,8 @@ signals:
 private:
     QMap<QString, VeCameraModel*> lanDevices;
     mutable QMutex mutex;
-    // Records a refresh took out of the table. Lists, cells and dialogs may still hold them, so they
-    // are kept, not destroyed, for the life of the process.
-    QList<VeCameraModel*> m_retired;
+    // Records a refresh took out of the table, by id. Lists, cells and dialogs may still hold them, so
+    // they are not destroyed; a camera found again gets its old record back, which bounds this map by
+    // the number of cameras ever seen instead of growing with every refresh.
+    QMap<QString, VeCameraModel*> m_retired;
 };

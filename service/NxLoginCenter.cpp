@@ -17,10 +17,6 @@
 #include <QThread>
 #include <QTimerEvent>
 
-namespace {
-std::atomic<int> g_timerUnitMs{1000};
-}
-
 NxLoginCenter::NxLoginCenter(NxDataCenter* dataCenter, QObject* parent)
     : QObject(parent), m_dataCenter(dataCenter) {
     vmoInitModel(this, &NxLoginCenter::systemCallback);
@@ -45,8 +41,25 @@ void NxLoginCenter::setVideoCenter(NxVideoCenter* videoCenter) {
     m_videoCenter.store(videoCenter);
 }
 
-void NxLoginCenter::setTimerUnitMs(int ms) {
-    g_timerUnitMs.store(ms > 0 ? ms : 1000);
+void NxLoginCenter::beginLocked(qint32 op) {
+    pendingOp = op;
+    ++m_opSerial;
+    emit startLoginTimerSignal(pcq_AnswerWaitMs());
+}
+
+void NxLoginCenter::abandon(qint32 op, quint64 serial) {
+    TvMutexLocker locker(&mainMutex);
+    if (pendingOp != op || m_opSerial != serial)
+        return;
+    emit stopLoginTimerSignal();
+    pendingOp = 0;
+}
+
+void NxLoginCenter::runInBackground(std::function<void()> job) {
+    if (m_dataCenter)
+        m_dataCenter->runInBackground(std::move(job));
+    else
+        NxAsyncJob::start(std::move(job));
 }
 
 bool NxLoginCenter::login(const QString& user, const QString& password) {
@@ -62,19 +75,24 @@ bool NxLoginCenter::loginTo(const QString& user, const QString& password, const 
         return false;
     }
     loggedIn = false;
-    pendingOp = 1;
-    emit startLoginTimerSignal(kWaitSeconds);
+    beginLocked(1);
+    const quint64 serial = m_opSerial;
+    TvMutexLocker::unlockMutex(&mainMutex);
     // The password never reaches the log.
     qWarning() << "正在登录:" << user << "and"
                << "***" << host << "port" << port;
     const int result = vmoLogin_EX(user.toUtf8().constData(), password.toUtf8().constData(),
                                    host.toUtf8().constData(), port);
-    if (result < 0) {
-        emit stopLoginTimerSignal();
-        pendingOp = 0;
+    if (result == PCQ_ERR_TIMEOUT) {
+        // Sent, but its reply is late: the answer may still come within the wait.
+        qWarning() << "登录请求未及时应答，继续等待";
+        return true;
     }
-    TvMutexLocker::unlockMutex(&mainMutex);
-    return result >= 0;
+    if (result < 0) {
+        abandon(1, serial);
+        return false;
+    }
+    return true;
 }
 
 void NxLoginCenter::loginDefault() {
@@ -92,15 +110,17 @@ void NxLoginCenter::loginDefaultAsync() {
 }
 
 void NxLoginCenter::logout() {
+    bool signOut = false;
     {
         TvMutexLocker locker(&mainMutex);
         emit stopLoginTimerSignal();
-        if (loggedIn || pendingOp == 2)
-            vmoLogOut();
+        signOut = loggedIn || pendingOp == 2;
         pendingOp = 0;
         loggedIn = false;
         NxDeviceStateCenter::instance()->clearWanState();
     }
+    if (signOut)
+        vmoLogOut();
     emit updateDeviceListSignal();
 }
 
@@ -114,13 +134,24 @@ void NxLoginCenter::queryAllDeviceStatus() {
             return;
         }
     }
-    TvMutexLocker locker(&listMutex);
-    const QStringList ids = cloudDevices.keys();
+    QStringList ids;
+    {
+        TvMutexLocker locker(&listMutex);
+        ids = cloudDevices.keys();
+    }
     if (ids.isEmpty())
         return;
-    const QByteArray request = NxRecordCodec::statusRequest(ids);
-    qWarning() << "获取所有设备的状态" << request;
-    vmoGetDevStatus_EX(request.constData(), ids.size());
+    runInBackground([ids] { sendStatusRequests(ids); });
+}
+
+void NxLoginCenter::sendStatusRequests(const QStringList& ids) {
+    // The SDK refuses texts of PCQ_TEXT_SIZE bytes or more: a long list goes in several requests.
+    for (const NxRecordCodec::StatusRequest& batch : NxRecordCodec::statusRequests(ids, PCQ_TEXT_SIZE)) {
+        qWarning() << "获取所有设备的状态" << batch.text;
+        const int result = vmoGetDevStatus_EX(batch.text.constData(), batch.count);
+        if (result < 0)
+            qWarning("获取设备状态失败(%d): %d 个设备", result, batch.count);
+    }
 }
 
 qint32 NxLoginCenter::queryDeviceStatus(const QString& deviceId) {
@@ -128,13 +159,20 @@ qint32 NxLoginCenter::queryDeviceStatus(const QString& deviceId) {
 }
 
 LoginCenterResultType NxLoginCenter::changeAccessPwd(const QString& first, const QString& second) {
-    TvMutexLocker locker(&mainMutex);
-    pendingOp = 3;
-    emit startLoginTimerSignal(kWaitSeconds);
+    quint64 serial = 0;
+    {
+        TvMutexLocker locker(&mainMutex);
+        beginLocked(3);
+        serial = m_opSerial;
+    }
     const int result = DoSetAccessPswd_EX(4, first.toUtf8().constData(), second.toUtf8().constData(), 3, 0);
+    if (result == PCQ_ERR_TIMEOUT) {
+        // The change may have been made: its answer (115) or the wait's end decides.
+        qWarning() << "修改访问密码未及时应答，继续等待";
+        return LoginCenterResultSuccess;
+    }
     if (result < 0) {
-        emit stopLoginTimerSignal();
-        pendingOp = 0;
+        abandon(3, serial);
         return LoginCenterResultFailure;
     }
     return LoginCenterResultSuccess;
@@ -226,11 +264,25 @@ void NxLoginCenter::handleSystemCommand(int command, const QByteArray& text, int
     switch (command) {
     case 0: {
         qWarning() << "登录成功，请注册监控服务";
-        TvMutexLocker locker(&mainMutex);
-        emit stopLoginTimerSignal();
-        pendingOp = 2;
-        emit startLoginTimerSignal(kWaitSeconds);
-        nx_RegionMonServer();
+        quint64 serial = 0;
+        {
+            TvMutexLocker locker(&mainMutex);
+            if (pendingOp != 1) {
+                qWarning("登录应答来得太晚(%d)，忽略", pendingOp);
+                break;
+            }
+            emit stopLoginTimerSignal();
+            beginLocked(2);
+            serial = m_opSerial;
+        }
+        // Not on the SDK's callback thread: the request waits for its reply.
+        NxAsyncJob::start([this, serial] {
+            const int result = nx_RegionMonServer();
+            if (result < 0 && result != PCQ_ERR_TIMEOUT) {
+                qWarning("注册监控服务请求失败 %d", result);
+                emitRegistrationFailure(serial);
+            }
+        });
         break;
     }
     case 1:
@@ -240,7 +292,9 @@ void NxLoginCenter::handleSystemCommand(int command, const QByteArray& text, int
         NxAsyncJob::start([this] { logout(); });
         break;
     case 101:
-        if (text == "1") {
+        if (pendingOperation() != 2) {
+            qWarning() << "注册监控服务的应答来得太晚，忽略";
+        } else if (text == "1") {
             qWarning() << "注册监控服务成功";
             emit registMonitorResultSignal(LoginCenterResultSuccess);
         } else {
@@ -277,6 +331,10 @@ void NxLoginCenter::handleSystemCommand(int command, const QByteArray& text, int
             text == "1" ? LoginCenterResultSuccess : LoginCenterResultFailure;
         {
             TvMutexLocker locker(&mainMutex);
+            if (pendingOp != 3) {
+                qWarning("修改访问密码的应答来得太晚(%d)，忽略", pendingOp);
+                break;
+            }
             emit stopLoginTimerSignal();
             pendingOp = 0;
         }
@@ -334,32 +392,46 @@ void NxLoginCenter::applyDeviceInfo(const NxDeviceInfoRecord& info) {
         record = new VeCameraModel(id, id, devType, audioType, 0, 0, pwd, QString(), this);
     }
     emit didLoadDeviceInfoSignal(record);
+    // Copies what it needs here; the SDK calls run on the service's worker thread.
     if (m_dataCenter)
         m_dataCenter->fetchParamsToLocal(record);
+}
+
+void NxLoginCenter::emitRegistrationFailure(quint64 serial) {
+    {
+        TvMutexLocker locker(&mainMutex);
+        if (pendingOp != 2 || m_opSerial != serial)
+            return;
+    }
+    emit registMonitorResultSignal(LoginCenterResultFailure);
 }
 
 void NxLoginCenter::registMoniterSuccess(LoginCenterResultType result) {
     {
         TvMutexLocker locker(&mainMutex);
+        // The wait may have ended between the answer and this slot: it has reported already.
+        if (pendingOp != 2)
+            return;
         emit stopLoginTimerSignal();
         pendingOp = 0;
         if (result == LoginCenterResultSuccess) {
             loggedIn = true;
             qWarning() << "告诉大家我登录成功了，获取本地设备列表的状态";
-            queryAllDeviceStatus();
-        } else {
-            vmoLogOut();
         }
     }
+    if (result == LoginCenterResultSuccess)
+        queryAllDeviceStatus();
+    else
+        runInBackground([] { vmoLogOut(); });
     // Raised after the release, so that a receiver may ask the center's state.
     emit loginResultSignal(result);
 }
 
-void NxLoginCenter::startLoginTimerSlot(int seconds) {
+void NxLoginCenter::startLoginTimerSlot(int milliseconds) {
     // One wait at a time: a timer still running would fire for an operation that is already over.
     if (timerId != -1)
         killTimer(timerId);
-    timerId = startTimer(seconds * g_timerUnitMs.load(), Qt::CoarseTimer);
+    timerId = startTimer(milliseconds, Qt::CoarseTimer);
     qWarning() << "start login timer" << timerId;
 }
 

@@ -11,19 +11,22 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 
 class NxDataCenter;
 class NxVideoCenter;
 class VeCameraModel;
 
 // The cloud side: login and monitor registration, the user's device list and its online states, and
-// the dispatch of every SDK system event. Operations that wait for an answer are bounded by one
-// 20-second timer, armed and disarmed only on the center's own thread.
+// the dispatch of every SDK system event. Operations that wait for an answer are bounded by one timer
+// of the SDK's answer wait (20 s by default), armed and disarmed only on the center's own thread; an
+// answer that comes when its operation is no longer pending is logged and dropped, so every operation
+// reports exactly once. No SDK call that waits for the network runs on the GUI thread or under the
+// main mutex.
 class NxLoginCenter : public QObject {
     Q_OBJECT
 public:
     static constexpr const char* kDefaultAccount = "tarnveil";
-    static constexpr int kWaitSeconds = 20;
 
     // Loads the saved device list and starts the built-in-account login on a worker thread.
     explicit NxLoginCenter(NxDataCenter* dataCenter, QObject* parent = nullptr);
@@ -53,8 +56,6 @@ public:
 
     // Call progress (105/106) goes to the video center once it exists.
     void setVideoCenter(NxVideoCenter* videoCenter);
-    // Length of one "second" of the wait timer; lets tests run the 20-second time-outs quickly.
-    static void setTimerUnitMs(int ms);
 
 signals:
     void loginResultSignal(LoginCenterResultType result);
@@ -62,13 +63,13 @@ signals:
     void registMonitorResultSignal(LoginCenterResultType result);
     void didLoadDeviceInfoSignal(VeCameraModel* record);
     void updateDeviceListSignal();
-    void startLoginTimerSignal(int seconds);
+    void startLoginTimerSignal(int milliseconds);
     void stopLoginTimerSignal();
     void wanDeviceOnlineSignal(QString deviceId);
 
 public slots:
     void registMoniterSuccess(LoginCenterResultType result);
-    void startLoginTimerSlot(int seconds);
+    void startLoginTimerSlot(int milliseconds);
     void stopLoginTimerSlot();
 
 protected:
@@ -76,6 +77,14 @@ protected:
 
 private:
     bool loginTo(const QString& user, const QString& password, const QString& host, int port);
+    // Arms the wait for a new pending operation (under the main mutex).
+    void beginLocked(qint32 op);
+    // Ends the operation started by beginLocked when it is still the pending one (a failed send).
+    void abandon(qint32 op, quint64 serial);
+    void runInBackground(std::function<void()> job);
+    static void sendStatusRequests(const QStringList& ids);
+    // A registration request the SDK refused: reported like a failed registration.
+    void emitRegistrationFailure(quint64 serial);
     void handleDeviceInfo(const QByteArray& text);
     void applyDeviceInfo(const NxDeviceInfoRecord& info);
     void saveLocked();
@@ -86,6 +95,8 @@ private:
     mutable QMutex listMutex;
     int timerId = -1;
     bool loggedIn = false;
+    // Counts the operations begun, so that a late failure of one cannot end the next.
+    quint64 m_opSerial = 0;
 
     // Records taken out of the list: cells and dialogs may still hold them, so they are kept, not
     // destroyed, for the life of the process.

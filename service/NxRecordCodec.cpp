@@ -1,5 +1,6 @@
 #include "NxRecordCodec.h"
 
+#include <QDebug>
 #include <QList>
 
 #include <climits>
@@ -260,11 +261,26 @@ QByteArray NxRecordCodec::formatSDInfo(const SDInfo& s, const QString& deviceId)
     return fromBuffer(buffer, n);
 }
 
-QByteArray NxRecordCodec::statusRequest(const QStringList& ids) {
-    QByteArray request;
-    for (int i = 0; i < ids.size(); ++i)
-        request += "devid" + QByteArray::number(i) + '=' + ids.at(i).toUtf8() + ';';
-    return request;
+QList<NxRecordCodec::StatusRequest> NxRecordCodec::statusRequests(const QStringList& ids, int maxBytes) {
+    QList<StatusRequest> requests;
+    StatusRequest current{QByteArray(), 0};
+    for (const QString& id : ids) {
+        QByteArray item = "devid" + QByteArray::number(current.count) + '=' + id.toUtf8() + ';';
+        if (current.count > 0 && current.text.size() + item.size() >= maxBytes) {
+            requests.append(current);
+            current = StatusRequest{QByteArray(), 0};
+            item = "devid0=" + id.toUtf8() + ';';
+        }
+        if (item.size() >= maxBytes) {
+            qWarning() << "device id too long for a status request, left out:" << id.left(64);
+            continue;
+        }
+        current.text += item;
+        ++current.count;
+    }
+    if (current.count > 0)
+        requests.append(current);
+    return requests;
 }
 
 void NxRecordCodec::parseSurveyEntry(const QByteArray& entry, QString* name, qint32* signal) {

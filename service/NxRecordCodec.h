@@ -46,8 +46,14 @@ public:
     static QByteArray formatEmailInfo(const EmailInfo& info);
     static QByteArray formatSDInfo(const SDInfo& info, const QString& deviceId);
 
-    // The device status request: "devid%1=%2;" over the ids in the order given.
-    static QByteArray statusRequest(const QStringList& ids);
+    // The device status requests: "devid%1=%2;" over the ids in the order given, split so that every
+    // text is shorter than maxBytes (its NUL included); the index restarts at 0 in each request. An id
+    // that cannot fit even alone is left out with a log line.
+    struct StatusRequest {
+        QByteArray text;
+        int count;
+    };
+    static QList<StatusRequest> statusRequests(const QStringList& ids, int maxBytes);
 
     // One survey entry: "sid=NAME;...=SIGNAL". Name cut at 127 bytes, signal 0 when not a number.
     static void parseSurveyEntry(const QByteArray& entry, QString* name, qint32* signal);

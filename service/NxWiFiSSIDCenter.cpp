@@ -17,17 +17,18 @@ NxWiFiSSIDCenter::NxWiFiSSIDCenter(NxDataCenter* dataCenter, QObject* parent)
     connect(this, &NxWiFiSSIDCenter::stopTimerSignal, this, &NxWiFiSSIDCenter::stopTimerSlot);
 }
 
-void NxWiFiSSIDCenter::setTimeoutMs(int ms) {
-    m_timeoutMs = ms > 0 ? ms : kTimeoutMs;
-}
-
 bool NxWiFiSSIDCenter::search(VeCameraModel* camera, const QString& mac) {
-    TvMutexLocker locker(&mutex);
-    finished = false;
-    emit startTimerSignal();
+    {
+        TvMutexLocker locker(&mutex);
+        finished = false;
+        emit startTimerSignal();
+    }
+    // Not under the mutex: the request waits for the network, and the reply may come before it returns.
     const int result = m_dataCenter ? m_dataCenter->searchSSID(camera, mac) : -1;
-    if (result >= 0)
+    // A late reply to the request itself leaves the survey running: its answer or the wait decides.
+    if (result >= 0 || result == PCQ_ERR_TIMEOUT)
         return true;
+    TvMutexLocker locker(&mutex);
     finished = true;
     emit stopTimerSignal();
     return false;
@@ -81,7 +82,7 @@ void NxWiFiSSIDCenter::handleSurveyReply(const char* buffer, int length) {
 void NxWiFiSSIDCenter::startTimerSlot() {
     if (timerId >= 0)
         killTimer(timerId);
-    timerId = startTimer(m_timeoutMs, Qt::CoarseTimer);
+    timerId = startTimer(pcq_AnswerWaitMs() / 2, Qt::CoarseTimer);
 }
 
 void NxWiFiSSIDCenter::stopTimerSlot() {

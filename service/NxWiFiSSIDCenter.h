@@ -10,13 +10,11 @@
 class NxDataCenter;
 class VeCameraModel;
 
-// Runs one Wi-Fi survey at a time on a LAN camera: asks for it, waits up to 10 seconds for the
-// survey callback and delivers exactly one result per successful search.
+// Runs one Wi-Fi survey at a time on a LAN camera: asks for it, waits half the SDK's answer wait (10 s
+// by default) for the survey callback and delivers exactly one result per successful search.
 class NxWiFiSSIDCenter : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kTimeoutMs = 10000;
-
     explicit NxWiFiSSIDCenter(NxDataCenter* dataCenter, QObject* parent = nullptr);
 
     bool search(VeCameraModel* camera, const QString& mac);
@@ -24,9 +22,6 @@ public:
 
     static void wifiCallback(void* context, const char* buffer, int length);
     void handleSurveyReply(const char* buffer, int length);
-
-    // The time-out of a survey; lets tests run it quickly.
-    void setTimeoutMs(int ms);
 
 signals:
     void searchFailedSignal();
@@ -46,6 +41,5 @@ private:
     QMutex mutex;
     bool finished = true;
     int timerId = -1;
-    int m_timeoutMs = kTimeoutMs;
     NxDataCenter* m_dataCenter;
 };

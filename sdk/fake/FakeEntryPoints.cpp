@@ -1,6 +1,7 @@
 // The 42 entry points of the test double: record, then answer as the test said.
 #include "FakeSdkState.h"
 #include "Md5.h"
+#include "SdkConfig.h"
 #include "pcQuorvane.h"
 
 #include <string>
@@ -38,6 +39,11 @@ int withCallId(const char* name, char* out, std::vector<std::string> args) {
 }
 
 } // namespace
+
+// Not recorded: a query of the configuration, not a call to a camera. The same settings as the library's.
+int pcq_AnswerWaitMs(void) {
+    return pcq::SdkConfig::answerWaitMs();
+}
 
 extern "C" {
 

@@ -44,6 +44,67 @@ extern "C" {
 #define PCQ_STREAM_MAIN 1
 #define PCQ_STREAM_SUB 0
 
+/* Waits of the device side, one place for the library and its callers (sdk/PROTOCOL.md): a request
+ * waits PCQ_DEFAULT_REQUEST_TIMEOUT_MS for its own reply (then PCQ_ERR_TIMEOUT: sent, outcome unknown,
+ * its answer may still follow); a caller waits pcq_AnswerWaitMs() from the request for an answer that
+ * follows as an event (login 0/1, registration 101, password change 115), and half of it for a Wi-Fi
+ * survey. Both can be changed through the environment; the answer wait is always at least twice the
+ * request wait. */
+#define PCQ_DEFAULT_REQUEST_TIMEOUT_MS 3000
+#define PCQ_DEFAULT_ANSWER_WAIT_MS 20000
+
+/* Longest text argument, its NUL included; longer texts are refused with PCQ_ERR_ARGUMENT. */
+#define PCQ_TEXT_SIZE 4096
+
+/* Selector numbers, shared by the client and the camera service. */
+enum pcqSelector {
+    /* vmoGetLANInfo / vmoGetWANInfo / GetWanSysDevInfo: parameter sets fetched into the library. */
+    PCQ_SEL_PARAMS = 0,
+    PCQ_SEL_PARAMS_EXTRA = 207,
+    /* vmoSetLANInfo / vmoSetWANInfo: pan, tilt and optical zoom (value 0). */
+    PCQ_SEL_PTZ_UP = 1,
+    PCQ_SEL_PTZ_DOWN = 2,
+    PCQ_SEL_PTZ_LEFT = 3,
+    PCQ_SEL_PTZ_RIGHT = 4,
+    PCQ_SEL_ZOOM_IN = 5,
+    PCQ_SEL_ZOOM_OUT = 6,
+    PCQ_SEL_PTZ_STOP = 7,
+    PCQ_SEL_CRUISE = 60,     /* 1 horizontal, 2 vertical, 3 all; the camera toggles */
+    PCQ_SEL_FLIP = 61,       /* toggles */
+    PCQ_SEL_MIRROR = 62,     /* toggles */
+    PCQ_SEL_PRESET_GO = 63,  /* 1..8 */
+    PCQ_SEL_PRESET_SET = 64, /* 1..8 */
+    /* vmoSetLANInfo / vmoSetWANInfo: video parameters. */
+    PCQ_SEL_BRIGHTNESS = 50, /* 1..63 */
+    PCQ_SEL_CONTRAST = 52,   /* 1..63 */
+    PCQ_SEL_SATURATION = 53, /* 1..63 */
+    PCQ_SEL_BIT_RATE = 54,   /* 128..2048 kbit/s */
+    PCQ_SEL_FRAME_RATE = 57, /* 1..30 */
+    PCQ_SEL_MOTION = 59,     /* 0 high .. 3 off */
+    PCQ_SEL_SHARPNESS = 67,  /* 1..63 */
+    PCQ_SEL_FREQUENCY = 70,  /* 50 or 60 */
+    PCQ_SEL_BIT_RATE_MODE = 106,
+    PCQ_SEL_SOUND_ALARM = 112,
+    PCQ_SEL_PIR = 113,
+    PCQ_SEL_IR_CUT = 114, /* value 2, state in extra */
+    PCQ_SEL_ONVIF = 115,  /* ONVIF in value, ONVIF audio in extra */
+    /* vmoSetLANInfo / vmoSetWANInfo: commands. */
+    PCQ_SEL_FACTORY_RESET = 109,
+    PCQ_SEL_REBOOT = 110,
+    PCQ_SEL_FIRMWARE = 111,
+    PCQ_SEL_STREAM_START = 116,
+    /* SetLanSysInfo / SetWanSysInfo (and GetWanSysDevInfo): the SD record. */
+    PCQ_SEL_SD_RECORD = 108,
+    /* GetLanSysInfo: records. */
+    PCQ_SEL_REC_NETWORK = 201,
+    PCQ_SEL_REC_SD = 202,
+    PCQ_SEL_REC_VIDEO = 203,
+    PCQ_SEL_REC_WIFI = 204,
+    PCQ_SEL_REC_DEVICE = 205,
+    PCQ_SEL_REC_EMAIL = 208,
+    PCQ_SEL_REC_ONVIF = 209
+};
+
 /* End marker of an SD download, passed as the data callback's length. */
 #define PCQ_SD_END_OF_FILE (-110)
 
@@ -87,6 +148,9 @@ typedef void (*nxSdFileCallback)(void* context, int number, const char* entry, i
  * (2 key frame, 1 other). */
 typedef void (*nxSdDataCallback)(void* context, int sequence, const unsigned char* data, int length,
                                  short resolution, short encoding, short reserved, short frameType);
+
+/* Milliseconds a caller waits for an answer that follows as an event (see above). */
+PCQ_API int pcq_AnswerWaitMs(void);
 
 /* Registration; two null arguments remove a registration. */
 PCQ_API int nx_InitLAN(void* context, nxLanDeviceCallback callback);

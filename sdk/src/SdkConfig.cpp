@@ -1,5 +1,6 @@
 #include "SdkConfig.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -65,13 +66,26 @@ int SdkConfig::port() {
     return port;
 }
 
-int SdkConfig::timeoutMs() {
-    if (const char* env = std::getenv("KVAB_SDK_TIMEOUT_MS")) {
+namespace {
+int envMs(const char* name, int low, int high, int fallback) {
+    if (const char* env = std::getenv(name)) {
         const int v = std::atoi(env);
-        if (v >= 100 && v <= 60000)
+        if (v >= low && v <= high)
             return v;
+        std::fprintf(stderr, "pcQuorvane: %s=\"%s\" outside %d..%d, using %d\n", name, env, low, high,
+                     fallback);
     }
-    return kDefaultTimeoutMs;
+    return fallback;
+}
+} // namespace
+
+int SdkConfig::requestTimeoutMs() {
+    return envMs("KVAB_SDK_TIMEOUT_MS", 100, 60000, kDefaultRequestTimeoutMs);
+}
+
+int SdkConfig::answerWaitMs() {
+    const int wait = envMs("KVAB_SDK_ANSWER_WAIT_MS", 100, 120000, kDefaultAnswerWaitMs);
+    return std::max(wait, 2 * requestTimeoutMs());
 }
 
 } // namespace pcq

@@ -154,12 +154,13 @@ bool SdkConnection::post(kvabwire::WireWriter& message) {
     return sendFrame(message.frame());
 }
 
-int SdkConnection::request(kvabwire::WireWriter& message, std::string* replyText) {
+int SdkConnection::request(kvabwire::WireWriter& message, std::string* replyText, ReplyHook onReply) {
     if (m_stopping)
         return PCQ_ERR_NO_SERVICE;
     if (!ensureConnected())
         return PCQ_ERR_NO_SERVICE;
     auto pending = std::make_shared<Pending>();
+    pending->onReply = std::move(onReply);
     std::uint32_t seq;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -175,7 +176,7 @@ int SdkConnection::request(kvabwire::WireWriter& message, std::string* replyText
         return PCQ_ERR_NO_SERVICE;
     }
     std::unique_lock<std::mutex> lock(m_mutex);
-    const bool done = m_cv.wait_for(lock, std::chrono::milliseconds(SdkConfig::timeoutMs()),
+    const bool done = m_cv.wait_for(lock, std::chrono::milliseconds(SdkConfig::requestTimeoutMs()),
                                     [&] { return pending->done || m_stopping; });
     m_pending.erase(seq);
     if (!done || !pending->done)
@@ -260,6 +261,9 @@ void SdkConnection::readerLoop() {
                     std::lock_guard<std::mutex> lock(m_mutex);
                     auto it = m_pending.find(reader.seq());
                     if (it != m_pending.end()) {
+                        // Under the lock: a caller that has given up no longer takes the reply's effects.
+                        if (it->second->onReply)
+                            it->second->onReply(result, text);
                         it->second->done = true;
                         it->second->result = result;
                         it->second->text = std::move(text);

@@ -29,8 +29,12 @@ public:
 
     void stop();
 
+    // Runs on the reader thread as the reply is read, before any frame behind it is handled, and only
+    // while the caller still waits for it.
+    using ReplyHook = std::function<void(int result, const std::string& text)>;
+
     // Sends the request and waits for its reply; returns the reply's result or a PCQ_ERR_* code.
-    int request(kvabwire::WireWriter& message, std::string* replyText);
+    int request(kvabwire::WireWriter& message, std::string* replyText, ReplyHook onReply = {});
     // Sends without waiting for the reply (which is then ignored).
     bool post(kvabwire::WireWriter& message);
 
@@ -39,6 +43,7 @@ private:
         bool done = false;
         int result = 0;
         std::string text;
+        ReplyHook onReply;
     };
 
     bool ensureConnected();

@@ -55,10 +55,10 @@ kvabwire::WireWriter SdkCore::make(kvabwire::Op op) const {
     return kvabwire::WireWriter(kvabwire::Type::Request, op, 0);
 }
 
-int SdkCore::request(kvabwire::WireWriter& message, std::string* reply) {
+int SdkCore::request(kvabwire::WireWriter& message, std::string* reply, SdkConnection::ReplyHook onReply) {
     if (m_shutdown)
         return PCQ_ERR_NO_SERVICE;
-    return m_connection->request(message, reply);
+    return m_connection->request(message, reply, std::move(onReply));
 }
 
 std::string SdkCore::deviceForHandle(int nxid) {
@@ -74,19 +74,26 @@ bool SdkCore::callOpen(const std::string& callId) {
 
 int SdkCore::openCall(kvabwire::Op, kvabwire::WireWriter& message, int kind, const std::string& device,
                       char* out) {
+    // The identity is filed as the reply is read: the camera streams at once, and the reader drops
+    // media of identities it does not know, so filing it after the wait would lose the first frames.
     std::string callId;
-    const int rc = request(message, &callId);
+    const int rc = request(message, &callId, [this, kind, device](int result, const std::string& id) {
+        if (result < 0 || !validCallId(id))
+            return;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_calls[id] = CallInfo{kind, device};
+    });
     if (rc < 0)
         return rc;
-    if (callId.empty() || callId.size() >= PCQ_CALL_ID_SIZE)
+    if (!validCallId(callId))
         return PCQ_ERR_PROTOCOL;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_calls[callId] = CallInfo{kind, device};
-    }
     std::memcpy(out, callId.data(), callId.size());
     out[callId.size()] = '\0';
     return rc;
+}
+
+bool SdkCore::validCallId(const std::string& callId) {
+    return !callId.empty() && callId.size() < PCQ_CALL_ID_SIZE;
 }
 
 int SdkCore::closeCall(const std::string& callId, const char*) {

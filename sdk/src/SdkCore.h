@@ -24,7 +24,8 @@ public:
     void setCallback(Slot slot, void* context, void* function);
 
     // Request helpers; each returns the service's result or a PCQ_ERR_* code.
-    int request(kvabwire::WireWriter& message, std::string* reply = nullptr);
+    int request(kvabwire::WireWriter& message, std::string* reply = nullptr,
+                SdkConnection::ReplyHook onReply = {});
     kvabwire::WireWriter make(kvabwire::Op op) const;
 
     // LAN handle → device id; empty when the handle is unknown or stale.
@@ -54,6 +55,7 @@ private:
     void onEvent(const char* body, std::size_t size);
     void onState(bool connected);
     bool callOpen(const std::string& callId);
+    static bool validCallId(const std::string& callId);
     template <typename Fn, typename... Args> void invoke(Slot slot, Args... args);
 
     std::atomic<bool> m_shutdown{false};

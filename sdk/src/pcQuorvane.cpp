@@ -2,6 +2,7 @@
 #include "pcQuorvane.h"
 
 #include "Md5.h"
+#include "SdkConfig.h"
 #include "SdkCore.h"
 
 #include <cctype>
@@ -14,7 +15,7 @@ using pcq::Slot;
 
 namespace {
 
-constexpr std::size_t kMaxText = 4096;
+constexpr std::size_t kMaxText = PCQ_TEXT_SIZE;
 
 bool textOk(const char* text) {
     return text && std::strlen(text) < kMaxText;
@@ -50,6 +51,10 @@ int simple(Op op) {
 } // namespace
 
 extern "C" {
+
+int pcq_AnswerWaitMs(void) {
+    return pcq::SdkConfig::answerWaitMs();
+}
 
 int nx_InitLAN(void* context, nxLanDeviceCallback callback) {
     return reg(Slot::Lan, context, fn(callback));

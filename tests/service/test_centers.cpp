@@ -86,7 +86,9 @@ void TestCenters::initTestCase() {
     LogCapture::install();
     NxAlarmLog::install(&g_alarmLog);
     NxAlarmCenter::setClock(&testClock);
-    NxLoginCenter::setTimerUnitMs(10); // the 20-second wait takes 200 ms
+    // The answer wait (20 s) takes 200 ms, the survey's half of it 100 ms.
+    qputenv("KVAB_SDK_TIMEOUT_MS", "100");
+    qputenv("KVAB_SDK_ANSWER_WAIT_MS", "200");
     auto a = cloudRecord("a"), c = cloudRecord("c"), b = cloudRecord("b");
     TvDefaultSettings::instance()->saveDeviceInfo({a.get(), c.get(), b.get()});
 
@@ -104,7 +106,7 @@ void TestCenters::startsInOrder() {
             registrations << QString::fromStdString(name);
     QCOMPARE(registrations, QStringList({"nx_InitLAN", "vmoInitModel", "nx_InitVideo", "nx_InitAudio",
                                          "InitGetWifiSid", "InitAlarmInfo"}));
-    QCOMPARE(Sdk::count("nx_LanRefresh"), 1);
+    QTRY_COMPARE(Sdk::count("nx_LanRefresh"), 1);
     const QString call = Sdk::calls({"vmoLogin_EX"}).value(0);
     QVERIFY2(call.startsWith("vmoLogin_EX(tarnveil, tarnveil, ") && call.endsWith(", 8080)"),
              qPrintable(call));
@@ -118,7 +120,7 @@ void TestCenters::loginStateMachine() {
     // A login under way refuses a second one, before and after command 0.
     QVERIFY(!login->login("x", "y"));
     Sdk::fireSystem(0, "");
-    QCOMPARE(Sdk::calls(), Calls({"nx_RegionMonServer()"}));
+    QTRY_COMPARE(Sdk::calls(), Calls({"nx_RegionMonServer()"}));
     QCOMPARE(login->pendingOperation(), 2);
     QVERIFY(!login->login("x", "y"));
     QCOMPARE(Sdk::count("vmoLogin_EX"), 0);
@@ -158,44 +160,73 @@ void TestCenters::loginStateMachine() {
 void TestCenters::timeoutsAndLogout() {
     QSignalSpy result(login, &NxLoginCenter::loginResultSignal);
     QSignalSpy pwd(login, &NxLoginCenter::updateAccessPwdResultSignal);
-    // A wait for command 0, then one for command 101.
-    for (int stage = 0; stage < 2; ++stage) {
+    // Login paths that end with the wait, or with a refused registration request; a late answer after
+    // the result is dropped. A late reply to the request itself (-3) keeps the wait.
+    const struct {
+        int loginSent, regionSent;
+        QList<int> commands;
+        LoginCenterResultType want;
+    } logins[] = {{0, 0, {}, LoginCenterResultTimeout},
+                  {PCQ_ERR_TIMEOUT, 0, {}, LoginCenterResultTimeout},
+                  {0, 0, {1}, LoginCenterResultTimeout},
+                  {0, 0, {0}, LoginCenterResultTimeout},
+                  {0, -1, {0}, LoginCenterResultFailure}};
+    for (const auto& l : logins) {
+        Sdk::reset();
+        Sdk::setResult("vmoLogin_EX", l.loginSent);
+        Sdk::setResult("nx_RegionMonServer", l.regionSent);
+        const int before = result.count();
         QVERIFY(login->login("u", "p"));
-        if (stage == 1)
-            Sdk::fireSystem(0, "");
-        QTRY_COMPARE(result.count(), stage + 1);
-        QCOMPARE(resultOf(result, stage), LoginCenterResultTimeout);
+        for (int command : l.commands)
+            Sdk::fireSystem(command, "");
+        QTRY_COMPARE(result.count(), before + 1);
+        QCOMPARE(resultOf(result, before), l.want);
         QCOMPARE(login->pendingOperation(), 0);
+        const int regions = Sdk::count("nx_RegionMonServer");
+        Sdk::fireSystem(0, "");
+        Sdk::fireSystem(101, "1");
+        QTest::qWait(50);
+        QCOMPARE(Sdk::count("nx_RegionMonServer"), regions);
+        QCOMPARE(result.count(), before + 1);
+        QVERIFY(!login->isLoggedIn());
     }
 
-    // The access password change: time-out, "1" only is success, a refused send fails at once.
-    Sdk::reset();
-    QCOMPARE(login->changeAccessPwd("CAM", "newpwd"), LoginCenterResultSuccess);
-    QCOMPARE(Sdk::calls(), Calls({"DoSetAccessPswd_EX(4, CAM, newpwd, 3, 0)"}));
-    QCOMPARE(login->pendingOperation(), 3);
-    QTRY_COMPARE(pwd.count(), 1);
-    QCOMPARE(resultOf(pwd, 0), LoginCenterResultTimeout);
+    // The access password change by the request's result and the answer (none: the wait ends). A late
+    // reply to the request (-3) still waits for the answer; an answer after the result is dropped.
     const struct {
+        int sent;
         QByteArray answer;
-        LoginCenterResultType want;
-    } answers[] = {{"1", LoginCenterResultSuccess}, {"10", LoginCenterResultFailure}};
-    for (const auto& a : answers) {
-        QCOMPARE(login->changeAccessPwd("CAM", "x"), LoginCenterResultSuccess);
-        Sdk::fireSystem(115, a.answer);
-        QTRY_COMPARE(resultOf(pwd, pwd.count() - 1), a.want);
+        LoginCenterResultType returned;
+        int reported; // -1: nothing
+    } changes[] = {{0, QByteArray(), LoginCenterResultSuccess, LoginCenterResultTimeout},
+                   {0, "1", LoginCenterResultSuccess, LoginCenterResultSuccess},
+                   {0, "10", LoginCenterResultSuccess, LoginCenterResultFailure},
+                   {PCQ_ERR_TIMEOUT, "1", LoginCenterResultSuccess, LoginCenterResultSuccess},
+                   {-1, "1", LoginCenterResultFailure, -1}};
+    for (const auto& c : changes) {
+        Sdk::reset();
+        Sdk::setResult("DoSetAccessPswd_EX", c.sent);
+        const int before = pwd.count();
+        QCOMPARE(login->changeAccessPwd("CAM", "newpwd"), c.returned);
+        QCOMPARE(Sdk::calls(), Calls({"DoSetAccessPswd_EX(4, CAM, newpwd, 3, 0)"}));
+        if (!c.answer.isNull())
+            Sdk::fireSystem(115, c.answer);
+        QTest::qWait(300);
+        Sdk::fireSystem(115, "1");
+        QCOMPARE(pwd.count(), before + (c.reported < 0 ? 0 : 1));
+        if (c.reported >= 0)
+            QCOMPARE(int(resultOf(pwd, before)), c.reported);
+        QCOMPARE(login->pendingOperation(), 0);
     }
-    QCOMPARE(pwd.count(), 3);
-    Sdk::setResult("DoSetAccessPswd_EX", -1);
-    QCOMPARE(login->changeAccessPwd("CAM", "x"), LoginCenterResultFailure);
-    QCOMPARE(login->pendingOperation(), 0);
+    Sdk::reset();
 
     // A wait that expires while nothing is pending only logs.
     LogCapture::clear();
     emit login->startLoginTimerSignal(1);
     QTRY_VERIFY(LogCapture::contains(QString::fromUtf8("互联网相关操作(0)超时")));
     QTest::qWait(100);
-    QCOMPARE(result.count(), 2);
-    QCOMPARE(pwd.count(), 3);
+    QCOMPARE(result.count(), 5);
+    QCOMPARE(pwd.count(), 4);
 
     // Logged in, then the connection is lost (command 3). The logout runs on a job thread: count its
     // signal through a queued connection, not a spy.
@@ -259,8 +290,8 @@ void TestCenters::statusAnswers() {
     QCOMPARE(saved.size(), 3);
     QCOMPARE(saved.at(1)->devAccess, QStringLiteral("abcd"));
     qDeleteAll(saved);
-    QCOMPARE(Sdk::calls({"vmoGetWANInfo", "GetWanSysDevInfo"}),
-             Calls({"vmoGetWANInfo(b, 0, 0)", "GetWanSysDevInfo(b, 108)", "GetWanSysDevInfo(b, 207)"}));
+    QTRY_COMPARE(Sdk::calls({"vmoGetWANInfo", "GetWanSysDevInfo"}),
+                 Calls({"vmoGetWANInfo(b, 0, 0)", "GetWanSysDevInfo(b, 108)", "GetWanSysDevInfo(b, 207)"}));
 
     // An unlisted camera yields a new record that is not added; an offline status is 0. Without an id
     // or a password: nullptr.
@@ -320,14 +351,20 @@ void TestCenters::lanTableRules() {
     l1->playing = true;
     Sdk::reset();
     LogCapture::clear();
+    VeCameraModel* l2 = lan->device("L2");
     lan->refreshLan(3);
-    QCOMPARE(Sdk::calls(), Calls({"nx_LanRefresh()"}));
+    QTRY_COMPARE(Sdk::calls(), Calls({"nx_LanRefresh()"}));
     QVERIFY(LogCapture::contains(QString::fromUtf8("局域网刷新方式 3")));
     QVERIFY(lan->contains("L1") && !lan->contains("L2"));
     Sdk::fireLan("L2", "F2", 201, "G711");
     Sdk::fireLan("L1", "F1", 101, "G711");
     QCOMPARE(found.count(), 3);
     QCOMPARE(again.count(), 2);
+    // Found again, it gets its old record back (with the new report's fields): refreshes do not pile up
+    // retired records.
+    QCOMPARE(lan->device("L2"), l2);
+    QCOMPARE(l2->nxid, 201);
+    QCOMPARE(l2->audioTypeText, QStringLiteral("G711"));
     l1->playing = false;
 }
 
@@ -531,7 +568,6 @@ void TestCenters::alarms() {
 
 void TestCenters::survey() {
     NxWiFiSSIDCenter* s = d->wifiSsidCenter;
-    s->setTimeoutMs(150);
     QSignalSpy ok(s, &NxWiFiSSIDCenter::searchSucceedSignal);
     QSignalSpy failed(s, &NxWiFiSSIDCenter::searchFailedSignal);
     VeCameraModel* lan = d->lanCenter->device("L1");

@@ -200,8 +200,32 @@ void TestRecordCodec::writesExactFormats() {
     QVERIFY(text.contains(";pswd=" + QByteArray(320, 'y') + ";mac=" + QByteArray(32, 'y') + ";"));
     QVERIFY(text.size() < NxRecordCodec::kRecordSize);
 
-    QCOMPARE(NxRecordCodec::statusRequest({"a", "b", "c"}), QByteArray("devid0=a;devid1=b;devid2=c;"));
-    QCOMPARE(NxRecordCodec::statusRequest({}), QByteArray());
+    // Status requests: split below the SDK's text limit, the index restarting in each; an id that cannot
+    // fit alone is left out.
+    using Requests = QList<NxRecordCodec::StatusRequest>;
+    auto texts = [](const Requests& r) {
+        QList<QPair<QByteArray, int>> out;
+        for (const auto& b : r)
+            out << qMakePair(b.text, b.count);
+        return out;
+    };
+    using Texts = QList<QPair<QByteArray, int>>;
+    QCOMPARE(texts(NxRecordCodec::statusRequests({"a", "b", "c"}, 4096)),
+             Texts({{"devid0=a;devid1=b;devid2=c;", 3}}));
+    QCOMPARE(texts(NxRecordCodec::statusRequests({"a", "b", "c"}, 19)),
+             Texts({{"devid0=a;devid1=b;", 2}, {"devid0=c;", 1}}));
+    QCOMPARE(texts(NxRecordCodec::statusRequests({"a", QString(20, 'x'), "c"}, 19)),
+             Texts({{"devid0=a;", 1}, {"devid0=c;", 1}}));
+    QVERIFY(NxRecordCodec::statusRequests({}, 4096).isEmpty());
+    QStringList many;
+    for (int i = 0; i < 500; ++i)
+        many << QStringLiteral("KV-CLD-%1").arg(i, 4, 10, QLatin1Char('0'));
+    int total = 0;
+    for (const auto& b : NxRecordCodec::statusRequests(many, 4096)) {
+        QVERIFY(b.text.size() < 4096 && b.text.startsWith("devid0=KV-CLD-"));
+        total += b.count;
+    }
+    QCOMPARE(total, 500);
 }
 
 void TestRecordCodec::surveyAlarmAndSecretTexts() {

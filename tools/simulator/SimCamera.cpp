@@ -1,5 +1,7 @@
 #include "SimCamera.h"
 
+#include "pcQuorvane.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -104,40 +106,40 @@ std::map<std::string, std::string> SimCamera::parseRecord(const std::string& rec
 
 bool SimCamera::sysInfo(int selector, std::string* reply) const {
     switch (selector) {
-    case 201:
+    case PCQ_SEL_REC_NETWORK:
         *reply = fmt("ip=%s;mask=%s;wet=%s;dns=%s;mac=%s;flag=%d;ver=%d;status=%d;", m_ip.c_str(),
                      m_mask.c_str(), m_gateway.c_str(), m_dns.c_str(), m_mac.c_str(), m_ipFlag, 119,
                      (m_cloud && online) ? 200 : 0);
         return true;
-    case 202:
+    case PCQ_SEL_REC_SD:
         *reply = fmt(
             "move=%d;outmove=%d;auto=%d;loopwr=%d;splite=%d;size=%d;use=%d;leftsize=%d;audio=%d;stream=%d;",
             m_move, m_outmove, m_auto, m_loopwr, m_splite, m_size, m_use, m_size - m_use, m_audio,
             m_sdStream);
         return true;
-    case 203:
+    case PCQ_SEL_REC_VIDEO:
         *reply = fmt("stream=%d;sha=%d;bri=%d;sat=%d;con=%d;rate=%d;enc=%d;sens=%d;iropen=%d;frequency=%d;"
                      "speed=%d;hue=%d;exposure=%d;audioalarm=%d;piralarm=%d;cbrvbr=%d;",
                      m_stream, m_sha, m_bri, m_sat, m_con, m_rate, m_enc, m_sens, m_irOpen, m_frequency,
                      m_speed, m_hue, m_exposure, m_audioAlarm, m_pirAlarm, m_cbrVbr);
         return true;
-    case 204:
+    case PCQ_SEL_REC_WIFI:
         *reply = fmt("open=%d;ip=%s;mask=%s;wet=%s;dns=%s;mac=%s;flag=%d;sid=%s;%s;", m_wifiOpen,
                      m_wifiIp.c_str(), m_wifiMask.c_str(), m_wifiGateway.c_str(), m_wifiDns.c_str(),
                      m_wifiMac.c_str(), m_wifiFlag, m_wifiSid.c_str(), m_wifiSecurity.c_str());
         return true;
-    case 205:
+    case PCQ_SEL_REC_DEVICE:
         *reply = fmt("model=KVAB-SIM;firmware=1.1.9;hardware=2.0;flip=%d;mirror=%d;cruise=%d;preset=%d;",
                      m_flip, m_mirror, m_cruise, m_preset);
         return true;
-    case 208:
+    case PCQ_SEL_REC_EMAIL:
         *reply =
             fmt("senc=%d;port=%d;count=%d;ioin=%d;sderror=%d;sdmove=%d;entype=%d;sedemail=%s;reemail=%s;"
                 "smtpser=%s;user=%s;pwd=%s;emailinfo=%s;",
                 m_senc, m_port, m_count, m_ioin, m_sderror, m_sdmove, m_entype, m_sedemail.c_str(),
                 m_reemail.c_str(), m_smtpser.c_str(), m_user.c_str(), m_pwd.c_str(), m_emailinfo.c_str());
         return true;
-    case 209:
+    case PCQ_SEL_REC_ONVIF:
         *reply = fmt("onvif=%d;onvifaudio=%d;", m_onvif, m_onvifAudio);
         return true;
     default:
@@ -153,65 +155,65 @@ int SimCamera::setSelector(int selector, int value, int extra) {
         return 0;
     };
     switch (selector) {
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-    case 7: // pan, tilt, zoom, stop
+    case PCQ_SEL_PTZ_UP:
+    case PCQ_SEL_PTZ_DOWN:
+    case PCQ_SEL_PTZ_LEFT:
+    case PCQ_SEL_PTZ_RIGHT:
+    case PCQ_SEL_ZOOM_IN:
+    case PCQ_SEL_ZOOM_OUT:
+    case PCQ_SEL_PTZ_STOP:
         return 0;
-    case 50:
+    case PCQ_SEL_BRIGHTNESS:
         return set(&m_bri, value, inRange(value, 1, 63));
-    case 52:
+    case PCQ_SEL_CONTRAST:
         return set(&m_con, value, inRange(value, 1, 63));
-    case 53:
+    case PCQ_SEL_SATURATION:
         return set(&m_sat, value, inRange(value, 1, 63));
-    case 54:
+    case PCQ_SEL_BIT_RATE:
         return set(&m_stream, value, inRange(value, 128, 2048));
-    case 57:
+    case PCQ_SEL_FRAME_RATE:
         return set(&m_rate, value, inRange(value, 1, 30));
-    case 59:
+    case PCQ_SEL_MOTION:
         return set(&m_sens, value, inRange(value, 0, 3));
-    case 60:
+    case PCQ_SEL_CRUISE:
         if (!inRange(value, 1, 3))
             return -1;
         m_cruise = (m_cruise == value) ? 0 : value; // the camera toggles the cruise
         return 0;
-    case 61:
+    case PCQ_SEL_FLIP:
         m_flip ^= 1;
         return 0;
-    case 62:
+    case PCQ_SEL_MIRROR:
         m_mirror ^= 1;
         return 0;
-    case 63:
+    case PCQ_SEL_PRESET_GO:
         if (!inRange(value, 1, 8))
             return -1;
         m_preset = value;
         return 0;
-    case 64:
+    case PCQ_SEL_PRESET_SET:
         if (!inRange(value, 1, 8))
             return -1;
         m_presets[value] = 1;
         return 0;
-    case 67:
+    case PCQ_SEL_SHARPNESS:
         return set(&m_sha, value, inRange(value, 1, 63));
-    case 70:
+    case PCQ_SEL_FREQUENCY:
         return set(&m_frequency, value, value == 50 || value == 60);
-    case 106:
+    case PCQ_SEL_BIT_RATE_MODE:
         return set(&m_cbrVbr, value, inRange(value, 0, 1));
-    case 109:
-    case 110:
-    case 111:
-    case 116:
+    case PCQ_SEL_FACTORY_RESET:
+    case PCQ_SEL_REBOOT:
+    case PCQ_SEL_FIRMWARE:
+    case PCQ_SEL_STREAM_START:
         return 0;
-    case 112:
+    case PCQ_SEL_SOUND_ALARM:
         return set(&m_audioAlarm, value, inRange(value, 1, 4));
-    case 113:
+    case PCQ_SEL_PIR:
         return set(&m_pirAlarm, value, inRange(value, 1, 2));
-    case 114:
+    case PCQ_SEL_IR_CUT:
         return set(&m_irOpen, extra, value == 2 && inRange(extra, 0, 1));
-    case 115:
+    case PCQ_SEL_ONVIF:
         if (!inRange(value, 0, 1) || !inRange(extra, 0, 1))
             return -1;
         m_onvif = value;

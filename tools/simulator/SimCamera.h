@@ -39,6 +39,7 @@ public:
     int truncateFrames = 0;
     int garbageFrames = 0; // bytes in front of the first start code
     bool surveyFails = false;
+    bool surveyEmpty = false;
 
     std::int64_t talkBlocks = 0;
     std::int64_t talkBytes = 0;

@@ -18,8 +18,14 @@ namespace kvabwire {
 class WireReader;
 }
 
+class SimControl;
+class SimMedia;
+class SimRequests;
+
 // The camera service: one poll loop that serves SDK connections (the wire protocol of sdk/PROTOCOL.md),
-// control connections (one text command per line), and paces every call's media in real time.
+// control connections (one text command per line), and paces every call's media in real time. The
+// requests (SimRequests), the media (SimMedia) and the control commands (SimControl) work on the state
+// kept here.
 class SimServer {
 public:
     struct CameraSpec {
@@ -41,6 +47,12 @@ public:
         std::vector<CameraSpec> cameras;
     };
 
+    // Media a session has not read yet beyond which frames are dropped (SD transfers wait instead).
+    static constexpr std::size_t kMaxMediaBacklog = 8u * 1024u * 1024u;
+
+    // Answers that follow a request as a system event and can be held back or withheld.
+    enum Answer { AnswerLogin, AnswerRegion, AnswerPassword, AnswerCount };
+
     explicit SimServer(Options options);
     ~SimServer();
 
@@ -52,7 +64,7 @@ public:
     // Executes one control command and returns its one-line answer (also used by the control socket).
     std::string control(const std::string& line);
 
-private:
+    // State shared with the request, media and control handlers.
     struct Session {
         int fd = -1;
         std::uint64_t id = 0;
@@ -95,6 +107,11 @@ private:
         std::function<void()> run;
     };
 
+private:
+    friend class SimControl;
+    friend class SimMedia;
+    friend class SimRequests;
+
     static std::int64_t nowUs();
     void addCamera(const CameraSpec& spec);
     SimCamera* camera(const std::string& id);
@@ -106,7 +123,6 @@ private:
     void readSession(Session& s);
     void readControl(ControlClient& c);
     void handleFrame(Session& s, const char* body, std::size_t size);
-    void handleRequest(Session& s, kvabwire::WireReader& r, std::string* reply, int* result);
     void answer(Session& s, kvabwire::WireReader& r);
     void queue(Session& s, kvabwire::WireWriter& w, bool media);
     void queueRaw(Session& s, const std::string& bytes);
@@ -116,6 +132,8 @@ private:
     void event(Session& s, kvabwire::Op op, const std::function<void(kvabwire::WireWriter&)>& fill,
                bool media = false);
     void systemEvent(Session& s, int command, const std::string& text);
+    // A system event that answers a request, as the fault settings of its kind say.
+    void answerEvent(Session& s, Answer kind, int command, const std::string& text);
     void lanReport(Session& s, const SimCamera& cam);
     void statusEvents(Session& s, const std::string& id);
     void broadcastCloudState(const SimCamera& cam, bool online);
@@ -123,15 +141,11 @@ private:
     void rebootCamera(SimCamera& cam);
     void cameraGone(const std::string& id, bool closeWan);
     void cameraBack(SimCamera& cam);
-    std::string openCall(Session& s, SimCamera& cam, int kind, int stream, bool wan, const std::string& file);
     ClipKey clipKey(const SimCamera& cam, bool main) const;
     int fileBytes(const SimCamera& cam, const SimCamera::SdFile& file);
 
-    void pumpCalls(std::int64_t now);
-    bool pumpVideo(Call& call, Session& s, SimCamera& cam, std::int64_t now);
     void runTimers(std::int64_t now);
     void after(int ms, std::function<void()> run);
-    std::int64_t nextDueUs() const;
 
     Options m_opt;
     int m_port = 0;
@@ -151,12 +165,19 @@ private:
     std::map<std::string, Call> m_calls;
     std::multimap<std::int64_t, std::function<void()>> m_timers;
     std::unique_ptr<ClipCache> m_clips;
+    std::unique_ptr<SimRequests> m_requests;
+    std::unique_ptr<SimMedia> m_media;
+    std::unique_ptr<SimControl> m_control;
 
     // Faults
     int m_delayMs = 0;
     int m_dropReplies = 0;
+    int m_answerDelayMs[AnswerCount] = {0, 0, 0}; // -1: never answered
+    bool m_registrationFails = false;
+    int m_surveyDelayMs = 0;
 
     // Counters
+    std::uint64_t m_requestCount = 0;
     std::uint64_t m_videoFrames = 0;
     std::uint64_t m_audioBlocks = 0;
     std::uint64_t m_sdFrames = 0;

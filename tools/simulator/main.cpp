@@ -39,8 +39,10 @@ void usage() {
         "control commands (one per line on the control port): help, list, stats, add ID lan|cloud|both\n"
         "  [offline], remove ID, offline ID, online ID, reboot ID, stall ID [MS], unstall ID, corrupt ID "
         "[N],\n"
-        "  truncate ID [N], garbage-frames ID [N], surveyfail ID [off], alarm ID motion|io, talkcount ID,\n"
-        "  calls [ID], drop, garbage, cut, kick, delay MS, dropreplies N, quit\n");
+        "  truncate ID [N], garbage-frames ID [N], surveyfail ID [off], surveyempty ID [off],\n"
+        "  alarm ID motion|io, talkcount ID, calls [ID], drop, garbage, cut, kick, delay MS, dropreplies N,\n"
+        "  answer login|region|pwd now|never|MS (when the answering event follows), regfail [off],\n"
+        "  accountpwd PASSWORD, surveydelay MS, quit\n");
 }
 
 int sendControl(int port, const std::string& command) {
