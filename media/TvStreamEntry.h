@@ -7,7 +7,8 @@ class TvPacketSink;
 // Turns the SDK's video and audio stream packets into media objects and hands them to a sink.
 class TvStreamEntry {
 public:
-    // Offset of the first 00 00 00 01 start code: 0 when the payload starts with one or has none.
+    // Offset of the first start code (00 00 00 01 or 00 00 01): 0 when the payload starts with one or has
+    // none.
     static int startCodeOffset(const uint8_t* payload, int length);
 
     // A video packet of a call: leading bytes in front of the first start code are dropped and the

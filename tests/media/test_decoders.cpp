@@ -94,15 +94,11 @@ private slots:
             if (s.buffer == 0)
                 dec = h264Decoder(s.nominalW, s.nominalH);
             const std::vector<Bytes> clip = MediaFixtures::encodeH264(s.width, s.height, 12, 6);
-            QCOMPARE(int(clip.size()), 12);
-            QCOMPARE(MediaFixtures::nalType(clip[0]), 7);
             const auto reference = MediaFixtures::decodeDirect(clip);
             QCOMPARE(int(reference.size()), 12);
             for (size_t i = 0; i < clip.size(); ++i) {
                 const Result r = decodeOne(*dec, clip[i], s.nominalW, s.nominalH);
-                QCOMPARE(r.ret, int(clip[i].size()));
-                QCOMPARE(r.width, s.width);
-                QCOMPARE(r.height, s.height);
+                QVERIFY(r.ret == int(clip[i].size()) && r.width == s.width && r.height == s.height);
                 QVERIFY2(r.picture == reference[i].yuv,
                          qPrintable(QString("%1x%2 picture %3 differs").arg(s.width).arg(s.height).arg(i)));
             }
@@ -114,16 +110,15 @@ private slots:
     }
 
     void badInput() {
+        // A stream that starts without parameter sets, random bytes with and without a start code, cut
+        // units, flipped bits, sizes that cannot be allocated, no data: no crash, no hang; a key frame then
+        // decodes exactly again.
         const auto clip = MediaFixtures::encodeH264(640, 360, 20, 10);
         const auto reference = MediaFixtures::decodeDirect(clip);
         auto dec = h264Decoder();
-        // A stream that starts without SPS/PPS: P slices first give nothing, the first key frame decodes.
         for (int i = 1; i < 10; ++i)
             QVERIFY(decodeOne(*dec, clip[size_t(i)]).ret < 1);
         QVERIFY(decodeOne(*dec, clip[10]).picture == reference[10].yuv);
-
-        // Random bytes, with and without a start code, truncated units and flipped bits inside slices:
-        // neither crash nor hang, whatever the result.
         std::mt19937 rng(7);
         for (int i = 0; i < 200; ++i) {
             Bytes junk(size_t(6 + rng() % 5000));
@@ -133,47 +128,33 @@ private slots:
                 junk[0] = junk[1] = junk[2] = 0, junk[3] = 1;
             decodeOne(*dec, junk);
         }
-        for (size_t i = 0; i < clip.size(); ++i) {
-            decodeOne(*dec, Bytes(clip[i].begin(), clip[i].begin() + long(clip[i].size() / 3 + 1)));
-            Bytes bad = clip[i];
+        for (Bytes bad : clip) {
+            decodeOne(*dec, Bytes(bad.begin(), bad.begin() + long(bad.size() / 3 + 1)));
             for (size_t k = 40; k < bad.size(); k += 37)
                 bad[k] ^= 0x5A;
             decodeOne(*dec, bad);
         }
-        // Nominal sizes that cannot be allocated are refused, not crashed on; so is a frame without data.
-        QVERIFY(decodeOne(*dec, clip[0], 0, 1080).ret < 0);
-        QVERIFY(decodeOne(*dec, clip[0], -4, 1080).ret < 0);
-        QVERIFY(decodeOne(*dec, clip[0], 100000, 100000).ret < 0);
+        for (auto size : {std::pair<int, int>{0, 1080}, {-4, 1080}, {100000, 100000}})
+            QVERIFY(decodeOne(*dec, clip[0], size.first, size.second).ret < 0);
         VDecFrame empty;
         empty.width = 1920;
         empty.height = 1080;
         QCOMPARE(dec->decode(empty), -1);
-
-        // After all that, a key frame decodes exactly again.
         const Result r = decodeOne(*dec, clip[0]);
-        QVERIFY(r.ret >= 1);
-        QCOMPARE(r.width, 640);
+        QVERIFY(r.ret >= 1 && r.width == 640);
         QVERIFY(r.picture == MediaFixtures::decodeDirect({clip[0]})[0].yuv);
     }
 
     void otherStreamTypesAndOddSizes() {
         // Motion JPEG (type 12) in 4:2:0 at an odd size: every plane as libavcodec gives it.
-        const auto jpeg = MediaFixtures::encodeMjpeg(641, 361, 2, AV_PIX_FMT_YUVJ420P);
-        QCOMPARE(int(jpeg.size()), 2);
-        const auto reference = MediaFixtures::decodeDirect(jpeg, AV_CODEC_ID_MJPEG);
+        const auto jpeg = MediaFixtures::encodeMjpeg(641, 361, 1, AV_PIX_FMT_YUVJ420P);
         auto dec = h264Decoder(1920, 1080, 12);
-        QVERIFY(dec);
-        for (size_t i = 0; i < jpeg.size(); ++i) {
-            const Result r = decodeOne(*dec, jpeg[i]);
-            QCOMPARE(r.width, 641);
-            QCOMPARE(r.height, 361);
-            QVERIFY(r.picture == reference[i].yuv);
-        }
+        Result r = decodeOne(*dec, jpeg[0]);
+        QVERIFY(r.width == 641 && r.height == 361);
+        QVERIFY(r.picture == MediaFixtures::decodeDirect(jpeg, AV_CODEC_ID_MJPEG)[0].yuv);
         // 4:4:4 goes through the scaler into 4:2:0; luma keeps its shape, chroma is written.
-        const Result r = decodeOne(*dec, MediaFixtures::encodeMjpeg(333, 211, 1, AV_PIX_FMT_YUVJ444P)[0]);
-        QVERIFY(r.ret >= 1);
-        QCOMPARE(r.width, 333);
-        QCOMPARE(r.height, 211);
+        r = decodeOne(*dec, MediaFixtures::encodeMjpeg(333, 211, 1, AV_PIX_FMT_YUVJ444P)[0]);
+        QVERIFY(r.ret >= 1 && r.width == 333 && r.height == 211);
         QCOMPARE(int(r.picture.size()), int(TvYuvLayout::pictureSize(333, 211)));
         QVERIFY(qAbs(int(r.picture[size_t(TvYuvLayout::uOffset(333, 211))]) - 120) <= 4);
         QVERIFY(h264Decoder(1920, 1080, 11)); // MPEG-4 Part 2

@@ -1,6 +1,8 @@
-// Media objects, the stream entry that builds them from SDK packets, and the cell queue they land in.
+// Media objects, the stream entry that builds them from SDK packets, NAL unit scanning, and the cell
+// queue they land in.
 #include "TvDecodeCell.h"
 #include "TvMediaObject.h"
+#include "TvNalUnits.h"
 #include "TvPacketSink.h"
 #include "TvStreamEntry.h"
 
@@ -10,44 +12,26 @@ extern "C" {
 
 #include <QtTest>
 
-#include <string>
-#include <vector>
-
 namespace {
 
-struct Delivery {
-    std::string callId;
-    bool hadCallId = false;
-    std::unique_ptr<TvMediaObject> object;
-};
-
-class RecordingSink : public TvPacketSink {
-public:
-    std::vector<Delivery> got;
+struct Sink : TvPacketSink {
+    std::vector<std::pair<QByteArray, std::unique_ptr<TvMediaObject>>> got; // call id ("-" for none)
     void deliverPacket(const char* callId, std::unique_ptr<TvMediaObject> object) override {
-        Delivery d;
-        d.hadCallId = callId != nullptr;
-        d.callId = callId ? callId : "";
-        d.object = std::move(object);
-        got.push_back(std::move(d));
+        got.emplace_back(callId ? QByteArray(callId) : QByteArray("-"), std::move(object));
     }
 };
 
-class IdleCell : public TvDecodeCell {
-public:
+struct IdleCell : TvDecodeCell {
     void updateImage(const uint8_t*, int, int) override {}
     void decodeLoopFinished() override {}
 };
 
-QByteArray bytes(std::initializer_list<int> list) {
-    QByteArray b;
-    for (int v : list)
-        b.append(char(v));
-    return b;
-}
-
 const uint8_t* u8(const QByteArray& b) {
     return reinterpret_cast<const uint8_t*>(b.constData());
+}
+
+QByteArray text(const TvMediaObject& o) {
+    return QByteArray(reinterpret_cast<const char*>(o.data()), o.length());
 }
 
 } // namespace
@@ -55,30 +39,21 @@ const uint8_t* u8(const QByteArray& b) {
 class TestMediaObject : public QObject {
     Q_OBJECT
 private slots:
-    void copiesPadsAndCounts() {
+    void objects() {
         const int before = TvMediaObject::liveCount();
-        const QByteArray payload = bytes({0, 0, 0, 1, 0x67, 1, 2, 3});
+        const QByteArray payload("\0\0\0\1\x67\1\2\3", 8);
         {
             TvMediaObject video(true, u8(payload), payload.size(), 1920, 1080);
-            QVERIFY(!video.isInvalid());
-            QCOMPARE(video.firstNalType(), 7);
-            QVERIFY(video.data() != u8(payload)); // a private copy
-            QCOMPARE(QByteArray(reinterpret_cast<const char*>(video.data()), video.length()), payload);
+            QVERIFY(video.data() != u8(payload) && text(video) == payload);
             // Decoders read past the payload: the padding must be there and zero.
-            for (int i = 0; i < AV_INPUT_BUFFER_PADDING_SIZE; ++i)
-                QCOMPARE(int(video.data()[payload.size() + i]), 0);
+            QVERIFY(std::all_of(video.data() + payload.size(),
+                                video.data() + payload.size() + AV_INPUT_BUFFER_PADDING_SIZE,
+                                [](uint8_t b) { return b == 0; }));
             auto copy = video.clone();
-            QVERIFY(copy && copy->data() != video.data() && copy->isVideo());
-            QCOMPARE(QByteArray(reinterpret_cast<const char*>(copy->data()), copy->length()), payload);
-            QCOMPARE(copy->width(), 1920);
-            TvMediaObject audio(false, u8(payload), 4, 0, 0);
-            QVERIFY(!audio.isInvalid());
-            QCOMPARE(audio.sampleRate(), 8000);
-            QCOMPARE(TvMediaObject::liveCount(), before + 3);
-            QCOMPARE(TvMediaObject(true, u8(payload), 4, 1920, 1080).firstNalType(), -1); // too short
+            QVERIFY(copy && copy->data() != video.data() && text(*copy) == payload && copy->width() == 1920);
+            QCOMPARE(TvMediaObject(false, u8(payload), 4, 0, 0).sampleRate(), 8000);
+            QCOMPARE(TvMediaObject::liveCount(), before + 2);
         }
-        QCOMPARE(TvMediaObject::liveCount(), before);
-
         // No size or no length: invalid, no data, no clone, with a log line.
         const struct {
             bool video;
@@ -91,92 +66,75 @@ private slots:
         for (const auto& c : invalid) {
             QTest::ignoreMessage(QtWarningMsg, c.warning);
             TvMediaObject object(c.video, u8(payload), c.length, c.width, c.height);
-            QVERIFY(object.isInvalid());
-            QVERIFY(!object.data() && !object.clone());
-            if (c.length <= 0)
-                QCOMPARE(object.length(), 0);
-            if (!c.video)
-                QCOMPARE(object.sampleRate(), 0);
+            QVERIFY(object.isInvalid() && !object.data() && !object.clone() && object.length() >= 0);
         }
         QCOMPARE(TvMediaObject::liveCount(), before);
     }
 
-    void startCodeSearch() {
-        // The four-byte code only; the last possible position is length - 4; otherwise 0.
-        const std::pair<QByteArray, int> cases[] = {
-            {bytes({0, 0, 0, 1, 0x67}), 0},    {bytes({9, 9, 9, 0, 0, 0, 1, 0x65}), 3},
-            {bytes({1, 2, 3, 4, 5, 6}), 0},    {bytes({7, 0, 0, 0, 1}), 1},
-            {bytes({7, 0, 0, 1, 0x65, 0}), 0}, {bytes({0, 0}), 0}};
-        for (const auto& c : cases)
-            QCOMPARE(TvStreamEntry::startCodeOffset(u8(c.first), c.first.size()), c.second);
+    void startCodes() {
+        // Four- and three-byte codes alike: the entry's cut, the first unit's type, the IDR's position.
+        const struct {
+            QByteArray bytes;
+            int offset, firstType, idrAt;
+        } cases[] = {
+            {QByteArray("\0\0\0\1\x67\0\0\1\x65\x88", 10), 0, 7, 5},
+            {QByteArray("\0\0\1\x67\x42\0\0\0\1\x65", 10), 0, 7, 5},
+            {QByteArray("\x9\x9\x9\0\0\0\1\x65", 8), 3, -1, 3},
+            {QByteArray("\x7\0\0\1\x41\0", 6), 1, -1, -1},
+            {QByteArray("\1\2\3\4\5\6", 6), 0, -1, -1},
+            {QByteArray("\0\0\0\1", 4), 0, -1, -1},
+            {QByteArray("\0\0", 2), 0, -1, -1},
+        };
+        for (const auto& c : cases) {
+            const int length = c.bytes.size();
+            QCOMPARE(TvStreamEntry::startCodeOffset(u8(c.bytes), length), c.offset);
+            QCOMPARE(TvMediaObject::firstNalType(u8(c.bytes), length), c.firstType);
+            QCOMPARE(TvNalUnits::find(u8(c.bytes), length, 5), c.idrAt);
+        }
         QCOMPARE(TvStreamEntry::startCodeOffset(nullptr, 10), 0);
+        QCOMPARE(TvNalUnits::find(nullptr, 10, 5), -1);
+        // Parameter sets are the units in front of the first slice, with their codes.
+        const QByteArray unit("\0\0\1\x67\x42\0\0\0\1\x68\x43\0\0\1\x65\x88\0\0\1\x67", 20);
+        const std::vector<uint8_t> sets = TvNalUnits::parameterSets(u8(unit), unit.size());
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(sets.data()), int(sets.size())), unit.left(11));
     }
 
     void streamEntry() {
         const int before = TvMediaObject::liveCount();
-        RecordingSink sink;
-        // Bytes in front of the start code are cut off; without one, the packet is kept whole.
-        const QByteArray whole = bytes({0, 0, 0, 1, 0x65, 0x88, 0x84});
-        const QByteArray garbage = bytes({0xAB, 0xCD, 0xEF, 0, 0, 0, 1, 0x41, 0x9A});
-        const QByteArray noCode = bytes({0x11, 0x22, 0x33, 0x44, 0x55});
-        TvStreamEntry::videoPacket(sink, "call-1", u8(whole), whole.size());
+        Sink sink;
+        const QByteArray garbage("\xAB\xCD\xEF\0\0\0\1\x41\x9A", 9), block(320, char(0xD5));
         TvStreamEntry::videoPacket(sink, "call-2", u8(garbage), garbage.size());
-        TvStreamEntry::videoPacket(sink, "call-3", u8(noCode), noCode.size());
-        QCOMPARE(int(sink.got.size()), 3);
-        QCOMPARE(sink.got[1].callId, std::string("call-2"));
-        QCOMPARE(sink.got[0].object->length(), whole.size());
-        QCOMPARE(sink.got[1].object->length(), garbage.size() - 3);
-        QCOMPARE(int(sink.got[1].object->data()[4]), 0x41);
-        QCOMPARE(sink.got[2].object->length(), noCode.size());
-        for (const Delivery& d : sink.got)
-            QVERIFY(d.object->isVideo() && d.object->width() == 1920 && d.object->height() == 1080);
-
+        TvStreamEntry::audioPacket(sink, u8(block), block.size());
         // Nothing reaches the sink for an empty packet, and nothing is left allocated.
         for (int i = 0; i < 3; ++i)
             QTest::ignoreMessage(QtWarningMsg, "数据长度为0，为啥？");
-        TvStreamEntry::videoPacket(sink, "call-1", u8(whole), 0);
-        TvStreamEntry::audioPacket(sink, u8(whole), 0);
+        TvStreamEntry::videoPacket(sink, "call-1", u8(garbage), 0);
+        TvStreamEntry::audioPacket(sink, u8(block), 0);
         TvStreamEntry::videoPacket(sink, "call-1", nullptr, 0);
-        QCOMPARE(int(sink.got.size()), 3);
-        QCOMPARE(TvMediaObject::liveCount(), before + 3);
-
-        // Audio carries no call identity.
-        const QByteArray block(320, char(0xD5));
-        TvStreamEntry::audioPacket(sink, u8(block), block.size());
-        QCOMPARE(int(sink.got.size()), 4);
-        QVERIFY(!sink.got[3].hadCallId && !sink.got[3].object->isVideo());
-        QCOMPARE(sink.got[3].object->length(), 320);
+        QCOMPARE(int(sink.got.size()), 2);
+        QCOMPARE(sink.got[0].first, QByteArray("call-2"));
+        QCOMPARE(text(*sink.got[0].second), garbage.mid(3));
+        QVERIFY(sink.got[0].second->isVideo() && sink.got[0].second->width() == 1920);
+        QVERIFY(sink.got[1].first == "-" && !sink.got[1].second->isVideo());
         sink.got.clear();
         QCOMPARE(TvMediaObject::liveCount(), before);
     }
 
     void cellQueue() {
         const int before = TvMediaObject::liveCount();
-        const QByteArray payload = bytes({0, 0, 0, 1, 0x41, 1});
-        auto make = [&]() {
-            return std::make_unique<TvMediaObject>(true, u8(payload), payload.size(), 1920, 1080);
-        };
+        const QByteArray payload("\0\0\0\1\x41\1", 6);
+        auto make = [&]() { return std::make_unique<TvMediaObject>(true, u8(payload), 6, 1920, 1080); };
         {
             IdleCell cell;
             QVERIFY(!cell.enqueue(make())); // not running: dropped and freed
-            QCOMPARE(TvMediaObject::liveCount(), before);
-            {
-                QMutexLocker lock(&cell.queueMutex());
-                cell.setRunning(true);
-            }
-            cell.setPlayState(0); // running but idle: dropped
-            QVERIFY(!cell.enqueue(make()));
-            QCOMPARE(cell.queuedCount(), 0);
+            cell.setRunning(true);
+            QVERIFY(!cell.enqueue(make())); // running but idle: dropped
             cell.setPlayState(2);
-            QVERIFY(cell.enqueue(make()));
-            QVERIFY(cell.enqueue(make()));
-            QVERIFY(!cell.enqueue(nullptr));
+            QVERIFY(cell.enqueue(make()) && cell.enqueue(make()) && !cell.enqueue(nullptr));
+            cell.stopDecoding();
+            QVERIFY(!cell.isRunning() && !cell.enqueue(make()));
             QCOMPARE(cell.queuedCount(), 2);
             QCOMPARE(TvMediaObject::liveCount(), before + 2);
-            cell.stopDecoding();
-            QVERIFY(!cell.isRunning());
-            QVERIFY(!cell.enqueue(make()));
-            QCOMPARE(cell.queuedCount(), 2);
         }
         QCOMPARE(TvMediaObject::liveCount(), before); // the queue goes with the cell
     }
