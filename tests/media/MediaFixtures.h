@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include "TvNalUnits.h"
 #include "TvYuvLayout.h"
 
 #include <cstdint>
@@ -37,25 +38,24 @@ struct PacketFree {
     void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
 
-// Re-packs an Annex B buffer with four-byte start codes, leaving out SEI units (type 6).
-inline Bytes withoutSei(const uint8_t* data, int size) {
-    std::vector<int> starts; // first byte after each start code
-    for (int i = 0; i + 3 <= size; ++i)
-        if (data[i] == 0 && data[i + 1] == 0 && data[i + 2] == 1) {
-            starts.push_back(i + 3);
-            i += 2;
-        }
+// Re-packs an Annex B buffer with four-byte start codes, leaving out SEI units (type 6) and, when asked,
+// the parameter sets (cameras that send them once).
+inline Bytes repack(const uint8_t* data, int size, bool parameterSets = true) {
     Bytes out;
-    for (size_t k = 0; k < starts.size(); ++k) {
-        int end = k + 1 < starts.size() ? starts[k + 1] - 3 : size;
-        while (end > starts[k] && data[end - 1] == 0)
-            --end; // trailing zero of a four-byte start code
-        if (end > starts[k] && (data[starts[k]] & 0x1F) != 6) {
+    for (const TvNalUnits::Unit& unit : TvNalUnits::scan(data, size)) {
+        int end = unit.end;
+        while (end > unit.header && data[end - 1] == 0)
+            --end; // the leading zero of the next four-byte start code
+        if (unit.type != 6 && (parameterSets || (unit.type != 7 && unit.type != 8))) {
             out.insert(out.end(), {0, 0, 0, 1});
-            out.insert(out.end(), data + starts[k], data + end);
+            out.insert(out.end(), data + unit.header, data + end);
         }
     }
     return out;
+}
+
+inline Bytes withoutParameterSets(const Bytes& unit) {
+    return repack(unit.data(), int(unit.size()), false);
 }
 
 // Runs an encoder over `frames` pictures that `fill` paints; every packet becomes one unit.
@@ -81,7 +81,7 @@ inline std::vector<Bytes> encode(const AVCodec* codec, int width, int height, AV
         return units;
     auto drain = [&]() {
         while (avcodec_receive_packet(ctx.get(), pkt.get()) >= 0) {
-            units.push_back(stripSei ? withoutSei(pkt->data, pkt->size)
+            units.push_back(stripSei ? repack(pkt->data, pkt->size)
                                      : Bytes(pkt->data, pkt->data + pkt->size));
             av_packet_unref(pkt.get());
         }
@@ -205,19 +205,6 @@ inline Bytes threeByteCodes(const Bytes& unit) {
         out.push_back(unit[i]);
     }
     return out;
-}
-
-// The unit without its sequence and picture parameter sets (cameras that send them once).
-inline Bytes withoutParameterSets(const Bytes& unit) {
-    size_t at = 0;
-    while (at + 4 < unit.size() && ((unit[at + 4] & 0x1F) == 7 || (unit[at + 4] & 0x1F) == 8)) {
-        size_t next = at + 4;
-        while (next + 3 < unit.size() &&
-               !(unit[next] == 0 && unit[next + 1] == 0 && unit[next + 2] == 0 && unit[next + 3] == 1))
-            ++next;
-        at = next + 3 < unit.size() ? next : unit.size();
-    }
-    return Bytes(unit.begin() + long(at), unit.end());
 }
 
 } // namespace MediaFixtures

@@ -29,12 +29,9 @@ bool near(const QColor& a, const QColor& b, int tolerance = 3) {
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-QString describe(const QColor& c) {
-    return QString("(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
-}
-
 QString describe(const QImage& image, QPoint p) {
-    return QString("%1,%2: %3").arg(p.x()).arg(p.y()).arg(describe(image.pixelColor(p)));
+    const QColor c = image.pixelColor(p);
+    return QString("%1,%2: (%3,%4,%5)").arg(p.x()).arg(p.y()).arg(c.red()).arg(c.green()).arg(c.blue());
 }
 
 } // namespace
@@ -54,78 +51,44 @@ private slots:
     }
     void cleanupTestCase() { m_widget.reset(); }
 
-    void fitGeometryAndBars() {
+    void fitOrientationAndColours() {
         float a = 0, b = 0;
         VeOpenGLWidget::fitExtents(800, 0, 100, 0, a, b); // degenerate sizes never divide by zero
         QVERIFY(std::isfinite(a) && std::isfinite(b));
-        // In 800x600 a wide picture fills the width (b = 0.75: rows 75 to 524, bars above and below), a
-        // tall one the height (a = 0.5625: columns 175 to 624, bars left and right).
+        // In 800x600 a wide picture fills the width (rows 75 to 524, bars above and below), a tall one the
+        // height (columns 175 to 624, bars left and right). The top half is black, the bottom half red:
+        // the first picture row is drawn at the top.
         const struct {
             int width, height;
-            float a, b;
-            int y, u, v;
-            std::vector<QPoint> bars, picture;
-        } cases[] = {
-            {1920,
-             1080,
-             1.0f,
-             0.75f,
-             82,
-             90,
-             240,
-             {{400, 0}, {400, 40}, {400, 72}, {400, 527}, {400, 560}, {400, 599}},
-             {{0, 78}, {400, 78}, {799, 78}, {0, 300}, {799, 300}, {0, 521}, {400, 521}, {799, 521}}},
-            {480,
-             640,
-             0.5625f,
-             1.0f,
-             170,
-             60,
-             60,
-             {{0, 300}, {100, 300}, {172, 300}, {627, 300}, {700, 300}, {799, 300}},
-             {{178, 0}, {400, 0}, {621, 0}, {178, 300}, {621, 300}, {178, 599}, {400, 599}, {621, 599}}}};
+            std::vector<QPoint> bars, top, bottom;
+        } cases[] = {{1920,
+                      1080,
+                      {{400, 0}, {400, 72}, {400, 527}, {400, 599}},
+                      {{0, 78}, {799, 78}, {400, 280}},
+                      {{0, 521}, {799, 521}, {400, 320}}},
+                     {480,
+                      640,
+                      {{0, 300}, {172, 300}, {627, 300}, {799, 300}},
+                      {{178, 0}, {621, 0}, {400, 280}},
+                      {{178, 599}, {621, 599}, {400, 320}}}};
         for (const auto& c : cases) {
-            VeOpenGLWidget::fitExtents(800, 600, c.width, c.height, a, b);
-            QCOMPARE(a, c.a);
-            QCOMPARE(b, c.b);
-            const Bytes picture = MediaFixtures::solidPicture(c.width, c.height, c.y, c.u, c.v);
+            Bytes picture = MediaFixtures::solidPicture(c.width, c.height, 16, 128, 128);
+            const Bytes red = MediaFixtures::solidPicture(c.width, c.height, 82, 90, 240);
+            const size_t lumaHalf = size_t(c.width) * c.height / 2, chroma = lumaHalf / 4;
+            std::copy(red.begin() + long(lumaHalf), red.begin() + long(2 * lumaHalf),
+                      picture.begin() + long(lumaHalf));
+            for (int plane = 0; plane < 2; ++plane) {
+                const long at = long(2 * lumaHalf + plane * 2 * chroma + chroma);
+                std::copy(red.begin() + at, red.begin() + at + long(chroma), picture.begin() + at);
+            }
             m_widget->setImage(picture.data(), c.width, c.height);
             const QImage image = m_widget->grabFramebuffer();
-            QCOMPARE(image.size(), QSize(800, 600));
-            for (const QPoint& p : c.bars)
-                QVERIFY2(near(image.pixelColor(p), kBackground), qPrintable(describe(image, p)));
-            for (const QPoint& p : c.picture)
-                QVERIFY2(near(image.pixelColor(p), shaderColour(c.y, c.u, c.v)),
-                         qPrintable(describe(image, p)));
+            for (const auto& [points, colour] :
+                 {std::make_pair(c.bars, kBackground), std::make_pair(c.top, shaderColour(16, 128, 128)),
+                  std::make_pair(c.bottom, shaderColour(82, 90, 240))})
+                for (const QPoint& p : points)
+                    QVERIFY2(near(image.pixelColor(p), colour), qPrintable(describe(image, p)));
         }
-    }
-
-    void orientationAndColours() {
-        // Four horizontal bands: black, white, red, blue from the top.
-        const int w = 640, h = 360;
-        Bytes yuv = MediaFixtures::solidPicture(w, h, 16, 128, 128);
-        const int bands[4][3] = {{16, 128, 128}, {235, 128, 128}, {82, 90, 240}, {41, 240, 110}};
-        const int cw = TvYuvLayout::chromaWidth(w);
-        for (int band = 0; band < 4; ++band) {
-            for (int row = band * h / 4; row < (band + 1) * h / 4; ++row)
-                std::memset(yuv.data() + row * w, bands[band][0], size_t(w));
-            for (int row = band * h / 8; row < (band + 1) * h / 8; ++row) {
-                std::memset(yuv.data() + TvYuvLayout::uOffset(w, h) + row * cw, bands[band][1], size_t(cw));
-                std::memset(yuv.data() + TvYuvLayout::vOffset(w, h) + row * cw, bands[band][2], size_t(cw));
-            }
-        }
-        m_widget->resize(640, 360);
-        m_widget->setImage(yuv.data(), w, h);
-        const QImage image = m_widget->grabFramebuffer();
-        QCOMPARE(image.size(), QSize(640, 360));
-        for (int band = 0; band < 4; ++band) {
-            const QColor got = image.pixelColor(320, band * 90 + 45);
-            const QColor expected = shaderColour(bands[band][0], bands[band][1], bands[band][2]);
-            QVERIFY2(
-                near(got, expected),
-                qPrintable(QString("band %1: %2 vs %3").arg(band).arg(describe(got), describe(expected))));
-        }
-        m_widget->resize(800, 600);
     }
 
     void oddSizesClearAndAge() {
@@ -187,17 +150,10 @@ private slots:
     void setImageFromAnotherThread() {
         // The decode thread stores; the repaint arrives on the GUI thread through the queued signal.
         const Bytes yuv = MediaFixtures::solidPicture(320, 240, 235, 128, 128);
-        QSignalSpy spy(m_widget.get(), &VeOpenGLWidget::updateSignal);
-        std::unique_ptr<QThread> t(QThread::create([&]() {
-            for (int i = 0; i < 20; ++i)
-                m_widget->setImage(yuv.data(), 320, 240);
-        }));
+        std::unique_ptr<QThread> t(QThread::create([&]() { m_widget->setImage(yuv.data(), 320, 240); }));
         t->start();
         QVERIFY(t->wait(10000));
-        QCOMPARE(spy.count(), 20);
-        QApplication::processEvents();
-        const QImage image = m_widget->grabFramebuffer();
-        QVERIFY(near(image.pixelColor(400, 300), shaderColour(235, 128, 128)));
+        QTRY_VERIFY(near(m_widget->grabFramebuffer().pixelColor(400, 300), shaderColour(235, 128, 128)));
     }
 
 private:
