@@ -2,24 +2,22 @@
 
 #include "ui_MainWindow.h"
 
-#include "NxAlarmLog.h"
 #include "NxDataCenter.h"
-#include "NxDeviceStateCenter.h"
 #include "NxLanCenter.h"
 #include "NxLoginCenter.h"
 #include "NxVideoCenter.h"
 #include "TvBorderHitTest.h"
 #include "TvBorderResizer.h"
-#include "TvCallWorker.h"
 #include "TvDefaultSettings.h"
 #include "TvDesktop.h"
 #include "TvDeviceTreeView.h"
 #include "TvDisplayMangeView.h"
 #include "TvFileManager.h"
 #include "TvGlobal.h"
-#include "TvMediaObject.h"
+#include "TvMutexLocker.h"
+#include "TvPlayController.h"
 #include "TvPlayWidget.h"
-#include "TvStreamEntry.h"
+#include "TvStreamRouter.h"
 #include "TvTipWidget.h"
 #include "VeCameraModel.h"
 #include "VeTitleBar.h"
@@ -31,12 +29,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QMutexLocker>
-#include <QPointer>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QThread>
 #include <QTimerEvent>
 
 #ifdef Q_OS_WIN
@@ -55,12 +50,10 @@ constexpr int kStatusIntervalMs = 1000;
 
 MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::MainWindow) {
     ui->setupUi(this);
-    cellMenu = nullptr;
     presetMoveMenu = nullptr;
     presetSetMenu = nullptr;
     wifiRequest = false;
     contextCamera = nullptr;
-    receivedBytes = 0;
 
     g_mainWindow = this;
     initTitleBar();
@@ -80,13 +73,20 @@ MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::Main
     m_titleBar->setTitleContent(title, 9);
 
     dataCenter = NxDataCenter::instance();
-    dataCenter->videoCenter->streamHandler = &MainWindow::deliverStream;
+    m_router = std::make_unique<TvStreamRouter>(ui->widget_displayMan);
+    m_router->install();
+    dataCenter->videoCenter->streamHandler = &TvStreamRouter::deliverStream;
+    m_calls = std::make_unique<TvPlayController>(ui->widget_displayMan, m_router.get());
+    connect(m_calls.get(), &TvPlayController::warningSignal, this, &MainWindow::warningSlot);
+    connect(m_calls.get(), &TvPlayController::cellBoundSignal, this, &MainWindow::cellBoundSlot);
+    connect(m_calls.get(), &TvPlayController::updateDeviceListSignal, this,
+            &MainWindow::updateDeviceListSlot);
+    connect(m_calls.get(), &TvPlayController::cellStateSignal, this, &MainWindow::cellStateSlot);
     connect(dataCenter->lanCenter, &NxLanCenter::findNewDeviceSignal, this,
             &MainWindow::updateDeviceListSlot);
     connect(dataCenter->loginCenter, &NxLoginCenter::updateDeviceListSignal, this,
             &MainWindow::updateDeviceListSlot);
     connect(dataCenter, &NxDataCenter::updateDeviceListSignal, this, &MainWindow::updateDeviceListSlot);
-    TvPlayHost::install(this);
     connect(this, &MainWindow::updateCPUInfoSignal, this, &MainWindow::updateCPUInfoSlot);
 
     const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
@@ -115,13 +115,8 @@ MainWindow::~MainWindow() {
     // A window torn down without a confirmed exit still lets go of the stream road and the cells first.
     MainWindow* self = this;
     g_mainWindow.compare_exchange_strong(self, nullptr);
-    if (TvPlayHost::installed() == this)
-        TvPlayHost::install(nullptr);
-    {
-        QMutexLocker lock(&m_mutex); // a packet already on its way finishes before the cells go
-        playKeyByCallId.clear();
-        callIdByPlayKey.clear();
-    }
+    m_calls.reset();
+    m_router.reset(); // waits for a packet already on its way, before the cells go
     ui.reset();
 }
 
@@ -146,8 +141,7 @@ QString MainWindow::statusText(qint64 bytes, const QString& cpuText) {
 }
 
 void MainWindow::addReceivedBytes(qint64 bytes) {
-    QMutexLocker lock(&m_mutex);
-    receivedBytes += bytes;
+    m_router->addReceivedBytes(bytes);
 }
 
 void MainWindow::enableLiveToolbar() {
@@ -193,10 +187,11 @@ bool MainWindow::confirmExit() {
     g_appExiting = true;
     if (!dataCenter)
         return true;
+    m_router->uninstall(); // the stream entry drops every packet from now on
     const QList<VeCameraModel*> cameras = deviceList;
     for (VeCameraModel* camera : cameras)
         stopWithCamera(camera);
-    TvPlayHost::install(nullptr);
+    m_calls->shutDown();
     g_mainWindow = nullptr;
     return true;
 }
@@ -218,7 +213,7 @@ void MainWindow::updateDeviceListSlot() {
                      [](const VeCameraModel* a, const VeCameraModel* b) { return a->alias < b->alias; });
     std::stable_partition(list.begin(), list.end(), [](const VeCameraModel* c) { return c->isOnline(); });
     deviceList = list;
-    ui->treeView_lan->setDeviceList(deviceList);
+    ui->treeView_lan->setDeviceList(deviceList, stalledCameras());
 }
 
 QMessageBox::StandardButton MainWindow::warn(const QString& text, bool askOk) {
@@ -230,20 +225,20 @@ QMessageBox::StandardButton MainWindow::warn(const QString& text, bool askOk) {
 void MainWindow::didSelectWidget(TvPlayWidget* previous, TvPlayWidget* current) {
     if (previous == current)
         return;
-    if (previous && ui->widget_displayMan->cells().contains(previous) && previous->camera)
+    if (previous && ui->widget_displayMan->cells().contains(previous) && previous->camera())
         stopCellAudio(previous);
     enableLiveToolbar();
     ui->pushBtn_record->setChecked(current && current->isRecording());
-    if (current && current->camera) {
-        qWarning() << "model index" << current->camera->modelIndex;
-        ui->treeView_lan->setCurrentIndex(current->camera->modelIndex);
+    if (current && current->camera()) {
+        qWarning() << "model index" << current->camera()->modelIndex;
+        ui->treeView_lan->setCurrentIndex(current->camera()->modelIndex);
     }
 }
 
 void MainWindow::stopCellAudio(TvPlayWidget* cell) {
     if (cell->isListeningOn()) {
         cell->stopListen();
-        QMutexLocker lock(&ui->widget_displayMan->audioLock());
+        TvMutexLocker lock(&ui->widget_displayMan->audioLock());
         ui->pushBtn_listen->setChecked(false);
     }
     if (cell->isTalking()) {
@@ -279,202 +274,57 @@ void MainWindow::on_treeView_lan_doubleClicked(const QModelIndex& index) {
 }
 
 int MainWindow::playWithCamera(VeCameraModel* camera) {
-    QMutexLocker lock(&m_mutex);
-    qWarning() << "playWithCamera";
-    if (!camera)
-        return 0;
-    if (!camera->isOnline()) {
-        lock.unlock(); // the box runs an event loop; stream packets must not wait for it
-        warn(tr("设备不在线"));
-        return 0;
-    }
-    const bool lan = camera->isLanOnline();
-    qWarning() << "请求播放" << (lan ? "局域网设备" : "互联网设备") << camera->alias << camera->playKey;
-    TvDisplayMangeView* display = ui->widget_displayMan;
-    if (callIdByPlayKey.contains(camera->playKey) ||
-        (camera->playing && display->cellForKey(camera->deviceId))) {
-        qWarning() << camera->alias << "已经在播放了";
-        return 0;
-    }
-    TvPlayWidget* cell = display->bindCamera(camera);
-    if (!cell) {
-        lock.unlock();
-        warn(tr("播放失败，目前只支持同时播放 16 路视频"));
-        return 0;
-    }
-    NxAlarmLog::instance()->insertAlarm(camera->deviceId, NxAlarmLog::VideoOpened);
-    connect(cell, &TvPlayWidget::showCustomMenuSignal, this, &MainWindow::showCustomMenuSlot,
-            Qt::UniqueConnection);
-    startCallAsync(cell, camera, false);
-    ui->pushBtn_record->setChecked(false);
-    return 0;
-}
-
-void MainWindow::startCallAsync(TvPlayWidget* cell, VeCameraModel* camera, bool reconnect) {
-    QPointer<TvPlayWidget> guard(cell);
-    const bool mainStream = camera->mainStream;
-    TvCallWorker::instance()->post(
-        camera->deviceId,
-        [camera, mainStream, reconnect] {
-            NxVideoCenter* video = NxDataCenter::instance()->videoCenter;
-            if (reconnect) {
-                video->closeCameraVideo(camera);
-                QThread::msleep(200); // give the camera a moment between the two calls
-            }
-            return static_cast<int>(video->openVideo(camera, mainStream));
-        },
-        this,
-        [this, guard, camera, reconnect](int result) {
-            callFinished(guard.data(), camera, result, reconnect);
-        });
-}
-
-void MainWindow::callFinished(TvPlayWidget* cell, VeCameraModel* camera, int result, bool reconnect) {
-    TvDisplayMangeView* display = ui->widget_displayMan;
-    QMutexLocker lock(&m_mutex);
-    const bool stillBound = cell && cell->camera == camera && display->cellForKey(camera->playKey) == cell;
-    if (!stillBound || g_appExiting) {
-        // The camera was stopped while its call was being made: hang the late call up again.
-        if (result >= 0)
-            TvCallWorker::instance()->post(camera->deviceId, [camera] {
-                NxDataCenter::instance()->videoCenter->closeCameraVideo(camera);
-                return 0;
-            });
-        return;
-    }
-    if (result < 0) {
-        cell->needsReconnect = true;
-        qWarning() << "playWithCamera" << camera->deviceId << "call failed" << result
-                   << (reconnect ? "(reconnect)" : "");
-        if (!reconnect) {
-            display->stopForIdentify(camera->playKey);
-            lock.unlock();
-            updateDeviceListSlot();
-            warn(tr("播放视频失败"));
-        }
-        return;
-    }
-    callIdByPlayKey.insert(camera->playKey, camera->callId);
-    playKeyByCallId.insert(camera->callId, camera->playKey);
-    if (reconnect)
-        return;
-    display->startCell(camera->playKey);
-    display->selectCellByKey(camera->playKey);
-    lock.unlock();
-    enableLiveToolbar();
-    updateDeviceListSlot();
-    TvCallWorker::instance()->post(camera->deviceId, [camera] {
-        NxDataCenter::instance()->sendStreamSelector(camera);
-        return 0;
-    });
-}
-
-void MainWindow::removeCallEntries(VeCameraModel* camera) {
-    const QString callId = callIdByPlayKey.value(camera->playKey);
-    callIdByPlayKey.remove(camera->playKey);
-    if (!callId.isEmpty())
-        playKeyByCallId.remove(callId);
+    return m_calls->playWithCamera(camera);
 }
 
 void MainWindow::stopWithCamera(VeCameraModel* camera) {
-    if (!camera)
-        return;
-    {
-        QMutexLocker lock(&m_mutex);
-        qWarning() << "stopWithCamera";
-        removeCallEntries(camera);
-        TvDisplayMangeView* display = ui->widget_displayMan;
-        display->stopForIdentify(camera->playKey);
-        {
-            QMutexLocker audio(&display->audioLock());
-            ui->pushBtn_listen->setChecked(false);
-        }
-        NxAlarmLog::instance()->insertAlarm(camera->deviceId, NxAlarmLog::VideoClosed);
-    }
-    updateDeviceListSlot();
+    m_calls->stopWithCamera(camera);
 }
 
 void MainWindow::autoReconnectCamera(VeCameraModel* camera) {
-    if (!camera)
-        return;
-    if (!camera->isLanOnline() && !NxDeviceStateCenter::instance()->isWanOnline(camera->deviceId)) {
-        qWarning() << "设备不在线，不用重连";
-        return;
-    }
-    TvDisplayMangeView* display = ui->widget_displayMan;
-    TvPlayWidget* cell = nullptr;
-    {
-        QMutexLocker lock(&m_mutex);
-        qWarning() << "autoReconnectCamera";
-        removeCallEntries(camera);
-        for (TvPlayWidget* c : display->cells())
-            if (c->camera == camera)
-                cell = c;
-    }
-    if (!cell)
-        return;
-    if (cell->isListeningOn() && cell == display->selectedCell()) {
-        QMutexLocker audio(&display->audioLock());
-        ui->pushBtn_listen->setChecked(false);
-    }
-    // The cell stops recording and sound; the call itself is closed and made again off this thread.
-    cell->needsReconnect = false;
-    if (cell->isRecording())
-        cell->stopRecord();
-    if (cell->isListeningOn())
-        cell->stopListen();
-    if (cell->isTalking())
-        cell->stopTalk();
-    ui->pushBtn_record->setChecked(false);
-    startCallAsync(cell, camera, true);
-}
-
-void MainWindow::reconnectCamera(VeCameraModel* camera) {
-    autoReconnectCamera(camera);
-}
-
-void MainWindow::cellStateChanged(QWidget* cell) {
-    enableLiveToolbar(cell);
+    m_calls->autoReconnectCamera(camera);
 }
 
 QString MainWindow::callIdFor(const QString& playKey) {
-    QMutexLocker lock(&m_mutex);
-    return callIdByPlayKey.value(playKey);
+    return m_router->callIdFor(playKey);
 }
 
-// ---- The stream road ----
+void MainWindow::warningSlot(const QString& text) {
+    warn(text);
+}
 
-void MainWindow::deliverStream(const char* callId, const unsigned char* data, int length, bool isVideo) {
-    MainWindow* window = g_mainWindow.load();
-    if (g_appExiting || !window)
-        return;
-    if (isVideo)
-        TvStreamEntry::videoPacket(*window, callId, data, length);
+void MainWindow::cellBoundSlot(TvPlayWidget* cell) {
+    connect(cell, &TvPlayWidget::showCustomMenuSignal, this, &MainWindow::showCustomMenuSlot,
+            Qt::UniqueConnection);
+    connect(cell, &TvPlayWidget::recordingEndedSignal, this, &MainWindow::recordingEndedSlot,
+            Qt::UniqueConnection);
+}
+
+QSet<QString> MainWindow::stalledCameras() const {
+    QSet<QString> ids;
+    for (const TvPlayWidget* cell : ui->widget_displayMan->cells())
+        if (cell->camera() && cell->state() == TvPlayStateReconnecting)
+            ids.insert(cell->camera()->deviceId);
+    return ids;
+}
+
+void MainWindow::cellStateSlot() {
+    enableLiveToolbar();
+    const TvPlayWidget* cell = ui->widget_displayMan->selectedCell();
+    ui->pushBtn_record->setChecked(cell && cell->isRecording());
+    ui->pushBtn_listen->setChecked(cell && cell->isListeningOn());
+    ui->pushBtn_speak->setChecked(cell && cell->isTalking());
+    // Only the icons change: an open menu keeps its camera.
+    ui->treeView_lan->setDeviceList(deviceList, stalledCameras());
+}
+
+void MainWindow::recordingEndedSlot(const QString& path, bool ok) {
+    qWarning() << "recording ended" << path << ok;
+    if (ok)
+        ui->widget_snapTip->showTip(TvTipRecordDone, TvDefaultSettings::instance()->videoDir());
     else
-        TvStreamEntry::audioPacket(*window, data, length);
-}
-
-void MainWindow::deliverPacket(const char* callId, std::unique_ptr<TvMediaObject> object) {
-    handleStreamCallback(callId, std::move(object));
-}
-
-void MainWindow::handleStreamCallback(const char* callId, std::unique_ptr<TvMediaObject> object) {
-    QMutexLocker lock(&m_mutex);
-    if (g_appExiting) {
-        qWarning() << "handleStreamCallback" << 332;
-        return;
-    }
-    receivedBytes += object->length();
-    if (!object->isVideo()) {
-        ui->widget_displayMan->deliverPacket(std::move(object), QString());
-        return;
-    }
-    const auto it = playKeyByCallId.constFind(QString::fromUtf8(callId ? callId : ""));
-    if (it == playKeyByCallId.constEnd()) {
-        qWarning() << "handleStreamCallback" << 341;
-        return;
-    }
-    ui->widget_displayMan->deliverPacket(std::move(object), it.value());
+        ui->widget_snapTip->showTip(TvTipRecordFailed, QString());
+    cellStateSlot();
 }
 
 // ---- Context menus ----
@@ -509,8 +359,7 @@ void MainWindow::on_treeView_lan_customContextMenuRequested(const QPoint& pos) {
     add(tr("SD卡录像查询"), &MainWindow::SDFilesMenuSlot, false);
     treeMenu->addSeparator();
     add(tr("刷新"), &MainWindow::refreshLanMenuSlot, true);
-    if (!property("kvabNoMenuExec").toBool()) // tests read the menu without running it
-        treeMenu->exec(QCursor::pos());
+    treeMenu->exec(QCursor::pos());
 }
 
 void MainWindow::showCustomMenuSlot(void* target) {
@@ -518,10 +367,11 @@ void MainWindow::showCustomMenuSlot(void* target) {
     TvDisplayMangeView* display = ui->widget_displayMan;
     if (display->isFullScreen() || !display->cells().contains(cell))
         return;
-    delete cellMenu;
-    cellMenu = new QMenu(cell);
+    if (cellMenu)
+        cellMenu->deleteLater();
+    cellMenu = new QMenu(this);
     cellMenu->setStyleSheet(QStringLiteral("background-color: rgb(230, 230, 230);"));
-    contextCamera = cell->camera;
+    contextCamera = cell->camera();
     if (contextCamera)
         on_treeView_lan_pressed(contextCamera->modelIndex);
     connect(cellMenu->addAction(tr("关闭视频")), &QAction::triggered, this, &MainWindow::closeVideoMenuSlot);
@@ -536,8 +386,7 @@ void MainWindow::showCustomMenuSlot(void* target) {
     connect(settings, &QAction::triggered, this, &MainWindow::cameraSettingMenuSlot);
     connect(cellMenu->addAction(tr("全屏")), &QAction::triggered, this,
             &MainWindow::on_pushBtn_fullscreen_clicked);
-    if (!property("kvabNoMenuExec").toBool())
-        cellMenu->exec(QCursor::pos());
+    cellMenu->exec(QCursor::pos());
 }
 
 void MainWindow::playVideoMenuSlot() {
@@ -639,9 +488,9 @@ void MainWindow::stopRecordMenuSlot() {
     contextCamera = nullptr;
     if (!cell || !cell->isRecording())
         return;
+    // The tip follows when the file is closed (recordingEndedSlot): done, or failed if nothing was kept.
     cell->stopRecord();
     ui->pushBtn_record->setChecked(false);
-    ui->widget_snapTip->showTip(TvTipRecordDone, TvDefaultSettings::instance()->videoDir());
 }
 
 void MainWindow::dialogUnavailable(const char* slot) {
@@ -740,6 +589,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
     const int statusWidth = ui->widget_bottomtol->width();
     ui->widget_snapTip->setGeometry(QRect(QPoint(statusWidth - 229, 0), QPoint(statusWidth, 29)));
+    ui->widget_snapTip->fitToText();
 
     QPushButton* add = ui->pushBtn_addDev;
     add->move(ui->widget_toptool->width() - add->width(), 0);
@@ -751,13 +601,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::timerEvent(QTimerEvent* event) {
     Q_UNUSED(event)
     const QString cpu = TvGlobal::cpuUsageText();
-    qint64 bytes = 0;
-    {
-        QMutexLocker lock(&m_mutex);
-        bytes = receivedBytes;
-        receivedBytes = 0;
-    }
-    emit updateCPUInfoSignal(statusText(bytes, cpu));
+    emit updateCPUInfoSignal(statusText(m_router->takeReceivedBytes(), cpu));
 }
 
 bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, long* result) {

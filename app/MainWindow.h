@@ -1,16 +1,14 @@
 #pragma once
 
-#include "TvPacketSink.h"
-#include "TvPlayHost.h"
 #include "TvTipWidgetType.h"
 #include "VeBasicWindow.h"
 
 #include <QList>
-#include <QMap>
 #include <QMessageBox>
 #include <QModelIndex>
-#include <QMutex>
+#include <QPointer>
 #include <QRect>
+#include <QSet>
 #include <QSize>
 #include <QString>
 #include <QTranslator>
@@ -25,20 +23,23 @@ class MainWindow;
 class MainWindow;
 class NxDataCenter;
 class QMenu;
-class TvPlayWidget;
 class TvBorderResizer;
+class TvPlayController;
+class TvPlayWidget;
+class TvStreamRouter;
 class VeCameraModel;
 
 // The one translation catalogue of the application, installed by main().
 extern QTranslator g_translator;
 // Set when the main window is constructed; cleared once an exit is confirmed.
 extern std::atomic<MainWindow*> g_mainWindow;
-// Set once an exit is confirmed; the stream entry drops every packet from then on.
+// Set once an exit is confirmed.
 extern std::atomic<bool> g_appExiting;
 
-// The client's single top-level window: fixed-pixel panels, the device tree, the live-view toolbar,
-// the one-second status line and the confirmed exit.
-class MainWindow : public VeBasicWindow, public TvPacketSink, public TvPlayHost {
+// The client's single top-level window: fixed-pixel panels, the device tree with its menus, the
+// live-view toolbar, the one-second status line and the confirmed exit. Playing, stopping and
+// reconnecting cameras is the play controller's job, the stream road the stream router's.
+class MainWindow : public VeBasicWindow {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget* parent = nullptr);
@@ -67,17 +68,8 @@ public:
     void autoReconnectCamera(VeCameraModel* camera);
     const QList<VeCameraModel*>& devices() const { return deviceList; }
 
-    // The SDK's stream packets, on its thread; dropped once an exit has started.
-    static void deliverStream(const char* callId, const unsigned char* data, int length, bool isVideo);
-    // TvPacketSink: a packet's call identity to its cell.
-    void deliverPacket(const char* callId, std::unique_ptr<TvMediaObject> object) override;
-    void handleStreamCallback(const char* callId, std::unique_ptr<TvMediaObject> object);
     // The call identity filed for a play key (empty when none).
     QString callIdFor(const QString& playKey);
-
-    // TvPlayHost.
-    void reconnectCamera(VeCameraModel* camera) override;
-    void cellStateChanged(QWidget* cell) override;
 
 signals:
     void updateCPUInfoSignal(const QString& text);
@@ -107,6 +99,11 @@ public slots:
     void on_pushBtn_setting_clicked();
     void on_pushBtn_alarm_log_clicked();
     void on_pushBtn_help_clicked();
+    void warningSlot(const QString& text);
+    void cellBoundSlot(TvPlayWidget* cell);
+    // Tree icons and the live toolbar's check marks follow the cells.
+    void cellStateSlot();
+    void recordingEndedSlot(const QString& path, bool ok);
 
 private slots:
     void updateCPUInfoSlot(const QString& text);
@@ -123,28 +120,25 @@ protected:
 
 private:
     QRect displayArea() const;
-    // Opens the camera's video call off the GUI thread (after closing the old one when reconnecting)
-    // and finishes the play or the reconnect on the GUI thread when the SDK has answered.
-    void startCallAsync(TvPlayWidget* cell, VeCameraModel* camera, bool reconnect);
-    void callFinished(TvPlayWidget* cell, VeCameraModel* camera, int result, bool reconnect);
-    void removeCallEntries(VeCameraModel* camera);
     void stopCellAudio(TvPlayWidget* cell);
+    // Device ids of the playing cameras whose cell waits for pictures again.
+    QSet<QString> stalledCameras() const;
     // A dialog that comes with a later part of the client: logged, nothing opened.
     void dialogUnavailable(const char* slot);
     QMessageBox::StandardButton warn(const QString& text, bool askOk = false);
 
     std::unique_ptr<Ui::MainWindow> ui; // the form object, deleted before the members
     NxDataCenter* dataCenter = nullptr;
-    QMutex m_mutex;
-    QMap<QString, QString> callIdByPlayKey;
-    QMap<QString, QString> playKeyByCallId;
+    // Declared after the form: they go first, so no packet or cell request reaches a destroyed grid.
+    std::unique_ptr<TvStreamRouter> m_router;
+    std::unique_ptr<TvPlayController> m_calls;
     QMenu* treeMenu = nullptr;
-    QMenu* cellMenu = nullptr;
+    // Owned by the window, never by a cell: the cell it was opened on may delete itself meanwhile.
+    QPointer<QMenu> cellMenu;
     QMenu* presetMoveMenu = nullptr;
     QMenu* presetSetMenu = nullptr;
     bool wifiRequest = false;
     VeCameraModel* contextCamera = nullptr;
-    qint64 receivedBytes = 0;
     QList<VeCameraModel*> deviceList;
     TvBorderResizer* m_borderResizer = nullptr;
 };

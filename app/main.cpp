@@ -3,6 +3,7 @@
 #include "TvCallWorker.h"
 #include "TvDefaultSettings.h"
 #include "TvGlobal.h"
+#include "VeRecordCenter.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -22,7 +23,9 @@ int main(int argc, char* argv[]) {
     MainWindow window;
     window.show();
     const int result = QApplication::exec();
-    // Calls still being hung up get a moment to reach the cameras before the SDK unloads.
+    // Calls still being hung up get a moment to reach the cameras before the SDK unloads, and
+    // recordings being closed are finished, so their files stay playable.
     TvCallWorker::instance()->waitForIdle(5000);
+    VeRecordCenter::waitForWriters(5000);
     return result;
 }

@@ -17,7 +17,7 @@ TvDeviceTreeView::TvDeviceTreeView(QWidget* parent)
     qRegisterMetaType<VeCameraModel*>("VeCameraModel*");
 }
 
-void TvDeviceTreeView::setDeviceList(const QList<VeCameraModel*>& list) {
+void TvDeviceTreeView::setDeviceList(const QList<VeCameraModel*>& list, const QSet<QString>& stalled) {
     m_model->clear();
     m_model->setColumnCount(1);
     for (VeCameraModel* camera : list) {
@@ -25,8 +25,10 @@ void TvDeviceTreeView::setDeviceList(const QList<VeCameraModel*>& list) {
             continue;
         auto* item = new QStandardItem; // owned by the model once appended
         item->setData(camera->deviceId, Qt::ToolTipRole);
-        item->setData(camera->alias, Qt::DisplayRole);
-        const QIcon& icon = !camera->isOnline() ? m_offline : (camera->playing ? m_playing : m_online);
+        const bool away = camera->playing && stalled.contains(camera->deviceId);
+        item->setData(away ? tr("%1（正在重连）").arg(camera->alias) : camera->alias, Qt::DisplayRole);
+        const QIcon& icon =
+            !camera->isOnline() || away ? m_offline : (camera->playing ? m_playing : m_online);
         item->setData(icon, Qt::DecorationRole);
         item->setData(QVariant::fromValue(camera), CameraRole);
         item->setEditable(false);

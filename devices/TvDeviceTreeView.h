@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QSet>
 #include <QTreeView>
 
 class QStandardItemModel;
@@ -16,8 +17,9 @@ public:
 
     explicit TvDeviceTreeView(QWidget* parent = nullptr);
 
-    // Rebuilds the rows; the view never owns the records.
-    void setDeviceList(const QList<VeCameraModel*>& list);
+    // Rebuilds the rows; the view never owns the records. A playing camera whose id is in `stalled`
+    // sends no pictures while its call is made again: it shows the offline icon and says so.
+    void setDeviceList(const QList<VeCameraModel*>& list, const QSet<QString>& stalled = {});
 
     QStandardItemModel* itemModel() const { return m_model; }
 

@@ -2,6 +2,7 @@
 
 #include "TvGridLayout.h"
 #include "TvMediaObject.h"
+#include "TvMutexLocker.h"
 #include "TvPlayWidget.h"
 #include "VeCameraModel.h"
 
@@ -39,7 +40,7 @@ TvDisplayMangeView::~TvDisplayMangeView() = default;
 
 bool TvDisplayMangeView::hasExclusiveCell() const {
     for (const TvPlayWidget* cell : m_cells)
-        if (cell->exclusive)
+        if (cell->isExclusive())
             return true;
     return false;
 }
@@ -49,13 +50,19 @@ TvPlayWidget* TvDisplayMangeView::bindCamera(VeCameraModel* camera) {
         return nullptr;
     auto* cell = new TvPlayWidget(this);
     cell->show();
-    cell->camera = camera;
+    cell->setCamera(camera);
     camera->playing = true;
-    cell->needsReconnect = false;
+    cell->setNeedsReconnect(false);
     camera->playKey = camera->deviceId;
-    m_cellsByKey.insert(camera->playKey, cell);
+    {
+        TvMutexLocker lock(&m_routeMutex);
+        m_cellsByKey.insert(camera->playKey, cell);
+    }
     m_cells.append(cell);
-    cell->displayManager = this;
+    cell->setDisplayManager(this);
+    // A new camera leaves single-cell view: the grid shows every cell again, the new one included.
+    for (TvPlayWidget* c : m_cells)
+        c->setExclusive(false);
     relayout();
     cell->raise();
     label_exitfull_tip->raise();
@@ -71,6 +78,11 @@ void TvDisplayMangeView::startCell(const QString& playKey) {
     label_bg->hide();
 }
 
+void TvDisplayMangeView::setSelectedCell(TvPlayWidget* cell) {
+    TvMutexLocker lock(&m_routeMutex);
+    m_selectedCell = cell;
+}
+
 void TvDisplayMangeView::refreshFrames() {
     for (TvPlayWidget* cell : m_cells)
         cell->setSelected(cell == m_selectedCell);
@@ -79,7 +91,7 @@ void TvDisplayMangeView::refreshFrames() {
 void TvDisplayMangeView::selectCellByKey(const QString& playKey) {
     if (!m_cellsByKey.contains(playKey))
         return;
-    m_selectedCell = m_cellsByKey.value(playKey);
+    setSelectedCell(m_cellsByKey.value(playKey));
     refreshFrames();
 }
 
@@ -88,10 +100,10 @@ void TvDisplayMangeView::selectCellAt(int index) {
     for (int i = 0; i < m_cells.size(); ++i)
         m_cells[i]->setSelected(i == index);
     if (index >= 0 && index < m_cells.size()) {
-        m_selectedCell = m_cells[index];
+        setSelectedCell(m_cells[index]);
         emit didSelectWidget(previous, m_selectedCell);
     } else {
-        m_selectedCell = nullptr;
+        setSelectedCell(nullptr);
     }
 }
 
@@ -100,16 +112,19 @@ int TvDisplayMangeView::unboundByIdentify(const QString& playKey) {
     TvPlayWidget* cell = m_cellsByKey.value(playKey);
     if (!cell)
         return -1;
+    {
+        // First out of the routing: no packet reaches the cell while it closes.
+        TvMutexLocker lock(&m_routeMutex);
+        m_cellsByKey.remove(playKey);
+        if (m_selectedCell == cell)
+            m_selectedCell = nullptr;
+    }
     cell->close();
-    if (cell->camera)
-        cell->camera->playing = false;
-    cell->camera = nullptr;
-    cell->needsReconnect = false;
-    m_cellsByKey.remove(playKey);
+    if (cell->camera())
+        cell->camera()->playing = false;
+    cell->setCamera(nullptr);
     const int index = m_cells.indexOf(cell);
     m_cells.removeAll(cell);
-    if (m_selectedCell == cell)
-        m_selectedCell = nullptr;
     if (m_dragCell == cell) {
         m_dragCell = nullptr;
         m_dragIndex = -1;
@@ -129,7 +144,7 @@ void TvDisplayMangeView::stopForIdentify(const QString& playKey) {
         selectCellAt(i);
         relayout();
     } else {
-        m_selectedCell = nullptr;
+        setSelectedCell(nullptr);
         raise();
         label_bg->show();
         relayout();
@@ -139,13 +154,14 @@ void TvDisplayMangeView::stopForIdentify(const QString& playKey) {
 void TvDisplayMangeView::deliverPacket(std::unique_ptr<TvMediaObject> object, const QString& playKey) {
     if (!object)
         return;
+    TvMutexLocker lock(&m_routeMutex);
     if (object->isVideo()) {
         TvPlayWidget* cell = m_cellsByKey.value(playKey);
         if (cell)
             cell->pushMediaObject(std::move(object));
         return; // an unfiled key drops the object
     }
-    if (m_selectedCell && m_selectedCell->camera)
+    if (m_selectedCell && m_selectedCell->camera())
         m_selectedCell->pushMediaObject(std::move(object));
 }
 
@@ -158,8 +174,8 @@ void TvDisplayMangeView::wantExclusiveSlot(void* target, bool on) {
     if (!m_cells.contains(cell))
         return;
     for (TvPlayWidget* c : m_cells)
-        c->exclusive = false;
-    cell->exclusive = on;
+        c->setExclusive(false);
+    cell->setExclusive(on);
     relayout();
     cell->raise();
     refreshFrames();
@@ -171,7 +187,7 @@ void TvDisplayMangeView::relayout() {
     const int n = m_cells.size();
     for (int i = 0; i < n; ++i) {
         TvPlayWidget* cell = m_cells[i];
-        cell->setGeometry(cell->exclusive ? QRect(0, 0, w, h) : TvGridLayout::slotRect(n, i, w, h));
+        cell->setGeometry(cell->isExclusive() ? QRect(0, 0, w, h) : TvGridLayout::slotRect(n, i, w, h));
     }
     label_exitfull_tip->setGeometry((w - 1 - 199) / 2, (h - 1 - 39) / 2, 200, 40);
     label_bg->setGeometry(0, 0, w, h);

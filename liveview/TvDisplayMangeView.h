@@ -32,7 +32,8 @@ public:
     void selectCellAt(int index);
     void stopForIdentify(const QString& playKey);
     int unboundByIdentify(const QString& playKey);
-    // SDK thread, under the main window's mutex: video to the key's cell, audio to the selected cell.
+    // SDK thread: video to the key's cell, audio to the selected cell. Takes the routing lock, under
+    // which the GUI thread changes the filed cells and the selection.
     void deliverPacket(std::unique_ptr<TvMediaObject> object, const QString& playKey);
     bool snapSelected(const QString& folder);
 
@@ -66,6 +67,7 @@ private:
     // Index of the cell whose rectangle holds the point, skipping the dragged one; -1 for none.
     int cellIndexAt(const QPoint& pos);
     void refreshFrames();
+    void setSelectedCell(TvPlayWidget* cell);
 
     QLabel* label_exitfull_tip;
     QLabel* label_bg;
@@ -75,6 +77,9 @@ private:
     QPoint m_dragStart;
     int m_dragIndex = -1;
     QMap<QString, TvPlayWidget*> m_cellsByKey;
+    // Guards m_cellsByKey and m_selectedCell between their GUI-thread writers and deliverPacket; taken
+    // after the stream road's lock and before a cell's locks.
+    QMutex m_routeMutex;
     QMutex m_audioLock;
     int m_tipTimerId = -1;
 };

@@ -10,6 +10,8 @@ enum TvPlayState {
     TvPlayStateOffline = 3,
     TvPlayStateOfflineAlt = 4,
     TvPlayStateFailed = 5,
+    // The watchdog timed out: the last picture is shown dimmed while the call is made again.
+    TvPlayStateReconnecting = 6,
 };
 
 Q_DECLARE_METATYPE(TvPlayState)

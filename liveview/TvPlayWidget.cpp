@@ -10,7 +10,9 @@
 #include "TvDecodeThread.h"
 #include "TvDisplayMangeView.h"
 #include "TvMediaObject.h"
+#include "TvMutexLocker.h"
 #include "TvPlayHost.h"
+#include "TvReconnectOverlay.h"
 #include "TvResolutionMap.h"
 #include "TvSnapshotWriter.h"
 #include "VeCameraModel.h"
@@ -28,6 +30,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <chrono>
+
 namespace {
 
 QString now() {
@@ -35,6 +39,10 @@ QString now() {
 }
 QString stamp() {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss"));
+}
+qint64 steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QString()) {
@@ -65,6 +73,7 @@ TvPlayWidget::TvPlayWidget(QWidget* parent) : QWidget(parent) {
     connect(data->loginCenter, &NxLoginCenter::wanDeviceOnlineSignal, this,
             &TvPlayWidget::LanDeviceOnlineSlot);
     connect(data->alarmCenter, &NxAlarmCenter::alarmSignal, this, &TvPlayWidget::alarmSlot);
+    connect(&m_recordCenter, &VeRecordCenter::recordingEndedSignal, this, &TvPlayWidget::recordingEndedSlot);
     setState(TvPlayStateIdle);
 }
 
@@ -75,7 +84,7 @@ TvPlayWidget::~TvPlayWidget() {
     stopDecoding();
     for (TvDecodeThread* thread : findChildren<TvDecodeThread*>(QString(), Qt::FindDirectChildrenOnly))
         thread->wait();
-    QMutexLocker lock(&queueMutex());
+    TvMutexLocker lock(&queueMutex());
     qWarning() << "~TvPlayWidget" << 101;
 }
 
@@ -122,13 +131,22 @@ void TvPlayWidget::buildForm() {
     label_zoom->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
     zoomLayout->addWidget(label_zoom);
 
+    // White on a dark plate with a red dot: readable over any picture, bright or dark.
     widget_rec_flag = makeWidget(this, "widget_rec_flag");
+    widget_rec_flag->setAttribute(Qt::WA_StyledBackground);
+    widget_rec_flag->setStyleSheet(
+        QStringLiteral("#widget_rec_flag{background-color: rgba(0, 0, 0, 170); border-radius: 4px;}"));
     auto* recLayout = new QHBoxLayout(widget_rec_flag);
-    recLayout->setContentsMargins(0, 0, 0, 0);
+    recLayout->setContentsMargins(6, 0, 6, 0);
+    recLayout->setSpacing(4);
+    QLabel* recDot = makeLabel(widget_rec_flag, "label_rec_dot", QStringLiteral("\u25CF"));
+    recDot->setStyleSheet(QStringLiteral("color: rgb(255, 40, 40); font-size: 12px;"));
     label_rec_time = makeLabel(widget_rec_flag, "label_rec_time", QStringLiteral("00:00:00"));
-    label_rec_time->setStyleSheet(QStringLiteral("color: rgb(255, 60, 60);"));
+    label_rec_time->setStyleSheet(
+        QStringLiteral("color: rgb(255, 255, 255); font-weight: bold; font-size: 13px;"));
     label_rec_time->setAlignment(Qt::AlignCenter);
-    recLayout->addWidget(label_rec_time);
+    recLayout->addWidget(recDot);
+    recLayout->addWidget(label_rec_time, 1);
 
     widget_alarm_flag = makeWidget(this, "widget_alarm_flag");
     auto* alarmLayout = new QHBoxLayout(widget_alarm_flag);
@@ -139,7 +157,10 @@ void TvPlayWidget::buildForm() {
     alarmText->setAlignment(Qt::AlignCenter);
     alarmLayout->addWidget(alarmText);
 
-    widget_cover = new VePlayCoverWidget(this, [this] { return exclusive; });
+    widget_reconnecting = new TvReconnectOverlay(this);
+    widget_reconnecting->hide();
+
+    widget_cover = new VePlayCoverWidget(this, [this] { return m_exclusive; });
     widget_cover->setObjectName(QStringLiteral("widget_cover"));
 
     widget_rec_flag->hide();
@@ -148,17 +169,34 @@ void TvPlayWidget::buildForm() {
     widget_cover->raise();
 }
 
-qint32 TvPlayWidget::startCall() {
+void TvPlayWidget::setCamera(VeCameraModel* camera) {
+    m_camera = camera;
     if (!camera)
+        m_needsReconnect = false;
+}
+
+void TvPlayWidget::setNeedsReconnect(bool on) {
+    m_needsReconnect = on && camera();
+}
+
+void TvPlayWidget::setExclusive(bool on) {
+    m_exclusive = on;
+    widget_cover->update();
+}
+
+qint32 TvPlayWidget::startCall() {
+    VeCameraModel* target = camera();
+    if (!target)
         return -1;
-    const qint32 result = NxDataCenter::instance()->videoCenter->openVideo(camera, camera->mainStream);
+    const qint32 result = NxDataCenter::instance()->videoCenter->openVideo(target, target->mainStream);
     if (result < 0)
-        needsReconnect = true;
+        setNeedsReconnect(true);
     return result;
 }
 
 void TvPlayWidget::start() {
-    QMutexLocker lock(&queueMutex());
+    TvMutexLocker lock(&queueMutex());
+    m_lastPictureMs = steadyMs();
     setRunning(true);
     setState(TvPlayStateConnecting);
     auto* thread = new TvDecodeThread(this, this);
@@ -178,8 +216,8 @@ void TvPlayWidget::stop(TvPlayState newState) {
     stopDecoding();
     setState(newState);
     {
-        QMutexLocker queueLock(&queueMutex());
-        QMutexLocker renderLock(&m_renderMutex);
+        TvMutexLocker queueLock(&queueMutex());
+        TvMutexLocker renderLock(&m_renderMutex);
         // A first picture handed over while the loop was being stopped may have stored playing.
         setPlayState(newState);
         if (m_watchdog) {
@@ -195,8 +233,9 @@ void TvPlayWidget::stop(TvPlayState newState) {
 
 void TvPlayWidget::closeVideo() {
     qWarning() << "closeVideo" << now() << "begin";
-    needsReconnect = false;
-    if (camera) {
+    m_needsReconnect = false;
+    m_resumeRecording = false;
+    if (VeCameraModel* target = camera()) {
         if (m_recording)
             stopRecord();
         if (isListening())
@@ -205,7 +244,6 @@ void TvPlayWidget::closeVideo() {
             stopTalk();
         qWarning() << "closeVideo" << now() << "close call";
         // Closing may wait seconds for a dead camera: off the GUI thread, ahead of the camera's next call.
-        VeCameraModel* target = camera;
         TvCallWorker::instance()->post(target->deviceId, [target] {
             NxDataCenter::instance()->videoCenter->closeCameraVideo(target);
             return 0;
@@ -220,30 +258,30 @@ void TvPlayWidget::close() {
 }
 
 qint32 TvPlayWidget::startListen() {
-    if (!camera)
+    if (!camera())
         return -1;
-    const qint32 result = NxDataCenter::instance()->videoCenter->openAudioListen(camera);
+    const qint32 result = NxDataCenter::instance()->videoCenter->openAudioListen(camera());
     setListening(result >= 0);
     return result;
 }
 
 void TvPlayWidget::stopListen() {
-    if (camera)
-        NxDataCenter::instance()->videoCenter->closeAudioListen(camera);
+    if (camera())
+        NxDataCenter::instance()->videoCenter->closeAudioListen(camera());
     setListening(false);
 }
 
 qint32 TvPlayWidget::startTalk() {
-    if (!camera)
+    if (!camera())
         return -1;
-    const qint32 result = NxDataCenter::instance()->videoCenter->openAudioSpeaker(camera);
+    const qint32 result = NxDataCenter::instance()->videoCenter->openAudioSpeaker(camera());
     m_talking = result >= 0;
     return result;
 }
 
 void TvPlayWidget::stopTalk() {
-    if (camera)
-        NxDataCenter::instance()->videoCenter->closeAudioSpeaker(camera);
+    if (camera())
+        NxDataCenter::instance()->videoCenter->closeAudioSpeaker(camera());
     m_talking = false;
 }
 
@@ -251,9 +289,9 @@ bool TvPlayWidget::snapshot(const QString& dir) {
     QByteArray picture;
     int width = 0;
     int height = 0;
-    if (!camera || !widget_opengl->copyFrame(picture, width, height))
+    if (!camera() || !widget_opengl->copyFrame(picture, width, height))
         return false;
-    const QString path = dir + QStringLiteral("/%1_%2.jpg").arg(camera->deviceId, stamp());
+    const QString path = dir + QStringLiteral("/%1_%2.jpg").arg(camera()->deviceId, stamp());
     // The job thread reports back through a queued signal; the cell may be gone by then.
     QPointer<TvPlayWidget> self(this);
     TvSnapshotWriter::start(picture, width, height, path, [self](bool ok, const QString& written) {
@@ -270,25 +308,70 @@ bool TvPlayWidget::snapshot(const QString& dir) {
 }
 
 bool TvPlayWidget::startRecord(const QString& dir) {
-    if (!camera)
+    if (!camera())
         return false;
-    const QString path = dir + QStringLiteral("/%1_%2.mov").arg(camera->deviceId, stamp());
+    // Named by the time it starts: a recording resumed after a reconnect gets a file of its own.
+    const QString path = dir + QStringLiteral("/%1_%2.mov").arg(camera()->deviceId, stamp());
+    m_resumeRecording = false;
     m_recording = m_recordCenter.start(path);
+    if (m_recording) {
+        m_recordDir = dir;
+        m_recordPath = path;
+    }
     label_rec_time->setText(QStringLiteral("00:00:00"));
     widget_rec_flag->setVisible(m_recording);
+    widget_rec_flag->raise();
     return m_recording;
 }
 
 void TvPlayWidget::stopRecord() {
     m_recording = false;
+    m_resumeRecording = false;
     label_rec_time->setText(QStringLiteral("00:00:00"));
     widget_rec_flag->hide();
     m_recordCenter.stop();
 }
 
+void TvPlayWidget::suspendRecording() {
+    if (!m_recording)
+        return;
+    qWarning() << "recording suspended until pictures come again" << m_recordPath;
+    stopRecord();
+    m_resumeRecording = true;
+    m_resumeTries = 0;
+}
+
+void TvPlayWidget::resumeRecording() {
+    if (!m_resumeRecording || m_recordDir.isEmpty())
+        return;
+    qWarning() << "recording resumes";
+    if (startRecord(m_recordDir)) {
+        m_resumeTries = 0;
+        return;
+    }
+    // The decoder may show the new call's first pictures before its key frame group has come; the
+    // watchdog tries again every second.
+    m_resumeRecording = ++m_resumeTries < kResumeTries;
+    if (!m_resumeRecording) {
+        m_resumeTries = 0;
+        emit recordingEndedSignal(QString(), false);
+    }
+}
+
+void TvPlayWidget::recordingEndedSlot(QString path, bool ok) {
+    if (!ok && m_recording && path == m_recordPath) {
+        // The writer gave up (disk full, folder gone): the cell no longer records.
+        qWarning() << "recording failed" << path;
+        m_recording = false;
+        label_rec_time->setText(QStringLiteral("00:00:00"));
+        widget_rec_flag->hide();
+    }
+    emit recordingEndedSignal(path, ok);
+}
+
 bool TvPlayWidget::framed() const {
-    return m_selected && displayManager && displayManager->cells().size() > 1 &&
-           !displayManager->hasExclusiveCell();
+    return m_selected && m_displayManager && m_displayManager->cells().size() > 1 &&
+           !m_displayManager->hasExclusiveCell();
 }
 
 void TvPlayWidget::setSelected(bool selected) {
@@ -312,18 +395,20 @@ void TvPlayWidget::pushMediaObject(std::unique_ptr<TvMediaObject> object) {
 
 void TvPlayWidget::updateImage(const uint8_t* yuv, int width, int height) {
     m_timeoutCount = 0;
-    QMutexLocker lock(&m_renderMutex);
+    m_lastPictureMs = steadyMs();
+    TvMutexLocker lock(&m_renderMutex);
     // Only while running: stop() takes this mutex before the grid clears the camera, so a first picture
     // racing a stop neither reads a cleared camera nor marks the stopped cell playing.
     if (playState() == TvPlayStateIdle || !isRunning())
         return;
     widget_opengl->setImage(yuv, width, height);
-    if (playState() == TvPlayStateConnecting) {
+    const int shown = playState();
+    if (shown == TvPlayStateConnecting || shown == TvPlayStateReconnecting) {
         qWarning() << "updateImage";
         setPlayState(TvPlayStatePlaying); // one state signal per call, even before the GUI thread runs it
         emit stateSignal(TvPlayStatePlaying);
-        if (camera)
-            TvResolutionMap::instance()->set(camera->playKey, QStringLiteral("%1x%2").arg(width).arg(height));
+        if (VeCameraModel* bound = camera())
+            TvResolutionMap::instance()->set(bound->playKey, QStringLiteral("%1x%2").arg(width).arg(height));
     }
 }
 
@@ -333,17 +418,30 @@ void TvPlayWidget::decodeLoopFinished() {
 }
 
 QString TvPlayWidget::cellName() const {
-    return camera ? camera->deviceId : QStringLiteral("(no camera)");
+    VeCameraModel* bound = camera();
+    return bound ? bound->deviceId : QStringLiteral("(no camera)");
+}
+
+qint64 TvPlayWidget::stalledSeconds() const {
+    return (steadyMs() - m_lastPictureMs.load()) / 1000;
 }
 
 void TvPlayWidget::setState(TvPlayState newState) {
-    if (newState == TvPlayStatePlaying && !isRunning()) {
-        // The queued first-picture signal of a call that was stopped meanwhile.
-        qWarning() << "set state to " << static_cast<int>(newState) << "ignored: the cell is stopped";
+    if (newState == TvPlayStatePlaying && (!isRunning() || playState() != TvPlayStatePlaying)) {
+        // The queued first-picture signal of a call that was stopped (or timed out again) meanwhile.
+        qWarning() << "set state to " << static_cast<int>(newState) << "ignored: the cell is" << playState();
         return;
     }
     setPlayState(newState);
     qWarning() << "set state to " << static_cast<int>(newState);
+    widget_reconnecting->setVisible(newState == TvPlayStateReconnecting);
+    if (newState == TvPlayStateReconnecting) {
+        widget_reconnecting->setStalledSeconds(stalledSeconds());
+        widget_reconnecting->raise();
+        widget_cover->raise();
+    }
+    if (newState == TvPlayStatePlaying)
+        resumeRecording();
     if (newState >= TvPlayStateIdle && newState <= TvPlayStateFailed) {
         label_noCamera->setVisible(newState == TvPlayStateIdle);
         label_offline->setVisible(newState == TvPlayStateOffline || newState == TvPlayStateOfflineAlt);
@@ -363,35 +461,45 @@ void TvPlayWidget::globalTimeOut() {
         label_rec_time->setText(m_recordCenter.elapsedText());
     widget_alarm_flag->setVisible(m_alarmCountdown > 0);
     m_alarmCountdown = std::max(0, m_alarmCountdown - 1);
-    if (!camera)
+    VeCameraModel* bound = camera();
+    if (!bound)
         return;
-    const bool lan = camera->isLanOnline();
+    if (state() == TvPlayStatePlaying)
+        resumeRecording();
+    if (state() == TvPlayStateReconnecting)
+        widget_reconnecting->setStalledSeconds(stalledSeconds());
+    const bool lan = bound->isLanOnline();
     const int limit = lan ? kLanTimeout : kWanTimeout;
     if (m_timeoutCount < limit)
         return;
-    qWarning() << "视频连接超时" << camera->deviceId << m_timeoutCount.load() << limit;
+    qWarning() << "视频连接超时" << bound->deviceId << m_timeoutCount.load() << limit;
     qWarning() << "globalTimeOut" << 264;
-    needsReconnect = true;
+    m_needsReconnect = true;
     m_timeoutCount = 0;
+    // Say so on the picture, and end a recording (it resumes in a new file once pictures come again).
+    if (isRunning() && (state() == TvPlayStatePlaying || state() == TvPlayStateConnecting))
+        setState(TvPlayStateReconnecting);
+    suspendRecording();
     if (TvPlayHost* host = TvPlayHost::installed()) {
         if (lan)
             NxDataCenter::instance()->lanCenter->refreshLan(3);
-        host->reconnectCamera(camera);
+        host->reconnectCamera(bound);
     }
 }
 
 void TvPlayWidget::LanDeviceOnlineSlot(QString deviceId) {
-    qWarning() << "LanDeviceOnlineSlot" << 684 << (needsReconnect ? "true" : "false")
-               << (camera ? camera->deviceId : QString());
-    if (camera && deviceId == camera->deviceId && needsReconnect) {
+    VeCameraModel* bound = camera();
+    qWarning() << "LanDeviceOnlineSlot" << 684 << (m_needsReconnect ? "true" : "false")
+               << (bound ? bound->deviceId : QString());
+    if (bound && deviceId == bound->deviceId && m_needsReconnect) {
         qWarning() << "强制重连";
-        needsReconnect = false;
+        m_needsReconnect = false;
         m_timeoutCount = 180;
     }
 }
 
 void TvPlayWidget::alarmSlot(QString deviceId) {
-    if (camera && deviceId == camera->deviceId) {
+    if (camera() && deviceId == camera()->deviceId) {
         widget_alarm_flag->show();
         m_alarmCountdown = 8;
     }
@@ -399,11 +507,11 @@ void TvPlayWidget::alarmSlot(QString deviceId) {
 
 void TvPlayWidget::on_pushBtn_reconnect_clicked() {
     if (TvPlayHost* host = TvPlayHost::installed())
-        host->reconnectCamera(camera);
+        host->reconnectCamera(camera());
 }
 
 void TvPlayWidget::on_TvPlayWidget_customContextMenuRequested(QPoint) {
-    if (state() != TvPlayStateIdle && camera)
+    if (state() != TvPlayStateIdle && camera())
         emit showCustomMenuSignal(this);
 }
 
@@ -496,11 +604,11 @@ void TvPlayWidget::mouseReleaseEvent(QMouseEvent* event) {
 
 void TvPlayWidget::mouseDoubleClickEvent(QMouseEvent* event) {
     const bool grid =
-        displayManager && displayManager->cells().size() > 1 && !displayManager->hasExclusiveCell();
-    if (exclusive || grid) {
+        m_displayManager && m_displayManager->cells().size() > 1 && !m_displayManager->hasExclusiveCell();
+    if (m_exclusive || grid) {
         qWarning() << "mouseDoubleClickEvent" << 181;
         if (event->buttons() & Qt::LeftButton)
-            emit wantExclusiveSignal(this, !exclusive);
+            emit wantExclusiveSignal(this, !m_exclusive);
         return;
     }
     QWidget::mouseDoubleClickEvent(event);
@@ -520,7 +628,8 @@ void TvPlayWidget::resizeEvent(QResizeEvent* event) {
     label_offline->setGeometry(rect());
     widget_failed->setGeometry(rect());
     widget_cover->setGeometry(rect());
-    widget_rec_flag->setGeometry((w - 1 - 84) / 2, 8, 85, 20);
+    widget_reconnecting->setGeometry(rect());
+    widget_rec_flag->setGeometry((w - 1 - kRecFlagWidth + 1) / 2, 8, kRecFlagWidth, 22);
     widget_alarm_flag->setGeometry(QRect(QPoint(10, 16), QPoint(94, 35)));
     widget_zoom->setGeometry(QRect(QPoint(w - 39, h - 35), QPoint(w - 11, h - 11)));
     widget_cover->raise();

@@ -17,6 +17,7 @@ class QTimer;
 class TvConnectAnimationView;
 class TvDisplayMangeView;
 class TvMediaObject;
+class TvReconnectOverlay;
 class VeCameraModel;
 class VeOpenGLWidget;
 class VePlayCoverWidget;
@@ -30,6 +31,10 @@ public:
     static constexpr int kMaxZoom = 14;
     static constexpr int kLanTimeout = 8;
     static constexpr int kWanTimeout = 30;
+    // The recording plate: wide enough for the dot and the bold time.
+    static constexpr int kRecFlagWidth = 96;
+    // Seconds a resumed recording waits for the new call's key frame group before it is given up.
+    static constexpr int kResumeTries = 30;
 
     explicit TvPlayWidget(QWidget* parent = nullptr);
     ~TvPlayWidget() override;
@@ -48,16 +53,28 @@ public:
     bool snapshot(const QString& dir);
     bool startRecord(const QString& dir);
     void stopRecord();
+    // Ends a running recording that should go on once pictures come again (the camera dropped): a new
+    // file starts with the first picture of the next call.
+    void suspendRecording();
 
     void setSelected(bool selected);
     // SDK thread: the record center sees every object, the queue only while the cell plays.
     void pushMediaObject(std::unique_ptr<TvMediaObject> object);
 
     TvPlayState state() const { return static_cast<TvPlayState>(playState()); }
-    VeCameraModel* camera = nullptr;
-    TvDisplayMangeView* displayManager = nullptr;
-    bool exclusive = false;
-    bool needsReconnect = false;
+    // The bound camera; read on the SDK and decode threads, so it is swapped atomically. Unbinding
+    // (null) also clears needs-reconnect.
+    VeCameraModel* camera() const { return m_camera.load(); }
+    void setCamera(VeCameraModel* camera);
+    TvDisplayMangeView* displayManager() const { return m_displayManager; }
+    void setDisplayManager(TvDisplayMangeView* view) { m_displayManager = view; }
+    // Fills the grid alone (single-cell view); never framed while set.
+    bool isExclusive() const { return m_exclusive; }
+    void setExclusive(bool on);
+    // The last call failed or timed out; only a cell with a camera can need it.
+    bool needsReconnect() const { return m_needsReconnect; }
+    void setNeedsReconnect(bool on);
+    bool resumesRecording() const { return m_resumeRecording; }
     int zoomLevel() const { return m_zoomLevel; }
     int timeoutCount() const { return m_timeoutCount.load(); }
     bool isSelected() const { return m_selected; }
@@ -80,6 +97,8 @@ signals:
     void wantExclusiveSignal(void* cell, bool on);
     // A snapshot job ended; ok false when nothing was written.
     void snapshotDoneSignal(bool ok, QString path);
+    // A recording's file was closed: ok false when it failed (nothing kept, or the disk gave up).
+    void recordingEndedSignal(QString path, bool ok);
 
 public slots:
     void setState(TvPlayState state);
@@ -90,6 +109,7 @@ public slots:
     void LanDeviceOnlineSlot(QString deviceId);
     void on_pushBtn_reconnect_clicked();
     void on_TvPlayWidget_customContextMenuRequested(QPoint pos);
+    void recordingEndedSlot(QString path, bool ok);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -104,6 +124,8 @@ private:
     bool framed() const;
     QRect fullRect() const;
     void resetZoom();
+    qint64 stalledSeconds() const;
+    void resumeRecording();
 
     VeOpenGLWidget* widget_opengl;
     TvConnectAnimationView* widget_connectAnimal;
@@ -118,6 +140,18 @@ private:
     QLabel* label_rec_time;
     VePlayCoverWidget* widget_cover;
     QWidget* widget_alarm_flag;
+    TvReconnectOverlay* widget_reconnecting;
+
+    std::atomic<VeCameraModel*> m_camera{nullptr};
+    TvDisplayMangeView* m_displayManager = nullptr;
+    bool m_exclusive = false;
+    bool m_needsReconnect = false;
+    // Milliseconds of a steady clock at the last picture (or the start of the call).
+    std::atomic<qint64> m_lastPictureMs{0};
+    QString m_recordDir;
+    QString m_recordPath;
+    bool m_resumeRecording = false;
+    int m_resumeTries = 0;
 
     std::atomic<int> m_timeoutCount{0};
     int m_alarmCountdown = 0;

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QTimer>
+#include <algorithm>
 
 TvTipWidget::TvTipWidget(QWidget* parent)
     : QWidget(parent), label_openDir(new TvClickedLabel(this)), label_snapTip(new QLabel(this)),
@@ -66,11 +67,18 @@ void TvTipWidget::showTip(TvTipWidgetType kind, const QString& text) {
         label_openDir->hide();
         break;
     }
+    fitToText();
     m_hideTimer = new QTimer(this);
     connect(m_hideTimer, &QTimer::timeout, this, &TvTipWidget::on_hide_timer_timeout);
     m_hideTimer->start(kHideMs);
     show();
     m_shown = true;
+}
+
+void TvTipWidget::fitToText() {
+    const QRect old = geometry();
+    const int w = std::max(kMinWidth, layout()->sizeHint().width());
+    setGeometry(old.right() + 1 - w, old.y(), w, old.height());
 }
 
 void TvTipWidget::on_hide_timer_timeout() {

@@ -15,10 +15,16 @@ class TvTipWidget : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kHideMs = 3000;
+    // The strip's width in the status bar when its text is short.
+    static constexpr int kMinWidth = 230;
 
     explicit TvTipWidget(QWidget* parent = nullptr);
 
+    // Also fits the strip to its text (fitToText).
     void showTip(TvTipWidgetType kind, const QString& text);
+    // Keeps the right edge where it is and widens the strip to its text (never below kMinWidth), so
+    // a long translation is never cut off.
+    void fitToText();
 
     TvTipWidgetType kind() const { return m_kind; }
     bool isShown() const { return m_shown; }

@@ -128,14 +128,6 @@
         <translation>Play video failed</translation>
     </message>
     <message>
-        <source>设备不在线</source>
-        <translation>The device is offline</translation>
-    </message>
-    <message>
-        <source>播放失败，目前只支持同时播放 16 路视频</source>
-        <translation>Play failed: at most 16 videos can play at the same time</translation>
-    </message>
-    <message>
         <source>主码流 播放</source>
         <translation>Play main stream</translation>
     </message>
@@ -213,10 +205,32 @@
     </message>
 </context>
 <context>
+    <name>TvDeviceTreeView</name>
+    <message>
+        <source>%1（正在重连）</source>
+        <translation>%1 (reconnecting)</translation>
+    </message>
+</context>
+<context>
     <name>TvDisplayMangeView</name>
     <message>
         <source>按Esc退出全屏</source>
         <translation>Press Esc to exit full screen</translation>
+    </message>
+</context>
+<context>
+    <name>TvPlayController</name>
+    <message>
+        <source>设备不在线</source>
+        <translation>The device is offline</translation>
+    </message>
+    <message>
+        <source>播放失败，目前只支持同时播放 16 路视频</source>
+        <translation>Play failed: at most 16 videos can play at the same time</translation>
+    </message>
+    <message>
+        <source>播放视频失败</source>
+        <translation>Play video failed</translation>
     </message>
 </context>
 <context>
@@ -232,6 +246,25 @@
     <message>
         <source>设备报警</source>
         <translation>Device alarm</translation>
+    </message>
+</context>
+<context>
+    <name>TvReconnectOverlay</name>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 分 %2 秒</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>正在重新连接…</source>
+        <translation>Reconnecting…</translation>
+    </message>
+    <message>
+        <source>最后画面：%1前</source>
+        <translation>Last picture %1 ago</translation>
     </message>
 </context>
 <context>

@@ -163,6 +163,15 @@ private slots:
         QVERIFY(resourceImage(icons[0]) != resourceImage(icons[1]));
         QVERIFY(resourceImage(icons[1]) != resourceImage(icons[2]));
 
+        // A playing camera whose cell waits for pictures again shows its real state, not the playing one;
+        // a camera that is not playing ignores the mark.
+        view.setDeviceList({lanPlaying.get(), wanIdle.get()},
+                           {QStringLiteral("LAN1"), QStringLiteral("WAN1")});
+        QCOMPARE(iconImage(model->index(0, 0).data(Qt::DecorationRole)), resourceImage(icons[0]));
+        QCOMPARE(model->index(0, 0).data().toString(), QString::fromUtf8("Porch（正在重连）"));
+        QCOMPARE(iconImage(model->index(1, 0).data(Qt::DecorationRole)), resourceImage(icons[2]));
+        QCOMPARE(model->index(1, 0).data().toString(), wanIdle->alias);
+
         // Rebuilding replaces the rows and re-points every record's index.
         view.setDeviceList({wanIdle.get()});
         QCOMPARE(model->rowCount(), 1);

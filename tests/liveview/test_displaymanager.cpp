@@ -85,7 +85,7 @@ private slots:
         for (TvPlayWidget* cell : live)
             cells.append(cell);
         for (TvPlayWidget* cell : live)
-            m_view->stopForIdentify(cell->camera->playKey);
+            m_view->stopForIdentify(cell->camera()->playKey);
         waitAllDeleted(cells, 5000);
         m_view.reset();
     }
@@ -193,7 +193,7 @@ void TestDisplayManager::removalReselects() {
     QPointer<TvPlayWidget> a = play(QStringLiteral("RM-A"));
     QPointer<TvPlayWidget> b = play(QStringLiteral("RM-B"));
     QPointer<TvPlayWidget> c = play(QStringLiteral("RM-C"));
-    VeCameraModel* cameraC = c->camera;
+    VeCameraModel* cameraC = c->camera();
 
     view.selectCellAt(2);
     QCOMPARE(view.selectedCell(), c.data());
@@ -316,7 +316,7 @@ void TestDisplayManager::oneCellNeitherSelectsNorDrags() {
     // A double-click in a grid of one does nothing either.
     doubleClick(&view, QPoint(640, 360));
     QCOMPARE(exclusive.count(), 0);
-    QVERIFY(!only->exclusive);
+    QVERIFY(!only->isExclusive());
     QCOMPARE(only->geometry(), QRect(0, 0, 1280, 720));
 }
 
@@ -332,7 +332,7 @@ void TestDisplayManager::exclusiveByDoubleClick() {
     QCOMPARE(wantB.count(), 1);
     QCOMPARE(wantB.at(0).at(0).value<void*>(), static_cast<void*>(b));
     QCOMPARE(wantB.at(0).at(1).toBool(), true);
-    QVERIFY(b->exclusive && view.hasExclusiveCell());
+    QVERIFY(b->isExclusive() && view.hasExclusiveCell());
     QCOMPARE(b->geometry(), QRect(0, 0, 1280, 720));
     QCOMPARE(cellAt(view, QPoint(100, 600)), b); // raised over the others
     QCOMPARE(b->renderer()->geometry(), QRect(0, 0, 1280, 720));
@@ -350,7 +350,7 @@ void TestDisplayManager::exclusiveByDoubleClick() {
     doubleClick(&view, QPoint(640, 360));
     QCOMPARE(wantB.count(), 2);
     QCOMPARE(wantB.at(1).at(1).toBool(), false);
-    QVERIFY(!b->exclusive && !view.hasExclusiveCell());
+    QVERIFY(!b->isExclusive() && !view.hasExclusiveCell());
     QCOMPARE(a->geometry(), QRect(0, 0, 639, 359));
     QCOMPARE(b->geometry(), QRect(640, 0, 640, 359));
     QCOMPARE(c->geometry(), QRect(0, 360, 1280, 360));
@@ -361,6 +361,16 @@ void TestDisplayManager::exclusiveByDoubleClick() {
     // A cell that is no longer in the grid cannot take the area.
     view.wantExclusiveSlot(nullptr, true);
     QVERIFY(!view.hasExclusiveCell());
+
+    // A camera started while one cell fills the area leaves single-cell view: the new cell is not
+    // drawn on top of the exclusive one, every cell takes its slot of the grid of four.
+    doubleClick(&view, QPoint(960, 180));
+    QVERIFY(b->isExclusive());
+    TvPlayWidget* d = play(QStringLiteral("EX-D"));
+    QVERIFY(!view.hasExclusiveCell());
+    QVERIFY(inSlots({a, b, c, d}));
+    QCOMPARE(cellAt(view, QPoint(100, 100)), a);
+    QCOMPARE(cellAt(view, QPoint(1000, 600)), d);
 }
 
 void TestDisplayManager::fullScreenHint() {
@@ -468,11 +478,11 @@ void TestDisplayManager::routesPackets() {
     view.deliverPacket(videoObject(m_units[0], 320, 240), QStringLiteral("RT-C"));
     QCOMPARE(c->queuedCount(), 1);
     QCOMPARE(d->queuedCount(), 2);
-    VeCameraModel* cameraD = d->camera;
-    d->camera = nullptr; // selected but without a camera: audio is dropped
+    VeCameraModel* cameraD = d->camera();
+    d->setCamera(nullptr); // selected but without a camera: audio is dropped
     view.deliverPacket(audioObject(), QString());
     QCOMPARE(d->queuedCount(), 2);
-    d->camera = cameraD;
+    d->setCamera(cameraD);
     QCOMPARE(TvMediaObject::liveCount(), baseObjects + 3 + c->recordCenter().cachedCount());
     // Without a decode loop the unbound cells stay hidden until their owner frees them, queues included.
     stop({"RT-C", "RT-D"});
@@ -523,11 +533,13 @@ void TestDisplayManager::bindAndStopUnderStream() {
             view.startCell(camera->playKey);
         }
         QCOMPARE(view.cells().size(), 16);
-        {
-            QMutexLocker lock(&mutex);
+        // Clicks select cells on the GUI thread without the road lock, while audio is routed to the
+        // selected cell (the grid's own routing lock keeps them apart).
+        for (int i = 0; i < 40; ++i) {
             view.selectCellAt(int(random.bounded(16)));
+            view.selectCellByKey(cameras.at(int(random.bounded(16)))->playKey);
+            QTest::qWait(int(random.bounded(0, 3)));
         }
-        QTest::qWait(int(random.bounded(40, 120)));
         // Stop in a shuffled order, some while others still decode.
         QList<VeCameraModel*> order = cameras;
         for (int i = order.size() - 1; i > 0; --i)

@@ -1,17 +1,20 @@
-// The play cell: its states from start to self-deletion, the watchdog, digital zoom and panning, the
-// selection inset and snapshots. Real widgets, real decoding (xvfb-run with GLX).
+// The play cell: its states from start to self-deletion, the watchdog and the reconnecting state,
+// recording across a reconnect, digital zoom and panning, the selection inset and snapshots. Real widgets,
+// real decoding (xvfb-run with GLX).
 #define QTEST_QPA_MOUSE_HANDLING // mouse events through the window system, with the button state kept
 #include "FakeSdk.h"
 #include "LiveTestSupport.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
 #include "TvDisplayMangeView.h"
+#include "TvReconnectOverlay.h"
 #include "TvResolutionMap.h"
 #include "VeOpenGLWidget.h"
 #include "VePlayCoverWidget.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
 #include <QRegularExpression>
@@ -43,7 +46,7 @@ void drag(QWidget* widget, QPoint from, QPoint to, int steps = 6) {
 // A started cell for the camera whose loop ends quickly after a stop; the watchdog is left to the test.
 TvPlayWidget* startedCell(VeCameraModel* camera, int endPauseMs = 10, bool handTicks = true) {
     auto* cell = new TvPlayWidget;
-    cell->camera = camera;
+    cell->setCamera(camera);
     cell->setEndPause(endPauseMs);
     cell->start();
     if (handTicks)
@@ -54,6 +57,10 @@ TvPlayWidget* startedCell(VeCameraModel* camera, int endPauseMs = 10, bool handT
 void ticks(TvPlayWidget* cell, int n) {
     for (int i = 0; i < n; ++i)
         cell->globalTimeOut();
+}
+
+bool shown(TvPlayWidget* cell, const char* name) {
+    return cell->findChild<QWidget*>(QLatin1String(name))->isVisibleTo(cell);
 }
 
 } // namespace
@@ -75,14 +82,21 @@ private slots:
     void stateMachineAndSelfDeletion();
     void objectsAfterStopAndUnstartedCells();
     void lateFirstPictureAfterStop();
-    void watchdogLimits();
+    void watchdogTimesOutIntoReconnecting_data();
+    void watchdogTimesOutIntoReconnecting();
     void lanOnlineForcesReconnect();
-    void zoomLevels();
-    void panningNeverUncovers();
-    void selectionInset();
+    void recordingEndsWithTheStreamAndResumesInANewFile();
+    void zoomPanAndSelectionInset();
     void snapshots();
 
 private:
+    void feed(TvPlayWidget* cell) {
+        std::thread sdk([&] {
+            for (const MediaFixtures::Bytes& unit : m_units)
+                cell->pushMediaObject(videoObject(unit, 320, 240));
+        });
+        sdk.join();
+    }
     std::vector<MediaFixtures::Bytes> m_units;
 };
 
@@ -91,36 +105,26 @@ void TestPlayWidget::stateMachineAndSelfDeletion() {
     ScopedHost scoped(&host);
     auto camera = cloudCamera(QStringLiteral("SM-1"));
     QPointer<TvPlayWidget> cell = new TvPlayWidget;
-    cell->camera = camera;
+    cell->setCamera(camera);
     cell->resize(400, 300);
     cell->show();
     QVERIFY(QTest::qWaitForWindowExposed(cell));
-    auto* idlePicture = cell->findChild<QLabel*>(QStringLiteral("label_noCamera"));
-    auto* animation = cell->findChild<QWidget*>(QStringLiteral("widget_connectAnimal"));
-    QVERIFY(idlePicture && animation);
     QCOMPARE(cell->state(), TvPlayStateIdle);
-    QVERIFY(idlePicture->isVisible());
+    QVERIFY(shown(cell, "label_noCamera"));
     QVERIFY(!watchdogOf(cell));
 
     const int baseObjects = TvMediaObject::liveCount();
     cell->setEndPause(20);
     cell->start();
     QCOMPARE(cell->state(), TvPlayStateConnecting);
-    QVERIFY(animation->isVisible());
-    QVERIFY(!idlePicture->isVisible());
-    QTimer* watchdog = watchdogOf(cell);
-    QVERIFY(watchdog && watchdog->isActive());
-    QCOMPARE(watchdog->interval(), 1000);
-    QCOMPARE(cell->timeoutCount(), 0);
+    QVERIFY(shown(cell, "widget_connectAnimal") && !shown(cell, "label_noCamera"));
+    QVERIFY(watchdogOf(cell) && watchdogOf(cell)->isActive());
+    QCOMPARE(watchdogOf(cell)->interval(), 1000);
 
     // The SDK thread feeds the clip; the first decoded picture makes the cell play.
-    std::thread sdk([&] {
-        for (const MediaFixtures::Bytes& unit : m_units)
-            cell->pushMediaObject(videoObject(unit, 320, 240));
-    });
-    sdk.join();
+    feed(cell);
     QTRY_COMPARE(cell->state(), TvPlayStatePlaying);
-    QTRY_VERIFY(!animation->isVisible()); // the GUI thread follows through the queued state signal
+    QTRY_VERIFY(!shown(cell, "widget_connectAnimal")); // through the queued state signal
     QVERIFY(cell->renderer()->hasImage());
     QCOMPARE(TvResolutionMap::instance()->value(QStringLiteral("SM-1")), QStringLiteral("320x240"));
     // Every decoded object was freed; only the record center's copies since the last key frame remain.
@@ -129,28 +133,25 @@ void TestPlayWidget::stateMachineAndSelfDeletion() {
     QTRY_COMPARE(TvMediaObject::liveCount(), baseObjects + 10);
     // Many pictures, one change to playing (the first entry is the constructor's idle).
     QCOMPARE(host.states, QList<int>({TvPlayStateIdle, TvPlayStateConnecting, TvPlayStatePlaying}));
-    QVERIFY(cell->timeoutCount() <= 1);
 
     // Closing returns to idle at once, drops the picture and the watchdog; the loop then deletes the cell.
     cell->close();
     QCOMPARE(cell->state(), TvPlayStateIdle);
-    QVERIFY(idlePicture->isVisible());
-    QVERIFY(!cell->renderer()->hasImage());
-    QVERIFY(!watchdogOf(cell));
-    QCOMPARE(host.states.last(), int(TvPlayStateIdle));
+    QVERIFY(shown(cell, "label_noCamera"));
+    QVERIFY(!cell->renderer()->hasImage() && !watchdogOf(cell));
     QTRY_VERIFY_WITH_TIMEOUT(cell.isNull(), 5000);
     QCOMPARE(TvMediaObject::liveCount(), baseObjects);
 
-    // A later call on the same key with another picture size replaces the resolution text.
+    // A later call on the same key with another picture size replaces the resolution text; stopping
+    // into another state shows that state's widget.
     const auto small = MediaFixtures::encodeH264(176, 144, 3, 10);
     QPointer<TvPlayWidget> second = startedCell(camera, 20, false);
     for (const MediaFixtures::Bytes& unit : small)
         second->pushMediaObject(videoObject(unit, 176, 144));
     QTRY_COMPARE(second->state(), TvPlayStatePlaying);
     QCOMPARE(TvResolutionMap::instance()->value(QStringLiteral("SM-1")), QStringLiteral("176x144"));
-    // Stopping into another state shows that state's widget.
     second->stop(TvPlayStateFailed);
-    QVERIFY(second->findChild<QWidget*>(QStringLiteral("widget_failed"))->isVisibleTo(second));
+    QVERIFY(shown(second, "widget_failed"));
     QTRY_VERIFY_WITH_TIMEOUT(second.isNull(), 5000);
 }
 
@@ -158,21 +159,19 @@ void TestPlayWidget::objectsAfterStopAndUnstartedCells() {
     auto camera = cloudCamera(QStringLiteral("AS-1"));
     const int baseObjects = TvMediaObject::liveCount();
 
-    // Before start nothing is queued.
+    // Before start nothing is queued; the record center keeps its own copy of the key frame.
     QPointer<TvPlayWidget> cell = new TvPlayWidget;
-    cell->camera = camera;
+    cell->setCamera(camera);
     cell->pushMediaObject(videoObject(m_units[0], 320, 240));
     cell->pushMediaObject(nullptr);
     QCOMPARE(cell->queuedCount(), 0);
-    QCOMPARE(cell->recordCenter().cachedCount(), 1); // the recorder keeps its own copy of the key frame
-    QCOMPARE(TvMediaObject::liveCount(), baseObjects + 1);
+    QCOMPARE(TvMediaObject::liveCount(), baseObjects + cell->recordCenter().cachedCount());
 
     // Objects that keep coming from the SDK thread while and after the cell stops are freed, not queued.
     cell->setEndPause(300);
     cell->start();
     std::atomic<bool> feeding{true};
     std::thread sdk([&, raw = cell.data()] {
-        // The key is still filed on the SDK side for a moment after the stop; the cell must cope.
         for (size_t i = 0; feeding.load(); i = (i + 1) % m_units.size())
             raw->pushMediaObject(videoObject(m_units[i], 320, 240));
     });
@@ -183,13 +182,12 @@ void TestPlayWidget::objectsAfterStopAndUnstartedCells() {
     sdk.join();
     QVERIFY(!cell.isNull());
     QCOMPARE(cell->queuedCount(), 0);
-    QCOMPARE(TvMediaObject::liveCount(), baseObjects + cell->recordCenter().cachedCount());
     QTRY_VERIFY_WITH_TIMEOUT(cell.isNull(), 5000);
     QCOMPARE(TvMediaObject::liveCount(), baseObjects);
 
     // A cell that never started (its call failed) deletes itself on close.
     QPointer<TvPlayWidget> unstarted = new TvPlayWidget;
-    unstarted->camera = camera;
+    unstarted->setCamera(camera);
     unstarted->close();
     QTRY_VERIFY(unstarted.isNull());
 }
@@ -199,86 +197,95 @@ void TestPlayWidget::lateFirstPictureAfterStop() {
     // change to playing arrives after the stop and must not bring the stopped cell back to playing.
     RecordingHost host;
     ScopedHost scoped(&host);
-    auto camera = cloudCamera(QStringLiteral("LATE-1"));
-    QPointer<TvPlayWidget> cell = startedCell(camera, 10, false);
+    QPointer<TvPlayWidget> cell = startedCell(cloudCamera(QStringLiteral("LATE-1")), 10, false);
     const MediaFixtures::Bytes grey = MediaFixtures::solidPicture(64, 48, 128, 128, 128);
     std::thread decoder([&, raw = cell.data()] { raw->updateImage(grey.data(), 64, 48); });
     decoder.join(); // the state signal is queued now
     cell->stop(TvPlayStateIdle);
-    cell->camera = nullptr; // as the grid does when it unbinds the cell
+    cell->setCamera(nullptr); // as the grid does when it unbinds the cell
     QTest::qWait(5);
     QVERIFY(!cell.isNull());
     QCOMPARE(cell->state(), TvPlayStateIdle);
-    QVERIFY(cell->findChild<QLabel*>(QStringLiteral("label_noCamera"))->isVisibleTo(cell));
+    QVERIFY(shown(cell, "label_noCamera"));
     QCOMPARE(host.states.last(), int(TvPlayStateIdle));
     QVERIFY(!cell->renderer()->hasImage());
     QTRY_VERIFY_WITH_TIMEOUT(cell.isNull(), 5000);
 }
 
-void TestPlayWidget::watchdogLimits() {
+void TestPlayWidget::watchdogTimesOutIntoReconnecting_data() {
+    QTest::addColumn<bool>("lan");
+    QTest::addColumn<int>("limit");
+    QTest::newRow("LAN camera") << true << int(TvPlayWidget::kLanTimeout);
+    QTest::newRow("cloud camera") << false << int(TvPlayWidget::kWanTimeout);
+}
+
+void TestPlayWidget::watchdogTimesOutIntoReconnecting() {
+    QFETCH(bool, lan);
+    QFETCH(int, limit);
     RecordingHost host;
     ScopedHost scoped(&host);
-    // The LAN center learns the camera from a discovery report.
-    QVERIFY(FakeSdk::fireLan("WD-LAN", "F1", 77, "G711", FakeSdk::On::Caller));
-    QVERIFY(NxDataCenter::instance()->lanCenter->contains(QStringLiteral("WD-LAN")));
-    auto lanCamera = cloudCamera(QStringLiteral("WD-LAN"));
-    auto wanCamera = cloudCamera(QStringLiteral("WD-WAN"));
-    QVERIFY(lanCamera->isLanOnline());
-    QVERIFY(!wanCamera->isLanOnline());
-
-    QPointer<TvPlayWidget> lanCell = startedCell(lanCamera);
+    const QString id = lan ? QStringLiteral("WD-LAN") : QStringLiteral("WD-WAN");
+    if (lan) // the LAN center learns the camera from a discovery report
+        QVERIFY(FakeSdk::fireLan("WD-LAN", "F1", 77, "G711", FakeSdk::On::Caller));
+    VeCameraModel* camera = cloudCamera(id);
+    QCOMPARE(camera->isLanOnline(), lan);
+    QPointer<TvPlayWidget> cell = startedCell(camera);
+    cell->resize(320, 240);
+    feed(cell);
+    QTRY_COMPARE(cell->state(), TvPlayStatePlaying);
+    QTRY_COMPARE(cell->queuedCount(), 0);
     const int refreshes = FakeSdk::count("nx_LanRefresh");
 
-    ticks(lanCell, TvPlayWidget::kLanTimeout - 1);
-    QCOMPARE(lanCell->timeoutCount(), 7);
-    QVERIFY(host.reconnects.isEmpty());
-    QVERIFY(!lanCell->needsReconnect);
-    LogLines::clear();
-    lanCell->globalTimeOut();
-    QCOMPARE(host.reconnects, QList<VeCameraModel*>({lanCamera}));
-    QVERIFY(lanCell->needsReconnect);
-    QCOMPARE(lanCell->timeoutCount(), 0);
-    QCOMPARE(FakeSdk::count("nx_LanRefresh"), refreshes + 1); // a LAN camera also refreshes the search
-    QCOMPARE(LogLines::count(QString::fromUtf8("视频连接超时")), 1);
-
-    // A picture resets the count: five ticks, a picture, seven ticks are no time-out.
-    lanCell->needsReconnect = false;
-    host.reconnects.clear();
-    QVERIFY(FakeSdk::fireLan("WD-LAN", "F1", 77, "G711", FakeSdk::On::Caller)); // back after the refresh
-    QVERIFY(lanCamera->isLanOnline());
-    ticks(lanCell, 5);
+    // A picture resets the count: limit - 1 ticks, a picture, limit - 1 ticks are no time-out.
     const MediaFixtures::Bytes grey = MediaFixtures::solidPicture(64, 48, 128, 128, 128);
-    lanCell->updateImage(grey.data(), 64, 48);
-    ticks(lanCell, 7);
-    QVERIFY(host.reconnects.isEmpty());
-    QCOMPARE(lanCell->timeoutCount(), 7);
-    lanCell->close();
+    ticks(cell, limit - 1);
+    cell->updateImage(grey.data(), 64, 48);
+    ticks(cell, limit - 1);
+    QVERIFY(host.reconnects.isEmpty() && !cell->needsReconnect());
+    QCOMPARE(cell->timeoutCount(), limit - 1);
+    QVERIFY(!shown(cell, "widget_reconnecting"));
 
-    // A camera reached through the cloud waits 30 ticks.
-    QPointer<TvPlayWidget> wanCell = startedCell(wanCamera);
-    const int refreshesBefore = FakeSdk::count("nx_LanRefresh");
-    ticks(wanCell, TvPlayWidget::kWanTimeout - 1);
-    QVERIFY(host.reconnects.isEmpty());
-    QCOMPARE(wanCell->timeoutCount(), 29);
-    wanCell->globalTimeOut();
-    QCOMPARE(host.reconnects, QList<VeCameraModel*>({wanCamera}));
-    QVERIFY(wanCell->needsReconnect);
-    QCOMPARE(FakeSdk::count("nx_LanRefresh"), refreshesBefore);
+    // The limit: a reconnect is asked for, and the picture says so over the last frame.
+    if (lan) // seen on the LAN again: the LAN limit applies
+        QVERIFY(FakeSdk::fireLan("WD-LAN", "F1", 77, "G711", FakeSdk::On::Caller));
+    LogLines::clear();
+    cell->globalTimeOut();
+    QCOMPARE(host.reconnects, QList<VeCameraModel*>({camera}));
+    QVERIFY(cell->needsReconnect());
+    QCOMPARE(cell->timeoutCount(), 0);
+    QCOMPARE(LogLines::count(QString::fromUtf8("视频连接超时")), 1);
+    QTRY_COMPARE(FakeSdk::count("nx_LanRefresh"), refreshes + (lan ? 1 : 0)); // a LAN camera also searches
+    QCOMPARE(cell->state(), TvPlayStateReconnecting);
+    QCOMPARE(host.states.last(), int(TvPlayStateReconnecting));
+    QVERIFY(shown(cell, "widget_reconnecting"));
+    QVERIFY(cell->renderer()->hasImage()); // the last picture stays, dimmed
+    auto* overlay = cell->findChild<TvReconnectOverlay*>();
+    QVERIFY(overlay->text().contains(QString::fromUtf8("正在重新连接")));
+    // Real time since the last picture, not ticks (these ticks are driven by hand).
+    QVERIFY2(overlay->text().contains(QString::fromUtf8("0 秒")), qPrintable(overlay->text()));
+
+    // Ticks while reconnecting keep the cell in that state; the next picture plays again.
+    ticks(cell, 2);
+    QCOMPARE(cell->state(), TvPlayStateReconnecting);
+    std::thread decoder([&, raw = cell.data()] { raw->updateImage(grey.data(), 64, 48); });
+    decoder.join();
+    QTRY_VERIFY(!shown(cell, "widget_reconnecting")); // through the queued state signal
+    QCOMPARE(cell->state(), TvPlayStatePlaying);
 
     // Without a main window (start-up, exit) the time-out only marks the cell.
     TvPlayHost::install(nullptr);
-    wanCell->needsReconnect = false;
-    ticks(wanCell, TvPlayWidget::kWanTimeout);
-    QVERIFY(wanCell->needsReconnect);
+    cell->setNeedsReconnect(false);
+    ticks(cell, TvPlayWidget::kWanTimeout); // the search dropped the LAN camera: the longer limit
+    QVERIFY(cell->needsReconnect());
     QCOMPARE(host.reconnects.size(), 1);
-    wanCell->close();
+    cell->close();
 
-    // A cell without a camera only counts.
-    QPointer<TvPlayWidget> empty = new TvPlayWidget;
-    ticks(empty, 40);
-    QVERIFY(!empty->needsReconnect);
-    delete empty;
-    QTRY_VERIFY_WITH_TIMEOUT(lanCell.isNull() && wanCell.isNull(), 5000);
+    // A cell without a camera only counts, and never needs reconnecting.
+    TvPlayWidget empty;
+    empty.setNeedsReconnect(true);
+    ticks(&empty, 40);
+    QVERIFY(!empty.needsReconnect());
+    QTRY_VERIFY_WITH_TIMEOUT(cell.isNull(), 5000);
 }
 
 void TestPlayWidget::lanOnlineForcesReconnect() {
@@ -288,189 +295,155 @@ void TestPlayWidget::lanOnlineForcesReconnect() {
     QPointer<TvPlayWidget> cell = startedCell(camera);
     ticks(cell, 2);
 
-    // Without a failed call an online report changes nothing.
+    // Without a failed call an online report changes nothing; another camera's report neither.
     QVERIFY(FakeSdk::fireLan("RC-1", "F", 90, "G711", FakeSdk::On::Caller)); // new on the LAN
     QVERIFY(FakeSdk::fireLan("RC-1", "F", 90, "G711", FakeSdk::On::Caller)); // online again
     QCOMPARE(cell->timeoutCount(), 2);
-    // Another camera's report leaves a cell that needs reconnecting alone.
-    cell->needsReconnect = true;
+    cell->setNeedsReconnect(true);
     cell->LanDeviceOnlineSlot(QStringLiteral("OTHER"));
-    QVERIFY(cell->needsReconnect);
+    QVERIFY(cell->needsReconnect());
     QCOMPARE(cell->timeoutCount(), 2);
 
     // Its own report, through the LAN center's signal, makes the very next tick reconnect.
     LogLines::clear();
     QVERIFY(FakeSdk::fireLan("RC-1", "F", 90, "G711", FakeSdk::On::Caller));
-    QVERIFY(!cell->needsReconnect);
+    QVERIFY(!cell->needsReconnect());
     QCOMPARE(LogLines::count(QString::fromUtf8("强制重连")), 1);
     QVERIFY(host.reconnects.isEmpty());
     cell->globalTimeOut();
     QCOMPARE(host.reconnects, QList<VeCameraModel*>({camera}));
-    QCOMPARE(cell->timeoutCount(), 0);
     cell->close();
     QTRY_VERIFY_WITH_TIMEOUT(cell.isNull(), 5000);
 }
 
-void TestPlayWidget::zoomLevels() {
-    TvPlayWidget cell;
-    cell.resize(640, 480);
-    cell.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&cell));
-    auto* zoomBox = cell.findChild<QWidget*>(QStringLiteral("widget_zoom"));
-    auto* zoomText = cell.findChild<QLabel*>(QStringLiteral("label_zoom"));
-    QVERIFY(zoomBox && zoomText);
-    QVERIFY(!zoomBox->isVisible());
-    QCOMPARE(cell.renderer()->geometry(), cell.rect());
-    const auto plain = [&] {
-        QCOMPARE(cell.zoomLevel(), 0);
-        QCOMPARE(cell.renderer()->geometry(), cell.rect());
-        QVERIFY(zoomText->text().isEmpty());
-        QVERIFY(!zoomBox->isVisible());
-    };
+void TestPlayWidget::recordingEndsWithTheStreamAndResumesInANewFile() {
+    RecordingHost host;
+    ScopedHost scoped(&host);
+    QTemporaryDir dir;
+    QPointer<TvPlayWidget> cell = startedCell(cloudCamera(QStringLiteral("REC-1")));
+    QSignalSpy ended(cell.data(), &TvPlayWidget::recordingEndedSignal);
+    QVERIFY(!cell->startRecord(dir.path())); // nothing cached yet
+    feed(cell);
+    QTRY_COMPARE(cell->state(), TvPlayStatePlaying);
+    QVERIFY(cell->startRecord(dir.path()));
+    QVERIFY(cell->isRecording() && shown(cell, "widget_rec_flag"));
+    feed(cell);
+    QTRY_COMPARE(cell->queuedCount(), 0);
+    QTest::qWait(100); // the last picture is out of the decoder
 
-    for (int i = 0; i < 15; ++i) {
-        cell.on_pushBtn_zoomAdd_clicked();
-        QVERIFY(covers(cell.renderer()->geometry(), cell.size()));
+    // The stream stalls: the time-out ends the recording, and its file is reported done.
+    ticks(cell, TvPlayWidget::kWanTimeout);
+    QCOMPARE(cell->state(), TvPlayStateReconnecting);
+    QVERIFY(!cell->isRecording() && !shown(cell, "widget_rec_flag"));
+    QVERIFY(cell->resumesRecording());
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 5000);
+    const QString first = ended.at(0).at(0).toString();
+    QCOMPARE(ended.at(0).at(1).toBool(), true);
+    QVERIFY(QFileInfo(first).size() > 0);
+
+    // The camera comes back (a new call, a new key frame): recording goes on in a file of its own.
+    QTest::qWait(1100); // file names carry the second of the start
+    cell->recordCenter().clearCache();
+    feed(cell);
+    QTRY_VERIFY(cell->isRecording()); // through the queued state signal
+    QVERIFY(shown(cell, "widget_rec_flag") && !cell->resumesRecording());
+    feed(cell);
+    cell->stopRecord();
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 2, 5000);
+    QCOMPARE(ended.at(1).at(1).toBool(), true);
+    QVERIFY(ended.at(1).at(0).toString() != first);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+
+    // A folder that cannot exist: the failure reaches the cell, which leaves recording state.
+    const QString plainFile = dir.filePath(QStringLiteral("not-a-folder"));
+    QFile f(plainFile);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("x") == 1);
+    f.close();
+    if (cell->startRecord(plainFile)) {
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 3, 5000);
+        QCOMPARE(ended.at(2).at(1).toBool(), false);
+        QVERIFY(!cell->isRecording() && !shown(cell, "widget_rec_flag"));
     }
-    QCOMPARE(cell.zoomLevel(), 14);
-    QCOMPARE(zoomText->text(), QStringLiteral("14X"));
-    QVERIFY(zoomBox->isVisible());
-    // 14 steps of (-W/16, -H/16) and (+W/8, +H/8); the 15th changed nothing.
-    QCOMPARE(cell.renderer()->geometry(), QRect(-560, -420, 640 + 14 * 80, 480 + 14 * 60));
-
-    for (int level = 13; level >= 1; --level) {
-        cell.on_pushBtn_zoomMin_clicked();
-        QCOMPARE(cell.zoomLevel(), level);
-        QCOMPARE(zoomText->text(), QStringLiteral("%1X").arg(level));
-        QVERIFY(covers(cell.renderer()->geometry(), cell.size()));
-    }
-    // Out from level 1 is the plain view again.
-    cell.on_pushBtn_zoomMin_clicked();
-    plain();
-    cell.on_pushBtn_zoomMin_clicked(); // out at 0 stays at 0
-    plain();
-
-    // A new size drops the zoom.
-    for (int i = 0; i < 3; ++i)
-        cell.on_pushBtn_zoomAdd_clicked();
-    cell.resize(500, 400);
-    QTRY_COMPARE(cell.size(), QSize(500, 400));
-    plain();
+    cell->close();
+    QTRY_VERIFY_WITH_TIMEOUT(cell.isNull(), 5000);
 }
 
-void TestPlayWidget::panningNeverUncovers() {
-    TvPlayWidget cell;
-    cell.resize(640, 480);
-    cell.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&cell));
-    const QSize size = cell.size();
+void TestPlayWidget::zoomPanAndSelectionInset() {
+    TvDisplayMangeView view;
+    view.resize(1280, 480);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    TvPlayWidget* cell = view.bindCamera(cloudCamera(QStringLiteral("ZM-A")));
+    TvPlayWidget* other = view.bindCamera(cloudCamera(QStringLiteral("ZM-B")));
+    view.wantExclusiveSlot(cell, true); // 1280 x 480, never framed
+    QCOMPARE(cell->size(), QSize(1280, 480));
+    view.wantExclusiveSlot(cell, false);
+    QCOMPARE(cell->size(), QSize(1280, 239));
+    cell->resize(640, 480); // by hand, to keep round numbers
+    cell->raise();
+    const QSize size = cell->size();
 
-    // Without zoom a drag moves nothing.
-    drag(&cell, QPoint(320, 240), QPoint(500, 400));
-    QCOMPARE(cell.renderer()->geometry(), cell.rect());
+    // Zooming in stops at level 14; every step keeps the picture over the whole cell.
+    for (int i = 0; i < 15; ++i) {
+        cell->on_pushBtn_zoomAdd_clicked();
+        QVERIFY(covers(cell->renderer()->geometry(), size));
+    }
+    QCOMPARE(cell->zoomLevel(), 14);
+    QCOMPARE(cell->findChild<QLabel*>(QStringLiteral("label_zoom"))->text(), QStringLiteral("14X"));
+    QCOMPARE(cell->renderer()->geometry(), QRect(-560, -420, 640 + 14 * 80, 480 + 14 * 60));
+    for (int level = 13; level >= 3; --level)
+        cell->on_pushBtn_zoomMin_clicked();
+    QCOMPARE(cell->renderer()->geometry(), QRect(-120, -90, 880, 660));
 
-    for (int i = 0; i < 3; ++i)
-        cell.on_pushBtn_zoomAdd_clicked();
-    const QRect zoomed = cell.renderer()->geometry();
-    QCOMPARE(zoomed, QRect(-120, -90, 880, 660));
-
+    // Panning hard in every direction never uncovers the cell and pins the picture to the edge.
     const QPoint centre(320, 240);
-    const QList<QPoint> directions = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
-    for (const QPoint& d : directions) {
-        // Several long drags push the picture to its limit in that direction and beyond.
-        for (int k = 0; k < 3; ++k) {
-            drag(&cell, centre, centre + QPoint(d.x() * 300, d.y() * 220));
-            const QRect r = cell.renderer()->geometry();
-            QVERIFY2(covers(r, size), qPrintable(describe(r)));
-            QCOMPARE(r.size(), zoomed.size()); // panning moves, never resizes
-        }
-        // Pinned exactly at the edge it was pushed against.
-        const QRect r = cell.renderer()->geometry();
+    for (const QPoint& d : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1), QPoint(1, -1)}) {
+        for (int k = 0; k < 3; ++k)
+            drag(cell, centre, centre + QPoint(d.x() * 300, d.y() * 220));
+        const QRect r = cell->renderer()->geometry();
+        QVERIFY2(covers(r, size), qPrintable(describe(r)));
         if (d.x() != 0)
             QCOMPARE(d.x() > 0 ? r.left() : r.right(), d.x() > 0 ? 0 : size.width() - 1);
         if (d.y() != 0)
             QCOMPARE(d.y() > 0 ? r.top() : r.bottom(), d.y() > 0 ? 0 : size.height() - 1);
     }
-
-    // Pushed into the bottom-right corner and zoomed deeper, then all the way out: never a gap.
-    for (int i = 0; i < 11; ++i)
-        cell.on_pushBtn_zoomAdd_clicked();
-    for (int k = 0; k < 4; ++k)
-        drag(&cell, QPoint(600, 440), QPoint(20, 20));
-    QCOMPARE(cell.renderer()->geometry().bottomRight(), QPoint(639, 479));
-    while (cell.zoomLevel() > 0) {
-        cell.on_pushBtn_zoomMin_clicked();
-        const QRect r = cell.renderer()->geometry();
-        QVERIFY2(covers(r, size), qPrintable(describe(r)));
+    // Zooming all the way out from a corner never uncovers either, and ends in the plain view.
+    while (cell->zoomLevel() > 0) {
+        cell->on_pushBtn_zoomMin_clicked();
+        QVERIFY2(covers(cell->renderer()->geometry(), size),
+                 qPrintable(describe(cell->renderer()->geometry())));
     }
-    QCOMPARE(cell.renderer()->geometry(), cell.rect());
-    QCOMPARE(cell.cursor().shape(), Qt::ArrowCursor); // released: the closed hand is gone
-}
+    QVERIFY(!shown(cell, "widget_zoom"));
+    QCOMPARE(cell->cursor().shape(), Qt::ArrowCursor);
 
-void TestPlayWidget::selectionInset() {
-    // Alone, without a grid, selection never insets.
-    TvPlayWidget alone;
-    alone.resize(300, 200);
-    alone.setSelected(true);
-    QCOMPARE(alone.renderer()->geometry(), QRect(0, 0, 300, 200));
-    auto* aloneCover = alone.findChild<VePlayCoverWidget*>(QStringLiteral("widget_cover"));
-    QVERIFY(aloneCover && !aloneCover->isSelected());
-
-    TvDisplayMangeView view;
-    view.resize(800, 600);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    auto a = cloudCamera(QStringLiteral("SEL-A"));
-    auto b = cloudCamera(QStringLiteral("SEL-B"));
-    TvPlayWidget* cellA = view.bindCamera(a);
-    QVERIFY(cellA);
-    auto* coverA = cellA->findChild<VePlayCoverWidget*>(QStringLiteral("widget_cover"));
-    // A grid of one: no frame, no inset.
-    cellA->setSelected(true);
-    QCOMPARE(cellA->renderer()->geometry(), cellA->rect());
-    QVERIFY(!coverA->isSelected());
-
-    TvPlayWidget* cellB = view.bindCamera(b);
-    QVERIFY(cellB);
+    // Selected in a grid of two: the picture is inset by the frame; a zoomed cell keeps its rectangle
+    // until the zoom is reset, which honours the frame.
     view.selectCellAt(0);
-    QCOMPARE(view.selectedCell(), cellA);
-    QCOMPARE(cellA->renderer()->geometry(), cellA->rect().adjusted(2, 2, -2, -2));
-    QVERIFY(coverA->isSelected());
-    QCOMPARE(cellB->renderer()->geometry(), cellB->rect());
+    QCOMPARE(cell->renderer()->geometry(), cell->rect().adjusted(2, 2, -2, -2));
+    QCOMPARE(other->renderer()->geometry(), other->rect());
+    cell->on_pushBtn_zoomAdd_clicked();
+    const QRect zoomed = cell->renderer()->geometry();
     view.selectCellAt(1);
-    QCOMPARE(cellA->renderer()->geometry(), cellA->rect());
-    QVERIFY(!coverA->isSelected());
-    QCOMPARE(cellB->renderer()->geometry(), cellB->rect().adjusted(2, 2, -2, -2));
-
-    // A zoomed cell keeps its zoomed rectangle when the selection moves.
-    cellA->on_pushBtn_zoomAdd_clicked();
-    const QRect zoomed = cellA->renderer()->geometry();
+    QCOMPARE(cell->renderer()->geometry(), zoomed);
     view.selectCellAt(0);
-    QCOMPARE(cellA->renderer()->geometry(), zoomed);
-    cellA->on_pushBtn_zoomMin_clicked(); // the reset honours the frame
-    QCOMPARE(cellA->renderer()->geometry(), cellA->rect().adjusted(2, 2, -2, -2));
-
-    // An exclusive cell is never framed.
-    view.wantExclusiveSlot(cellA, true);
-    cellA->setSelected(true);
-    QCOMPARE(cellA->renderer()->geometry(), QRect(0, 0, 800, 600));
-    QVERIFY(!coverA->isSelected());
-    view.wantExclusiveSlot(cellA, false);
-    view.stopForIdentify(QStringLiteral("SEL-A"));
-    view.stopForIdentify(QStringLiteral("SEL-B"));
+    cell->on_pushBtn_zoomMin_clicked();
+    QCOMPARE(cell->renderer()->geometry(), cell->rect().adjusted(2, 2, -2, -2));
+    // A new size drops the zoom.
+    cell->on_pushBtn_zoomAdd_clicked();
+    cell->resize(500, 400);
+    QCOMPARE(cell->zoomLevel(), 0);
+    view.stopForIdentify(QStringLiteral("ZM-A"));
+    view.stopForIdentify(QStringLiteral("ZM-B"));
 }
 
 void TestPlayWidget::snapshots() {
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    auto camera = cloudCamera(QStringLiteral("SNAP-1"));
     QPointer<TvPlayWidget> cell = new TvPlayWidget;
-    cell->resize(320, 240);
     QSignalSpy done(cell.data(), &TvPlayWidget::snapshotDoneSignal);
     const MediaFixtures::Bytes picture = MediaFixtures::solidPicture(352, 288, 90, 110, 150);
 
     QVERIFY(!cell->snapshot(dir.path())); // no camera
-    cell->camera = camera;
+    cell->setCamera(cloudCamera(QStringLiteral("SNAP-1")));
     QVERIFY(!cell->snapshot(dir.path())); // no picture yet
     cell->renderer()->setImage(picture.data(), 352, 288);
     QTest::qWait(260);
@@ -479,12 +452,20 @@ void TestPlayWidget::snapshots() {
     QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
     QCOMPARE(done.count(), 0);
 
-    // A fresh picture becomes a JPEG of the picture's size, named by device and time.
-    cell->renderer()->setImage(picture.data(), 352, 288);
-    QVERIFY(cell->snapshot(dir.path()));
-    QTRY_COMPARE(done.count(), 1);
-    QCOMPARE(done.at(0).at(0).toBool(), true);
-    const QString path = done.at(0).at(1).toString();
+    // A fresh picture becomes a JPEG of the picture's size, named by device and time; a folder that
+    // cannot exist (its parent is a plain file) is reported, not fatal.
+    const QString plainFile = dir.filePath(QStringLiteral("not-a-folder"));
+    QFile f(plainFile);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("x") == 1);
+    f.close();
+    for (const QString& folder : {dir.path(), plainFile + QStringLiteral("/snaps")}) {
+        cell->renderer()->setImage(picture.data(), 352, 288);
+        QVERIFY(cell->snapshot(folder)); // accepted at once; the writer finds out
+    }
+    QTRY_COMPARE(done.count(), 2);
+    const int good = done.at(0).at(1).toString().startsWith(plainFile) ? 1 : 0; // either may end first
+    const QString path = done.at(good).at(1).toString();
+    QCOMPARE(done.at(good).at(0).toBool(), true);
     QVERIFY2(QRegularExpression(
                  QStringLiteral("^%1/SNAP-1_\\d{14}\\.jpg$").arg(QRegularExpression::escape(dir.path())))
                  .match(path)
@@ -493,21 +474,8 @@ void TestPlayWidget::snapshots() {
     QImageReader reader(path);
     QCOMPARE(reader.format(), QByteArray("jpeg"));
     QCOMPARE(reader.size(), QSize(352, 288));
-
-    // A folder that cannot exist (its parent is a plain file) is reported, not fatal.
-    const QString plainFile = dir.filePath(QStringLiteral("not-a-folder"));
-    {
-        QFile f(plainFile);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("x");
-    }
-    const QString badFolder = plainFile + QStringLiteral("/snaps");
-    cell->renderer()->setImage(picture.data(), 352, 288);
-    QVERIFY(cell->snapshot(badFolder)); // accepted at once; the writer finds out
-    QTRY_COMPARE(done.count(), 2);
-    QCOMPARE(done.at(1).at(0).toBool(), false);
-    QVERIFY(done.at(1).at(1).toString().startsWith(badFolder));
-    QVERIFY(!QFile::exists(done.at(1).at(1).toString()));
+    QCOMPARE(done.at(1 - good).at(0).toBool(), false);
+    QVERIFY(!QFile::exists(done.at(1 - good).at(1).toString()));
 
     // The cell may be gone before its writer reports.
     cell->renderer()->setImage(picture.data(), 352, 288);
