@@ -13,6 +13,7 @@
 #include "TvDefaultSettings.h"
 #include "TvDisplayMangeView.h"
 #include "TvPlayWidget.h"
+#include "TvStreamRouter.h"
 #include "VeCameraModel.h"
 #include "VeOpenGLWidget.h"
 
@@ -112,7 +113,7 @@ void tapStream(const char* callId, const unsigned char* data, int length, bool i
                 g_tap.files[i]->write(reinterpret_cast<const char*>(data), length);
         }
     }
-    MainWindow::deliverStream(callId, data, length, isVideo);
+    TvStreamRouter::deliverStream(callId, data, length, isVideo);
 }
 
 // Counts the paints of one renderer.
@@ -266,9 +267,9 @@ int main(int argc, char** argv) {
     }
 
     std::printf("live view: %d cells of 640x360 at 25 fps for %.1f s\n", kCells, elapsed);
-    std::printf("%-5s %9s %9s %9s %9s %6s %8s\n", "cell", "received", "pictures", "pict/s", "paint/s", "late",
-                "max gap");
-    long pictures = 0, packets = 0, late = 0;
+    std::printf("%-5s %9s %9s %9s %9s %6s %8s %8s\n", "cell", "received", "pictures", "pict/s", "paint/s",
+                "late", "max gap", "damaged");
+    long pictures = 0, packets = 0, late = 0, damaged = 0;
     double minFps = 1e9;
     for (int i = 0; i < kCells; ++i) {
         const CellCounters& c = counters[size_t(i)];
@@ -277,15 +278,19 @@ int main(int argc, char** argv) {
         pictures += c.pictures;
         packets += received[size_t(i)];
         late += c.late;
-        std::printf("%-5d %9ld %9ld %9.2f %9.2f %6ld %6lld ms\n", i, received[size_t(i)], c.pictures.load(),
-                    fps, double(c.paints) / elapsed, c.late.load(),
-                    static_cast<long long>(c.maxGapMs.load()));
+        TvPlayWidget* cell = display->cellForKey(cameras.at(i)->deviceId);
+        const int cellDamaged = cell ? cell->damagedPictures() : 0;
+        damaged += cellDamaged;
+        std::printf("%-5d %9ld %9ld %9.2f %9.2f %6ld %6lld ms %8d\n", i, received[size_t(i)],
+                    c.pictures.load(), fps, double(c.paints) / elapsed, c.late.load(),
+                    static_cast<long long>(c.maxGapMs.load()), cellDamaged);
     }
     std::printf("pictures shown per cell: min %.2f fps, mean %.2f fps (target >= 24)\n", minFps,
                 double(pictures) / elapsed / kCells);
-    std::printf("received %ld frames, handed to renderers %ld, dropped %ld, late (gap > %lld ms) %ld\n",
-                packets, pictures, std::max(0L, packets - pictures), static_cast<long long>(kLateGapMs),
-                late);
+    std::printf("received %ld frames, handed to renderers %ld, dropped %ld, late (gap > %lld ms) %ld, "
+                "damaged %ld\n",
+                packets, pictures, std::max(0L, packets - pictures), static_cast<long long>(kLateGapMs), late,
+                damaged);
     std::printf("client CPU %.2f s in %.1f s = %.3f CPU-s per second (%.2f ms per picture)\n", cpu, elapsed,
                 cpu / elapsed, pictures ? cpu * 1000.0 / double(pictures) : 0.0);
     std::printf("simulator CPU %.3f CPU-s per second (not part of the client)\n", simCpu / elapsed);
