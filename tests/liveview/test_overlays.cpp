@@ -8,6 +8,7 @@
 #include <QParallelAnimationGroup>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -55,8 +56,6 @@ private slots:
         QVERIFY(text->toolTip().isEmpty());
         QCOMPARE(tip->kind(), TvTipRecordFailed);
 
-        tip->showTip(TvTipSnapFailed, QString());
-        QVERIFY(!openDir->isVisible());
         tip->showTip(TvTipMessage, QStringLiteral("Please connect the video first"));
         QCOMPARE(text->text(), QStringLiteral("Please connect the video first"));
         QVERIFY(!openDir->isVisible());
@@ -69,6 +68,32 @@ private slots:
         // A stray second expiry changes nothing.
         QMetaObject::invokeMethod(tip, "on_hide_timer_timeout");
         QVERIFY(!tip->isVisible());
+    }
+
+    void tipFitsItsEnglishText() {
+        // The status bar's right end: the strip keeps its right edge and grows to show its whole text.
+        QTranslator english;
+        QVERIFY(english.load(QStringLiteral(":/tr_en_US")));
+        QCoreApplication::installTranslator(&english);
+        QWidget bar;
+        bar.resize(1000, 30);
+        auto* tip = new TvTipWidget(&bar);
+        tip->setGeometry(QRect(QPoint(1000 - TvTipWidget::kMinWidth, 0), QPoint(999, 29)));
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        auto* text = tip->findChild<QLabel*>(QStringLiteral("label_snapTip"));
+        auto* openDir = tip->findChild<TvClickedLabel*>(QStringLiteral("label_openDir"));
+        for (const TvTipWidgetType kind : {TvTipRecordDone, TvTipSnapOk, TvTipRecordFailed}) {
+            tip->showTip(kind, QStringLiteral("/folder"));
+            QCOMPARE(tip->geometry().right(), 999);
+            QVERIFY(tip->width() >= TvTipWidget::kMinWidth);
+            QVERIFY2(text->width() >= text->sizeHint().width(), qPrintable(text->text()));
+            if (kind != TvTipRecordFailed)
+                QVERIFY(openDir->width() >= openDir->sizeHint().width() &&
+                        openDir->geometry().right() < tip->width());
+        }
+        QCOMPARE(text->text(), QStringLiteral("Video failed"));
+        QCoreApplication::removeTranslator(&english);
     }
 
     void tipLinkReportsItsKind() {
