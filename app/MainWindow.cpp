@@ -145,30 +145,8 @@ void MainWindow::addReceivedBytes(qint64 bytes) {
 }
 
 void MainWindow::enableLiveToolbar() {
-    const QList<QPushButton*> buttons = {
-        ui->pushBtn_snap,
-        ui->pushBtn_record,
-        ui->pushBtn_listen,
-        ui->pushBtn_speak,
-        ui->pushBtn_ptz_up,
-        ui->pushBtn_ptz_down,
-        ui->pushBtn_ptz_left,
-        ui->pushBtn_ptz_right,
-        ui->pushBtn_ptz_all,
-        ui->pushBtn_ptz_horizontal,
-        ui->pushBtn_ptz_vertical,
-        ui->pushBtn_ptz_preset_set,
-        ui->pushBtn_ptz_preset_do,
-        ui->pushBtn_flip_v,
-        ui->pushBtn_flip_h,
-        ui->pushBtn_wifi,
-        ui->pushBtn_video_set,
-        ui->pushBtn_optical_zoom_in,
-        ui->pushBtn_optical_zoom_out,
-        ui->pushBtn_digit_zoom_in,
-        ui->pushBtn_digit_zoom_out,
-    };
-    for (QPushButton* button : buttons)
+    // Every button of the live toolbar (the right-hand panel's lower part) acts on the selected cell.
+    for (QPushButton* button : ui->widget_righttool_bottom->findChildren<QPushButton*>())
         button->setEnabled(true);
 }
 
@@ -271,22 +249,6 @@ void MainWindow::on_treeView_lan_doubleClicked(const QModelIndex& index) {
         camera->mainStream = true;
     if (playWithCamera(camera) < 0)
         warn(tr("播放视频失败"));
-}
-
-int MainWindow::playWithCamera(VeCameraModel* camera) {
-    return m_calls->playWithCamera(camera);
-}
-
-void MainWindow::stopWithCamera(VeCameraModel* camera) {
-    m_calls->stopWithCamera(camera);
-}
-
-void MainWindow::autoReconnectCamera(VeCameraModel* camera) {
-    m_calls->autoReconnectCamera(camera);
-}
-
-QString MainWindow::callIdFor(const QString& playKey) {
-    return m_router->callIdFor(playKey);
 }
 
 void MainWindow::warningSlot(const QString& text) {

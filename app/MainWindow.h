@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TvPlayController.h"
+#include "TvStreamRouter.h"
 #include "TvTipWidgetType.h"
 #include "VeBasicWindow.h"
 
@@ -24,9 +26,7 @@ class MainWindow;
 class NxDataCenter;
 class QMenu;
 class TvBorderResizer;
-class TvPlayController;
 class TvPlayWidget;
-class TvStreamRouter;
 class VeCameraModel;
 
 // The one translation catalogue of the application, installed by main().
@@ -62,14 +62,14 @@ public:
     // Asks (when the setting wants it) and, on OK, starts the exit: true when the client should end.
     bool confirmExit();
 
-    // 0, or -1 when the camera's call could not be started; the call itself completes later.
-    int playWithCamera(VeCameraModel* camera);
-    void stopWithCamera(VeCameraModel* camera);
-    void autoReconnectCamera(VeCameraModel* camera);
+    // The play controller's: 0, or -1 when the camera's call could not be started (it completes later).
+    int playWithCamera(VeCameraModel* camera) { return m_calls->playWithCamera(camera); }
+    void stopWithCamera(VeCameraModel* camera) { m_calls->stopWithCamera(camera); }
+    void autoReconnectCamera(VeCameraModel* camera) { m_calls->autoReconnectCamera(camera); }
     const QList<VeCameraModel*>& devices() const { return deviceList; }
 
     // The call identity filed for a play key (empty when none).
-    QString callIdFor(const QString& playKey);
+    QString callIdFor(const QString& playKey) { return m_router->callIdFor(playKey); }
 
 signals:
     void updateCPUInfoSignal(const QString& text);
