@@ -18,20 +18,24 @@ TvDecodeThread::TvDecodeThread(TvDecodeCell* cell, QObject* parent) : QThread(pa
 TvDecodeThread::TvDecodeThread(std::function<void()> job) : QThread(nullptr), m_job(std::move(job)) {}
 
 TvDecodeThread::~TvDecodeThread() {
+    tvHappensAfter(this);
     qWarning() << "will destroy thread" << QThread::currentThreadId();
     // Waiting first (not holding the run mutex) keeps a thread that has not entered run yet from
     // deadlocking against its own destructor.
     requestInterruption();
     quit();
     wait();
-    m_runMutex.lock();
-    m_runMutex.unlock();
+    // Through the project's guard, so that ThreadSanitizer sees run() end before the members go.
+    { TvMutexLocker lock(&m_runMutex); }
     qWarning() << "did destroy thread" << QThread::currentThreadId();
 }
 
 TvDecodeThread* TvDecodeThread::startJob(std::function<void()> job) {
     auto* thread = new TvDecodeThread(std::move(job));
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    // Last on finished, still on the job's thread: the deletion on the GUI thread comes after it.
+    connect(
+        thread, &QThread::finished, thread, [thread]() { tvHappensBefore(thread); }, Qt::DirectConnection);
     thread->start(QThread::TimeCriticalPriority);
     return thread;
 }

@@ -2,6 +2,7 @@
 // failures that end a recording, a disk that stalls, and the times of B-frame streams.
 #include "MediaFixtures.h"
 #include "TvMediaObject.h"
+#include "TvNalUnits.h"
 #include "VeFrameTimer.h"
 #include "VeRecordCenter.h"
 #include "VeRecordWriter.h"
@@ -249,14 +250,9 @@ private slots:
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(log));
         VeRecordCenter center;
         Ended ended(center);
-        if (place == "nopicture.mov") {
-            const Bytes& key = m_clip[0];
-            push(center,
-                 {Bytes(key.begin(), key.end() - long(MediaFixtures::withoutParameterSets(key).size()))}, 0,
-                 1);
-        } else {
-            push(center, m_clip, 0, 5);
-        }
+        const Bytes& key = m_clip[0];
+        const Bytes sets(key.begin(), key.begin() + TvNalUnits::find(key.data(), int(key.size()), 5));
+        push(center, place == "nopicture.mov" ? std::vector<Bytes>(5, sets) : m_clip, 0, 5);
         QVERIFY(center.start(path));
         if (place == "gone/x.mov") {
             QTRY_VERIFY(QFile::exists(path));
@@ -265,10 +261,11 @@ private slots:
         const int rounds = tmpfs ? 40 : place == "nopicture.mov" ? 0 : 2;
         for (int i = 0; i < rounds && center.isRecording(); ++i)
             push(center, m_clip, 5, 60);
-        center.stop();
+        if (place == "gone/x.mov" || place == "nopicture.mov")
+            center.stop(); // these only fail when the file is closed
         QVERIFY(ended.waitOne());
         QCOMPARE(ended.got[0], qMakePair(path, false));
-        QVERIFY(!center.isRecording());
+        QVERIFY(!center.isRecording() && !center.stop()); // it stopped by itself
         if (tmpfs) {
             const QString saved = m_dir + "/full-disk.mov";
             QFile::copy(path, saved);
