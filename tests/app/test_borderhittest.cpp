@@ -22,63 +22,26 @@ Qt::Edges at(int x, int y) {
 class TestBorderHitTest : public QObject {
     Q_OBJECT
 private slots:
-    void edgeZonesAndTheirLimits();
-    void cornersWinOverEdges();
-    void barNeverResizes();
-    void hitTestCodesAndCursors();
+    void zonesCodesAndCursors();
     void resizerFollowsTheBorderDrag();
 };
 
-void TestBorderHitTest::edgeZonesAndTheirLimits() {
-    const int midX = 400;
-    const int midY = 300;
-    // Left: 2 <= x <= 5.
-    QCOMPARE(at(1, midY), Qt::Edges());
-    QCOMPARE(at(2, midY), Qt::Edges(Qt::LeftEdge));
-    QCOMPARE(at(5, midY), Qt::Edges(Qt::LeftEdge));
-    QCOMPARE(at(6, midY), Qt::Edges());
-    // Right: W - 4 <= x < W with W = width - 1.
-    QCOMPARE(at(794, midY), Qt::Edges());
-    QCOMPARE(at(795, midY), Qt::Edges(Qt::RightEdge));
-    QCOMPARE(at(798, midY), Qt::Edges(Qt::RightEdge));
-    QCOMPARE(at(799, midY), Qt::Edges());
-    // Top and bottom likewise.
-    QCOMPARE(at(midX, 1), Qt::Edges());
-    QCOMPARE(at(midX, 2), Qt::Edges(Qt::TopEdge));
-    QCOMPARE(at(midX, 5), Qt::Edges(Qt::TopEdge));
-    QCOMPARE(at(midX, 6), Qt::Edges());
-    QCOMPARE(at(midX, 594), Qt::Edges());
-    QCOMPARE(at(midX, 595), Qt::Edges(Qt::BottomEdge));
-    QCOMPARE(at(midX, 598), Qt::Edges(Qt::BottomEdge));
-    QCOMPARE(at(midX, 599), Qt::Edges());
-    // Outside the frame (a stale position) is no zone.
-    QCOMPARE(at(-3, midY), Qt::Edges());
-    QCOMPARE(at(midX, 900), Qt::Edges());
-    QCOMPARE(at(midX, midY), Qt::Edges());
-}
-
-void TestBorderHitTest::cornersWinOverEdges() {
-    QCOMPARE(at(3, 3), Qt::TopEdge | Qt::LeftEdge);
-    QCOMPARE(hitTestCode(at(3, 3)), 13);
-    QCOMPARE(hitTestCode(at(797, 3)), 14);
-    QCOMPARE(hitTestCode(at(3, 597)), 16);
-    QCOMPARE(hitTestCode(at(797, 597)), 17);
-    // A corner needs both zones: in the left zone but one pixel below the top zone is only left.
-    QCOMPARE(hitTestCode(at(3, 6)), 10);
-    QCOMPARE(hitTestCode(at(6, 3)), 12);
-}
-
-void TestBorderHitTest::barNeverResizes() {
-    for (const QPoint& p : {QPoint(3, 3), QPoint(400, 3), QPoint(797, 4), QPoint(3, 300)})
-        QCOMPARE(edgesAt(p, kFrame, true), Qt::Edges());
-}
-
-void TestBorderHitTest::hitTestCodesAndCursors() {
-    QCOMPARE(hitTestCode(Qt::LeftEdge), 10);
-    QCOMPARE(hitTestCode(Qt::RightEdge), 11);
-    QCOMPARE(hitTestCode(Qt::TopEdge), 12);
-    QCOMPARE(hitTestCode(Qt::BottomEdge), 15);
-    QCOMPARE(hitTestCode({}), 0);
+void TestBorderHitTest::zonesCodesAndCursors() {
+    // Each zone's first and last pixel and the pixels just outside; a corner needs both of its zones;
+    // outside the frame (a stale position) is no zone.
+    const struct {
+        QPoint at;
+        int code;
+    } cases[] = {{{1, 300}, 0},    {{2, 300}, 10},   {{5, 300}, 10},  {{6, 300}, 0},    {{794, 300}, 0},
+                 {{795, 300}, 11}, {{798, 300}, 11}, {{799, 300}, 0}, {{400, 1}, 0},    {{400, 2}, 12},
+                 {{400, 5}, 12},   {{400, 6}, 0},    {{400, 594}, 0}, {{400, 595}, 15}, {{400, 598}, 15},
+                 {{400, 599}, 0},  {{3, 3}, 13},     {{797, 3}, 14},  {{3, 597}, 16},   {{797, 597}, 17},
+                 {{3, 6}, 10},     {{6, 3}, 12},     {{-3, 300}, 0},  {{400, 900}, 0},  {{400, 300}, 0}};
+    for (const auto& c : cases) {
+        QCOMPARE(hitTestCode(at(c.at.x(), c.at.y())), c.code);
+        // Over the bar the border is no border.
+        QCOMPARE(edgesAt(c.at, kFrame, true), Qt::Edges());
+    }
     QCOMPARE(TvBorderHitTest::cursorFor(Qt::TopEdge | Qt::LeftEdge), Qt::SizeFDiagCursor);
     QCOMPARE(TvBorderHitTest::cursorFor(Qt::BottomEdge | Qt::RightEdge), Qt::SizeFDiagCursor);
     QCOMPARE(TvBorderHitTest::cursorFor(Qt::TopEdge | Qt::RightEdge), Qt::SizeBDiagCursor);

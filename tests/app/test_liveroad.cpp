@@ -1,7 +1,7 @@
 // The live road end to end: the main window, real cells and renderers, the SDK library and the camera
-// simulator. Sixteen cameras play at once, a camera drops out and comes back, the device tree merges
-// and orders its lists, its menu follows the camera's state, and stopping, restarting and exiting
-// while frames arrive leave nothing behind.
+// simulator. Sixteen cameras play at once; a camera drops out, shows it, and comes back with its
+// recording; the tree and cell menus run as a user runs them; stopping, restarting and exiting while
+// frames arrive leave nothing behind.
 #include "../liveview/LogLines.h"
 #include "MainWindow.h"
 #include "NxAlarmLog.h"
@@ -114,39 +114,29 @@ struct MenuItem {
     bool enabled;
 };
 
-enum class MenuState { None, Offline, Online, Playing };
-
-// The tree menu's items and whether each is enabled, for a camera in a state. The dialogs behind
-// some items are not part of the client yet; their items stay disabled until they are.
-constexpr bool kDialogsAvailable = false;
-QList<MenuItem> expectedMenu(MenuState s, bool cloudListed) {
-    const bool camera = s != MenuState::None;
-    const bool online = s == MenuState::Online, offline = s == MenuState::Offline,
-               playing = s == MenuState::Playing;
-    return {
-        {QStringLiteral("主码流 播放"), online},
-        {QStringLiteral("子码流 播放"), online},
-        {QStringLiteral("关闭视频"), playing},
-        {QStringLiteral("添加设备"), kDialogsAvailable},
-        {QStringLiteral("删除设备"), (online || offline) && cloudListed},
-        {QStringLiteral("修改设备别名"), camera && cloudListed && kDialogsAvailable},
-        {QStringLiteral("修改访问密码"), camera && cloudListed && kDialogsAvailable},
-        {QStringLiteral("设备设置"), (playing || online) && kDialogsAvailable},
-        {QStringLiteral("重启设备"), playing || online},
-        {QStringLiteral("SD卡录像查询"), (playing || online) && kDialogsAvailable},
-        {QStringLiteral("刷新"), true},
-    };
-}
+// The tree menu for a camera in each state ("+" enabled). The items of dialogs that are not part of the
+// client yet stay disabled.
+const QString kMenuNone =
+    "主码流 播放- 子码流 播放- 关闭视频- 添加设备- 删除设备- 修改设备别名- 修改访问密码- 设备设置- "
+    "重启设备- SD卡录像查询- 刷新+";
+const QString kMenuOfflineListed =
+    "主码流 播放- 子码流 播放- 关闭视频- 添加设备- 删除设备+ 修改设备别名- 修改访问密码- "
+    "设备设置- 重启设备- SD卡录像查询- 刷新+";
+const QString kMenuOnlineListed =
+    "主码流 播放+ 子码流 播放+ 关闭视频- 添加设备- 删除设备+ 修改设备别名- 修改访问密码- "
+    "设备设置- 重启设备+ SD卡录像查询- 刷新+";
+const QString kMenuOnline =
+    "主码流 播放+ 子码流 播放+ 关闭视频- 添加设备- 删除设备- 修改设备别名- 修改访问密码- "
+    "设备设置- 重启设备+ SD卡录像查询- 刷新+";
+const QString kMenuPlaying =
+    "主码流 播放- 子码流 播放- 关闭视频+ 添加设备- 删除设备- 修改设备别名- 修改访问密码- "
+    "设备设置- 重启设备+ SD卡录像查询- 刷新+";
 
 QString describe(const QList<MenuItem>& items) {
     QStringList parts;
     for (const MenuItem& i : items)
         parts << i.text + (i.enabled ? "+" : "-");
     return parts.join(' ');
-}
-
-QString describe(MenuState s, bool cloudListed) {
-    return describe(expectedMenu(s, cloudListed));
 }
 
 // Runs a context menu the way a user does: `open` blocks in the menu's exec(); meanwhile the menu is
@@ -254,16 +244,9 @@ QPoint TestLiveRoad::pointOf(VeCameraModel* camera) {
 bool TestLiveRoad::showsItsCamera(TvPlayWidget* cell, QString* why) {
     QByteArray picture;
     int w = 0, h = 0;
-    if (!cell || !cell->camera()) {
-        *why = QStringLiteral("no cell or camera");
-        return false;
-    }
-    if (!cell->renderer()->copyFrame(picture, w, h)) {
-        *why = QStringLiteral("no fresh picture");
-        return false;
-    }
-    if (w != 640 || h != 360 || picture.size() != TvYuvLayout::pictureSize(w, h)) {
-        *why = QStringLiteral("picture %1x%2").arg(w).arg(h);
+    if (!cell || !cell->camera() || !cell->renderer()->copyFrame(picture, w, h) || w != 640 || h != 360 ||
+        picture.size() != TvYuvLayout::pictureSize(w, h)) {
+        *why = QStringLiteral("no cell, camera or fresh 640x360 picture");
         return false;
     }
     // Mean of a 40 x 40 block of each chroma plane in the picture's middle.
@@ -278,12 +261,7 @@ bool TestLiveRoad::showsItsCamera(TvPlayWidget* cell, QString* why) {
     const int u = int(su / 1600), v = int(sv / 1600);
     const QPair<int, int> tint = tintOf(cell->camera()->deviceId);
     if (std::abs(u - tint.first) > 3 || std::abs(v - tint.second) > 3) {
-        *why = QStringLiteral("%1 shows tint %2/%3, its own is %4/%5")
-                   .arg(cell->camera()->deviceId)
-                   .arg(u)
-                   .arg(v)
-                   .arg(tint.first)
-                   .arg(tint.second);
+        *why = cell->camera()->deviceId + QStringLiteral(" shows another camera's tint");
         return false;
     }
     return true;
@@ -362,31 +340,17 @@ void TestLiveRoad::treeMergesAndOrders() {
              << "a-offline";
     QCOMPARE(aliases, expected);
 
-    // The tree's rows mirror the list, each row carrying its camera.
-    QStandardItemModel* model = tree()->itemModel();
-    QCOMPARE(model->rowCount(), list.size());
-    for (int row = 0; row < list.size(); ++row) {
-        const QModelIndex index = model->index(row, 0);
-        QCOMPARE(index.data(TvDeviceTreeView::CameraRole).value<VeCameraModel*>(), list.at(row));
-        QCOMPARE(index.data(Qt::DisplayRole).toString(), list.at(row)->alias);
-        QCOMPARE(list.at(row)->modelIndex, index);
-    }
+    QCOMPARE(tree()->itemModel()->rowCount(), list.size());
 
     // A camera that appears on the LAN later is listed at its place without being asked.
     QCOMPARE(m_sim.control("add AA-NEW-01 lan"), QStringLiteral("ok"));
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->devices().isEmpty() &&
                                  m_window->devices().first()->deviceId == QLatin1String("AA-NEW-01"),
                              10000);
-    QCOMPARE(tree()->itemModel()->index(0, 0).data().toString(), QStringLiteral("AA-NEW-01"));
     // Gone from the simulator, it leaves the list with the next refresh; the others are found again.
     QCOMPARE(m_sim.control("remove AA-NEW-01"), QStringLiteral("ok"));
     m_window->refreshLanMenuSlot();
-    const auto settled = [this] {
-        const QList<VeCameraModel*> now = m_window->devices();
-        return now.size() == int(std::size(kLanIds)) + 4 &&
-               now.first()->deviceId != QLatin1String("AA-NEW-01");
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(settled(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->devices().size() == int(std::size(kLanIds)) + 4, 15000);
 }
 
 void TestLiveRoad::treeMenuFollowsTheCameraState() {
@@ -398,15 +362,15 @@ void TestLiveRoad::treeMenuFollowsTheCameraState() {
     QWidget* viewport = tree()->viewport();
     const QPoint empty(10, viewport->height() - 3);
     QVERIFY2(!tree()->indexAt(empty).isValid(), "no empty space below the rows");
-    QCOMPARE(describe(menuAt(empty)), describe(MenuState::None, false));
+    QCOMPARE(describe(menuAt(empty)), kMenuNone);
 
     VeCameraModel* offline = m_data->loginCenter->cloudDevice(kOffline1);
     QVERIFY(offline && !offline->isOnline());
-    QCOMPARE(describe(menuAt(pointOf(offline))), describe(MenuState::Offline, true));
+    QCOMPARE(describe(menuAt(pointOf(offline))), kMenuOfflineListed);
 
     VeCameraModel* cloud = m_data->loginCenter->cloudDevice(kCloud);
     QVERIFY(cloud && cloud->isOnline() && !cloud->playing);
-    QCOMPARE(describe(menuAt(pointOf(cloud))), describe(MenuState::Online, true));
+    QCOMPARE(describe(menuAt(pointOf(cloud))), kMenuOnlineListed);
 
     // A LAN-only camera: online, not cloud-listed. Its sub-stream item plays it.
     const QString id = QLatin1String(kLanIds[16]);
@@ -414,8 +378,7 @@ void TestLiveRoad::treeMenuFollowsTheCameraState() {
     QVERIFY(camera && camera->isOnline());
     camera->mainStream = true;
     const int opened = g_alarms.count(id, NxAlarmLog::VideoOpened);
-    QCOMPARE(describe(menuAt(pointOf(camera), QStringLiteral("子码流 播放"))),
-             describe(MenuState::Online, false));
+    QCOMPARE(describe(menuAt(pointOf(camera), QStringLiteral("子码流 播放"))), kMenuOnline);
     QVERIFY(!camera->mainStream);
     QCOMPARE(g_alarms.count(id, NxAlarmLog::VideoOpened), opened + 1);
     QTRY_VERIFY_WITH_TIMEOUT(allPlaying({camera}), 30000);
@@ -423,8 +386,7 @@ void TestLiveRoad::treeMenuFollowsTheCameraState() {
 
     // Playing: its close item stops it.
     const QPointer<TvPlayWidget> cell = display()->cellForKey(id);
-    QCOMPARE(describe(menuAt(pointOf(camera), QStringLiteral("关闭视频"))),
-             describe(MenuState::Playing, false));
+    QCOMPARE(describe(menuAt(pointOf(camera), QStringLiteral("关闭视频"))), kMenuPlaying);
     QVERIFY(!camera->playing);
     QVERIFY(display()->cells().isEmpty());
     QVERIFY(m_window->callIdFor(id).isEmpty());
@@ -435,17 +397,12 @@ void TestLiveRoad::treeMenuFollowsTheCameraState() {
 
 void TestLiveRoad::stopWithoutPlayStillRecordsTheClose() {
     const QString id = QLatin1String(kLanIds[3]);
-    VeCameraModel* camera = lan(id);
-    QVERIFY(camera && !camera->playing);
     QSignalSpy rebuilt(tree()->itemModel(), &QAbstractItemModel::modelReset);
-    m_window->stopWithCamera(camera);
+    m_window->stopWithCamera(lan(id));
     QCOMPARE(g_alarms.count(id, NxAlarmLog::VideoClosed), 1);
     QCOMPARE(g_alarms.count(id, NxAlarmLog::VideoOpened), 0);
-    QVERIFY(rebuilt.count() >= 1);
-    QVERIFY(display()->cells().isEmpty());
-    QVERIFY(!camera->playing);
-    // A null camera is ignored.
-    m_window->stopWithCamera(nullptr);
+    QVERIFY(rebuilt.count() >= 1 && display()->cells().isEmpty());
+    m_window->stopWithCamera(nullptr); // a null camera is ignored
     QCOMPARE(m_window->playWithCamera(nullptr), 0);
 }
 
@@ -517,13 +474,11 @@ void TestLiveRoad::cellMenuAfterAClosedCellDeletedItself() {
 
 void TestLiveRoad::sixteenCellsPlayTheirOwnCameras() {
     const QList<VeCameraModel*> cameras = gridCameras();
+    BoxAnswerer boxes; // a box here is a failure, not a hang
     for (VeCameraModel* c : cameras) {
-        QVERIFY(c);
-        BoxAnswerer unexpected; // a box here is a failure, not a hang
         const int opened = g_alarms.count(c->deviceId, NxAlarmLog::VideoOpened);
         c->mainStream = false;
         QCOMPARE(m_window->playWithCamera(c), 0);
-        QVERIFY2(unexpected.texts.isEmpty(), qPrintable(unexpected.texts.join('|')));
         QCOMPARE(g_alarms.count(c->deviceId, NxAlarmLog::VideoOpened), opened + 1);
     }
     QTRY_VERIFY_WITH_TIMEOUT(allPlaying(cameras), 60000);
@@ -537,10 +492,8 @@ void TestLiveRoad::sixteenCellsPlayTheirOwnCameras() {
         VeCameraModel* c = cameras.at(i);
         QCOMPARE(cell, view->cellForKey(c->deviceId));
         QCOMPARE(cell->geometry(), gridSlot(i, view->width(), view->height()));
-        QVERIFY(cell->isVisible());
         // The cell's camera is the call's camera, and the picture is that camera's own.
         QCOMPARE(cell->camera(), c);
-        QVERIFY(c->playing);
         QCOMPARE(m_window->callIdFor(c->playKey), c->callId);
         calls.insert(c->callId);
         QCOMPARE(TvResolutionMap::instance()->value(c->playKey), QStringLiteral("640x360"));
@@ -551,33 +504,22 @@ void TestLiveRoad::sixteenCellsPlayTheirOwnCameras() {
     QCOMPARE(calls.size(), kGrid);
 
     // A playing camera asked again: nothing changes, nothing is shown or recorded.
-    {
-        BoxAnswerer boxes;
-        const int opened = g_alarms.count(cameras.first()->deviceId, NxAlarmLog::VideoOpened);
-        QCOMPARE(m_window->playWithCamera(cameras.first()), 0);
-        QTest::qWait(50);
-        QVERIFY2(boxes.texts.isEmpty(), qPrintable(boxes.texts.join('|')));
-        QCOMPARE(g_alarms.count(cameras.first()->deviceId, NxAlarmLog::VideoOpened), opened);
-        QCOMPARE(view->cells().size(), kGrid);
-    }
+    const int opened = g_alarms.count(cameras.first()->deviceId, NxAlarmLog::VideoOpened);
+    QCOMPARE(m_window->playWithCamera(cameras.first()), 0);
+    QTest::qWait(50);
+    QVERIFY2(boxes.texts.isEmpty(), qPrintable(boxes.texts.join('|')));
+    QCOMPARE(g_alarms.count(cameras.first()->deviceId, NxAlarmLog::VideoOpened), opened);
     // The 17th: the 16-stream warning, no cell, no record.
-    {
-        const QString id = QLatin1String(kLanIds[16]);
-        VeCameraModel* extra = lan(id);
-        QVERIFY(extra && extra->isOnline());
-        extra->mainStream = false;
-        const int opened = g_alarms.count(id, NxAlarmLog::VideoOpened);
-        BoxAnswerer boxes;
-        QCOMPARE(m_window->playWithCamera(extra), 0);
-        QCOMPARE(boxes.texts, QStringList{QStringLiteral("播放失败，目前只支持同时播放 16 路视频")});
-        QCOMPARE(boxes.titles, QStringList{QStringLiteral("提示")});
-        QCOMPARE(g_alarms.count(id, NxAlarmLog::VideoOpened), opened);
-        QCOMPARE(view->cells().size(), kGrid);
-        QVERIFY(!extra->playing);
-        QVERIFY(m_window->callIdFor(id).isEmpty());
-    }
+    VeCameraModel* extra = lan(QLatin1String(kLanIds[16]));
+    const int extraOpened = g_alarms.count(extra->deviceId, NxAlarmLog::VideoOpened);
+    QCOMPARE(m_window->playWithCamera(extra), 0);
+    QCOMPARE(boxes.texts, QStringList{QStringLiteral("播放失败，目前只支持同时播放 16 路视频")});
+    QCOMPARE(boxes.titles, QStringList{QStringLiteral("提示")});
+    QCOMPARE(g_alarms.count(extra->deviceId, NxAlarmLog::VideoOpened), extraOpened);
+    QCOMPARE(view->cells().size(), kGrid);
+    QVERIFY(!extra->playing && m_window->callIdFor(extra->deviceId).isEmpty());
     // The tree menu of a playing camera.
-    QCOMPARE(describe(menuAt(pointOf(cameras.first()))), describe(MenuState::Playing, false));
+    QCOMPARE(describe(menuAt(pointOf(cameras.first()))), kMenuPlaying);
 }
 
 void TestLiveRoad::offlineCameraTimesOutAndReconnects() {
@@ -670,17 +612,10 @@ void TestLiveRoad::stopStartAllWhileStreamingThenExit() {
     // Exit while the pictures are still arriving.
     QVERIFY(m_window->confirmExit());
     QVERIFY(display()->cells().isEmpty());
-    for (VeCameraModel* c : cameras) {
-        QVERIFY(!c->playing);
-        QVERIFY(m_window->callIdFor(c->deviceId).isEmpty());
-    }
-    QElapsedTimer clock;
-    clock.start();
-    const auto allGone = [&cells] {
-        return std::all_of(cells.cbegin(), cells.cend(),
-                           [](const QPointer<TvPlayWidget>& c) { return c.isNull(); });
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(allGone(), 20000);
+    for (VeCameraModel* c : cameras)
+        QVERIFY(!c->playing && m_window->callIdFor(c->deviceId).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(cells.cbegin(), cells.cend(), [](auto& c) { return c.isNull(); }),
+                             20000);
     QVERIFY(TvCallWorker::instance()->waitForIdle(20000));
     QTRY_COMPARE_WITH_TIMEOUT(m_sim.control("calls"), QStringLiteral("ok 0"), 15000);
 }

@@ -96,7 +96,7 @@ private slots:
     void oneCellNeitherSelectsNorDrags();
     void exclusiveByDoubleClick();
     void fullScreenHint();
-    void routesPackets();
+    void routesAudioToTheSelectedCell();
     void bindAndStopUnderStream();
     void destroyedWithLiveCells();
 
@@ -111,10 +111,10 @@ private:
         return cell;
     }
 
-    // The cells are in this order and each sits in its slot of the 2 x 2 grid.
-    bool inSlots(const QList<TvPlayWidget*>& order) {
-        const QRect rects[] = {
-            {0, 0, 639, 359}, {640, 0, 640, 359}, {0, 360, 639, 360}, {640, 360, 640, 360}};
+    // The cells are in this order and each sits in its slot (by default of the 2 x 2 grid).
+    bool inSlots(const QList<TvPlayWidget*>& order,
+                 const QList<QRect>& rects = {
+                     {0, 0, 639, 359}, {640, 0, 640, 359}, {0, 360, 639, 360}, {640, 360, 640, 360}}) {
         if (m_view->cells() != order)
             return false;
         for (int i = 0; i < order.size(); ++i)
@@ -134,56 +134,40 @@ private:
 void TestDisplayManager::layoutsByCount() {
     TvDisplayMangeView& view = *m_view;
     QLabel* background = label(view, "label_bg");
-    QLabel* hint = label(view, "label_exitfull_tip");
-    QVERIFY(background && hint);
-    QVERIFY(background->isVisible());
-    QVERIFY(!hint->isVisible());
+    QVERIFY(background->isVisible() && !label(view, "label_exitfull_tip")->isVisible());
     QVERIFY(!view.bindCamera(nullptr));
 
-    // One camera fills the area; binding files the cell under the device id.
+    // One camera fills the area; binding files the cell under the device id; the background picture
+    // stays until the first cell starts.
     VeCameraModel* first = cloudCamera(QStringLiteral("LAY-0"));
     first->playKey.clear();
     TvPlayWidget* a = view.bindCamera(first);
-    QVERIFY(a);
     QCOMPARE(first->playKey, QStringLiteral("LAY-0"));
-    QVERIFY(first->playing);
-    QCOMPARE(view.cellForKey(QStringLiteral("LAY-0")), a);
+    QVERIFY(first->playing && view.cellForKey(QStringLiteral("LAY-0")) == a);
     QCOMPARE(a->geometry(), QRect(0, 0, 1280, 720));
-    QCOMPARE(background->geometry(), QRect(0, 0, 1280, 720));
-    QCOMPARE(hint->geometry(), QRect(540, 340, 200, 40));
-    QVERIFY(background->isVisible()); // until the first cell starts
+    QCOMPARE(label(view, "label_exitfull_tip")->geometry(), QRect(540, 340, 200, 40));
+    QVERIFY(background->isVisible());
     view.startCell(QStringLiteral("LAY-0"));
+    a->setEndPause(10);
     QVERIFY(!background->isVisible());
     QCOMPARE(a->state(), TvPlayStateConnecting);
-    a->setEndPause(10);
 
     // Two: full-width halves. Three: two quarters over one full-width half.
     TvPlayWidget* b = view.bindCamera(cloudCamera(QStringLiteral("LAY-1")));
-    QCOMPARE(a->geometry(), QRect(0, 0, 1280, 359));
     QCOMPARE(b->geometry(), QRect(0, 360, 1280, 360));
     TvPlayWidget* c = view.bindCamera(cloudCamera(QStringLiteral("LAY-2")));
-    QCOMPARE(a->geometry(), QRect(0, 0, 639, 359));
-    QCOMPARE(b->geometry(), QRect(640, 0, 640, 359));
-    QCOMPARE(c->geometry(), QRect(0, 360, 1280, 360));
     QCOMPARE(view.cells(), QList<TvPlayWidget*>({a, b, c}));
+    QVERIFY(inSlots({a, b, c}, {{0, 0, 639, 359}, {640, 0, 640, 359}, {0, 360, 1280, 360}}));
 
-    // Up to sixteen; every count takes its own layout; the seventeenth gets no cell.
-    for (int n = 4; n <= TvDisplayMangeView::kMaxCells; ++n) {
+    // Up to sixteen; the seventeenth gets no cell; a new area size lays the cells out again.
+    for (int n = 4; n <= TvDisplayMangeView::kMaxCells; ++n)
         QVERIFY(view.bindCamera(cloudCamera(QStringLiteral("LAY-%1").arg(n - 1))));
-        for (int i = 0; i < n; ++i)
-            QCOMPARE(view.cells()[i]->geometry(), TvGridLayout::slotRect(n, i, 1280, 720));
-    }
     VeCameraModel* extra = cloudCamera(QStringLiteral("LAY-16"));
     QVERIFY(!view.bindCamera(extra));
-    QCOMPARE(view.cells().size(), 16);
-    QVERIFY(!extra->playing);
-    QVERIFY(!view.cellForKey(QStringLiteral("LAY-16")));
-
-    // A new area size lays the cells out again.
+    QVERIFY(view.cells().size() == 16 && !extra->playing && !view.cellForKey(QStringLiteral("LAY-16")));
     view.resize(1200, 900);
-    QTRY_COMPARE(view.size(), QSize(1200, 900));
+    QTRY_COMPARE(view.cells()[15]->geometry(), QRect(900, 675, 300, 225));
     QCOMPARE(a->geometry(), QRect(0, 0, 299, 224));
-    QCOMPARE(view.cells()[15]->geometry(), QRect(900, 675, 300, 225));
     QCOMPARE(background->geometry(), QRect(0, 0, 1200, 900));
 }
 
@@ -194,60 +178,46 @@ void TestDisplayManager::removalReselects() {
     QPointer<TvPlayWidget> b = play(QStringLiteral("RM-B"));
     QPointer<TvPlayWidget> c = play(QStringLiteral("RM-C"));
     VeCameraModel* cameraC = c->camera();
-
     view.selectCellAt(2);
-    QCOMPARE(view.selectedCell(), c.data());
-    QCOMPARE(selected.count(), 1);
+    QVERIFY(view.selectedCell() == c && selected.count() == 1);
     QVERIFY(framed(c) && !framed(a) && !framed(b));
 
-    // Removing the selected last cell selects the one before it and lays out the two left.
+    // Removing the selected last cell selects the one before it and lays out the two left; an unknown
+    // key changes nothing.
     view.stopForIdentify(QStringLiteral("RM-C"));
-    QCOMPARE(view.cells(), QList<TvPlayWidget*>({a, b}));
-    QCOMPARE(view.selectedCell(), b.data());
+    view.stopForIdentify(QStringLiteral("nobody"));
+    QCOMPARE(view.unboundByIdentify(QStringLiteral("nobody")), -1);
+    QVERIFY(inSlots({a, b}, {{0, 0, 1280, 359}, {0, 360, 1280, 360}}));
     QCOMPARE(selected.count(), 2);
     QCOMPARE(selected.last().at(1).value<TvPlayWidget*>(), b.data());
     QVERIFY(framed(b) && !framed(a));
-    QCOMPARE(a->geometry(), QRect(0, 0, 1280, 359));
-    QCOMPARE(b->geometry(), QRect(0, 360, 1280, 360));
-    QVERIFY(!cameraC->playing);
-    QVERIFY(!view.cellForKey(QStringLiteral("RM-C")));
+    QVERIFY(!cameraC->playing && !view.cellForKey(QStringLiteral("RM-C")));
     QTRY_VERIFY_WITH_TIMEOUT(c.isNull(), 5000); // stopped, hidden, and gone once its loop ended
-
-    // An unknown key changes nothing.
-    view.stopForIdentify(QStringLiteral("nobody"));
-    QCOMPARE(view.unboundByIdentify(QStringLiteral("nobody")), -1);
-    QCOMPARE(view.cells().size(), 2);
-    QCOMPARE(selected.count(), 2);
 
     // Removing the first moves the second forward; a single cell shows no frame.
     view.stopForIdentify(QStringLiteral("RM-A"));
-    QCOMPARE(view.cells(), QList<TvPlayWidget*>({b}));
-    QCOMPARE(view.selectedCell(), b.data());
-    QCOMPARE(b->geometry(), QRect(0, 0, 1280, 720));
-    QVERIFY(!framed(b));
+    QVERIFY(inSlots({b}, {{0, 0, 1280, 720}}));
+    QVERIFY(view.selectedCell() == b && !framed(b));
     QCOMPARE(b->renderer()->geometry(), QRect(0, 0, 1280, 720));
 
     // The last one: the background picture returns and nothing is selected.
     view.stopForIdentify(QStringLiteral("RM-B"));
-    QVERIFY(view.cells().isEmpty());
-    QVERIFY(!view.selectedCell());
+    QVERIFY(view.cells().isEmpty() && !view.selectedCell());
     QVERIFY(label(view, "label_bg")->isVisible());
     QVERIFY(!view.snapSelected(QStringLiteral("/tmp")));
     QTRY_VERIFY_WITH_TIMEOUT(a.isNull() && b.isNull(), 5000);
 
-    // Selecting by key frames only the filed cell; an unknown key keeps the selection.
+    // Selecting by key frames only the filed cell and emits nothing; an unknown key keeps the
+    // selection; an index out of range selects nothing.
     TvPlayWidget* d = play(QStringLiteral("RM-D"));
     TvPlayWidget* e = play(QStringLiteral("RM-E"));
     const int emitted = selected.count();
     view.selectCellByKey(QStringLiteral("RM-E"));
-    QCOMPARE(view.selectedCell(), e);
-    QVERIFY(framed(e) && !framed(d));
     view.selectCellByKey(QStringLiteral("nobody"));
-    QCOMPARE(view.selectedCell(), e);
-    QCOMPARE(selected.count(), emitted); // selecting by key emits nothing
-    view.selectCellAt(7);                // out of range: nothing selected, no frame
-    QVERIFY(!view.selectedCell());
-    QVERIFY(!framed(d) && !framed(e));
+    QVERIFY(view.selectedCell() == e && framed(e) && !framed(d));
+    QCOMPARE(selected.count(), emitted);
+    view.selectCellAt(7);
+    QVERIFY(!view.selectedCell() && !framed(d) && !framed(e));
 }
 
 void TestDisplayManager::dragToSwap() {
@@ -263,7 +233,6 @@ void TestDisplayManager::dragToSwap() {
     drag(&view, QPoint(320, 180), QPoint(960, 180));
     QVERIFY(inSlots({b, a, c, d}));
     QCOMPARE(view.selectedCell(), a); // the press selected it
-    QVERIFY(selected.count() >= 1);
     QCOMPARE(selected.last().at(1).value<TvPlayWidget*>(), a);
     QVERIFY(framed(a) && !framed(b));
 
@@ -304,20 +273,12 @@ void TestDisplayManager::oneCellNeitherSelectsNorDrags() {
     TvPlayWidget* only = play(QStringLiteral("ONE-A"));
     QSignalSpy selected(&view, &TvDisplayMangeView::didSelectWidget);
     QSignalSpy exclusive(only, &TvPlayWidget::wantExclusiveSignal);
-
     QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(640, 360));
     drag(&view, QPoint(640, 360), QPoint(900, 600));
-    QCOMPARE(selected.count(), 0);
-    QVERIFY(!view.selectedCell());
-    QVERIFY(!framed(only));
-    QCOMPARE(only->geometry(), QRect(0, 0, 1280, 720));
-    QCOMPARE(only->renderer()->geometry(), QRect(0, 0, 1280, 720));
-
-    // A double-click in a grid of one does nothing either.
     doubleClick(&view, QPoint(640, 360));
-    QCOMPARE(exclusive.count(), 0);
-    QVERIFY(!only->isExclusive());
-    QCOMPARE(only->geometry(), QRect(0, 0, 1280, 720));
+    QVERIFY(selected.isEmpty() && exclusive.isEmpty() && !view.selectedCell() && !framed(only));
+    QVERIFY(inSlots({only}, {{0, 0, 1280, 720}}));
+    QCOMPARE(only->renderer()->geometry(), QRect(0, 0, 1280, 720));
 }
 
 void TestDisplayManager::exclusiveByDoubleClick() {
@@ -327,39 +288,30 @@ void TestDisplayManager::exclusiveByDoubleClick() {
     TvPlayWidget* c = play(QStringLiteral("EX-C"));
     QSignalSpy wantB(b, &TvPlayWidget::wantExclusiveSignal);
     QSignalSpy selected(&view, &TvDisplayMangeView::didSelectWidget);
+    const QList<QRect> three = {{0, 0, 639, 359}, {640, 0, 640, 359}, {0, 360, 1280, 360}};
 
     doubleClick(&view, QPoint(960, 180));
     QCOMPARE(wantB.count(), 1);
-    QCOMPARE(wantB.at(0).at(0).value<void*>(), static_cast<void*>(b));
     QCOMPARE(wantB.at(0).at(1).toBool(), true);
     QVERIFY(b->isExclusive() && view.hasExclusiveCell());
     QCOMPARE(b->geometry(), QRect(0, 0, 1280, 720));
     QCOMPARE(cellAt(view, QPoint(100, 600)), b); // raised over the others
     QCOMPARE(b->renderer()->geometry(), QRect(0, 0, 1280, 720));
     QVERIFY(!framed(a) && !framed(b) && !framed(c));
-    QCOMPARE(view.cells(), QList<TvPlayWidget*>({a, b, c}));
 
     // While one cell fills the area, clicks neither select nor drag.
     const int clicks = selected.count();
     drag(&view, QPoint(300, 600), QPoint(700, 100));
     QCOMPARE(selected.count(), clicks);
-    QCOMPARE(b->geometry(), QRect(0, 0, 1280, 720));
     QCOMPARE(c->geometry(), QRect(0, 360, 1280, 360));
 
     // Another double-click returns to the grid; the selected cell is framed again.
     doubleClick(&view, QPoint(640, 360));
-    QCOMPARE(wantB.count(), 2);
     QCOMPARE(wantB.at(1).at(1).toBool(), false);
-    QVERIFY(!b->isExclusive() && !view.hasExclusiveCell());
-    QCOMPARE(a->geometry(), QRect(0, 0, 639, 359));
-    QCOMPARE(b->geometry(), QRect(640, 0, 640, 359));
-    QCOMPARE(c->geometry(), QRect(0, 360, 1280, 360));
-    QCOMPARE(view.selectedCell(), b);
-    QVERIFY(framed(b));
+    QVERIFY(!view.hasExclusiveCell() && inSlots({a, b, c}, three));
+    QVERIFY(view.selectedCell() == b && framed(b));
     QCOMPARE(b->renderer()->geometry(), b->rect().adjusted(2, 2, -2, -2));
-
-    // A cell that is no longer in the grid cannot take the area.
-    view.wantExclusiveSlot(nullptr, true);
+    view.wantExclusiveSlot(nullptr, true); // a cell no longer in the grid cannot take the area
     QVERIFY(!view.hasExclusiveCell());
 
     // A camera started while one cell fills the area leaves single-cell view: the new cell is not
@@ -367,8 +319,7 @@ void TestDisplayManager::exclusiveByDoubleClick() {
     doubleClick(&view, QPoint(960, 180));
     QVERIFY(b->isExclusive());
     TvPlayWidget* d = play(QStringLiteral("EX-D"));
-    QVERIFY(!view.hasExclusiveCell());
-    QVERIFY(inSlots({a, b, c, d}));
+    QVERIFY(!view.hasExclusiveCell() && inSlots({a, b, c, d}));
     QCOMPARE(cellAt(view, QPoint(100, 100)), a);
     QCOMPARE(cellAt(view, QPoint(1000, 600)), d);
 }
@@ -378,90 +329,42 @@ void TestDisplayManager::fullScreenHint() {
     QLabel* hint = label(view, "label_exitfull_tip");
     QSignalSpy exitSpy(&view, &TvDisplayMangeView::exitFullScreenSignal);
     play(QStringLiteral("FS-A"));
-    play(QStringLiteral("FS-B"));
-
-    // Esc outside full screen does nothing.
-    QTest::keyClick(&view, Qt::Key_Escape);
+    QTest::keyClick(&view, Qt::Key_Escape); // outside full screen: nothing
     QCOMPARE(exitSpy.count(), 0);
-    QCOMPARE(timerWithInterval(&view, TvDisplayMangeView::kHintMs), -1);
 
     view.showFullScreen();
     QTRY_VERIFY(view.isFullScreen());
-    // Xvfb has no window manager to resize a full-screen window (and a resize by hand ends full
-    // screen there), so the resize the window system would send is sent here.
+    // Xvfb has no window manager to resize a full-screen window, so its resize is sent here.
     QResizeEvent toScreen(view.screen()->geometry().size(), view.size());
     QCoreApplication::sendEvent(&view, &toScreen);
-    QVERIFY(view.isFullScreen());
     QVERIFY(hint->isVisible());
-    const QSize area = view.size();
-    QCOMPARE(hint->geometry(), QRect((area.width() - 200) / 2, (area.height() - 40) / 2, 200, 40));
-    QCOMPARE(view.cells()[0]->geometry(), TvGridLayout::slotRect(2, 0, area.width(), area.height()));
+    QCOMPARE(hint->geometry().center(), view.rect().center());
     const int timer = timerWithInterval(&view, TvDisplayMangeView::kHintMs);
     QVERIFY(timer != -1);
-
     // Each Esc press asks once to leave full screen; other keys nothing.
-    QTest::keyClick(&view, Qt::Key_Escape);
-    QCOMPARE(exitSpy.count(), 1);
-    QTest::keyClick(&view, Qt::Key_A);
-    QTest::keyClick(&view, Qt::Key_Return);
-    QCOMPARE(exitSpy.count(), 1);
-    QTest::keyClick(&view, Qt::Key_Escape);
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_A, Qt::Key_Return, Qt::Key_Escape})
+        QTest::keyClick(&view, key);
     QCOMPARE(exitSpy.count(), 2);
-
-    // The six-second timer hides the hint; firing again changes nothing.
+    // The six-second timer hides the hint; the next resize in full screen shows it with a fresh timer.
     QTimerEvent tick(timer);
     QCoreApplication::sendEvent(&view, &tick);
     QVERIFY(!hint->isVisible());
-    QCoreApplication::sendEvent(&view, &tick);
-    QVERIFY(!hint->isVisible());
-    // The next resize in full screen shows it again with a fresh timer.
     QCoreApplication::sendEvent(&view, &toScreen);
     QVERIFY(hint->isVisible());
-    const int again = timerWithInterval(&view, TvDisplayMangeView::kHintMs);
-    QVERIFY(again != -1);
-    QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(&view).size(), 1); // the old one is gone
-    QTimerEvent tickAgain(again);
-    QCoreApplication::sendEvent(&view, &tickAgain);
-    QVERIFY(!hint->isVisible());
+    QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(&view).size(), 1);
 
-    // Leaving full screen hides the hint and kills the timer at the next resize; Esc is quiet again.
-    QCoreApplication::sendEvent(&view, &toScreen);
-    QVERIFY(hint->isVisible());
+    // Leaving full screen hides the hint and kills the timer at the next resize.
     view.showNormal();
     QTRY_VERIFY(!view.isFullScreen());
     view.resize(1100, 650);
-    QTRY_COMPARE(view.size(), QSize(1100, 650));
-    QVERIFY(!hint->isVisible());
+    QTRY_VERIFY(!hint->isVisible());
     QCOMPARE(timerWithInterval(&view, TvDisplayMangeView::kHintMs), -1);
-    QTest::keyClick(&view, Qt::Key_Escape);
-    QCOMPARE(exitSpy.count(), 2);
 }
 
-void TestDisplayManager::routesPackets() {
+void TestDisplayManager::routesAudioToTheSelectedCell() {
     TvDisplayMangeView& view = *m_view;
     const int baseObjects = TvMediaObject::liveCount();
-
-    // Video goes by key: only the addressed cell starts playing.
-    TvPlayWidget* a = play(QStringLiteral("RT-A"));
-    TvPlayWidget* b = play(QStringLiteral("RT-B"));
-    std::thread sdk([&] {
-        for (const MediaFixtures::Bytes& unit : m_units) {
-            view.deliverPacket(videoObject(unit, 320, 240), QStringLiteral("RT-A"));
-            view.deliverPacket(videoObject(unit, 320, 240), QStringLiteral("unknown"));
-        }
-        view.deliverPacket(nullptr, QStringLiteral("RT-A"));
-    });
-    sdk.join();
-    QTRY_COMPARE(a->state(), TvPlayStatePlaying);
-    QTest::qWait(50);
-    QCOMPARE(b->state(), TvPlayStateConnecting);
-    QCOMPARE(b->recordCenter().cachedCount(), 0);
-    stop({"RT-A", "RT-B"});
-    QTRY_VERIFY_WITH_TIMEOUT(view.findChildren<TvPlayWidget*>().isEmpty(), 5000);
-    QCOMPARE(TvMediaObject::liveCount(), baseObjects); // nothing left behind, dropped ones included
-
-    // Audio goes only to the selected cell with a camera. These cells hold their queue (running,
-    // connecting, no decode thread) so the routing can be seen.
+    // These cells hold their queue (running, connecting, no decode thread) so the routing can be seen.
     TvPlayWidget* c = view.bindCamera(cloudCamera(QStringLiteral("RT-C")));
     TvPlayWidget* d = view.bindCamera(cloudCamera(QStringLiteral("RT-D")));
     for (TvPlayWidget* cell : {c, d}) {
@@ -469,25 +372,21 @@ void TestDisplayManager::routesPackets() {
         cell->setPlayState(TvPlayStateConnecting);
     }
     view.deliverPacket(audioObject(), QStringLiteral("RT-C")); // nothing selected: dropped
+    view.deliverPacket(nullptr, QStringLiteral("RT-C"));
+    view.deliverPacket(videoObject(m_units[0], 320, 240), QStringLiteral("unknown"));
     QCOMPARE(c->queuedCount() + d->queuedCount(), 0);
     view.selectCellAt(1);
     view.deliverPacket(audioObject(), QStringLiteral("RT-C")); // the key does not matter for audio
-    view.deliverPacket(audioObject(), QString());
-    QCOMPARE(d->queuedCount(), 2);
-    QCOMPARE(c->queuedCount(), 0);
     view.deliverPacket(videoObject(m_units[0], 320, 240), QStringLiteral("RT-C"));
-    QCOMPARE(c->queuedCount(), 1);
-    QCOMPARE(d->queuedCount(), 2);
+    QVERIFY(d->queuedCount() == 1 && c->queuedCount() == 1);
     VeCameraModel* cameraD = d->camera();
     d->setCamera(nullptr); // selected but without a camera: audio is dropped
     view.deliverPacket(audioObject(), QString());
-    QCOMPARE(d->queuedCount(), 2);
+    QCOMPARE(d->queuedCount(), 1);
     d->setCamera(cameraD);
-    QCOMPARE(TvMediaObject::liveCount(), baseObjects + 3 + c->recordCenter().cachedCount());
     // Without a decode loop the unbound cells stay hidden until their owner frees them, queues included.
     stop({"RT-C", "RT-D"});
     QVERIFY(view.cells().isEmpty());
-    QCOMPARE(c->queuedCount() + d->queuedCount(), 3);
     delete c;
     delete d;
     QCOMPARE(TvMediaObject::liveCount(), baseObjects);
