@@ -192,6 +192,16 @@ inline Bytes solidPicture(int width, int height, uint8_t y, uint8_t u, uint8_t v
     return p;
 }
 
+// The top half of the picture in one colour, the bottom half in another (even heights).
+inline Bytes twoBands(int width, int height, const uint8_t top[3], const uint8_t bottom[3]) {
+    Bytes p = solidPicture(width, height, top[0], top[1], top[2]);
+    const size_t half = size_t(width) * height / 2, chroma = half / 4;
+    std::memset(p.data() + half, bottom[0], half);
+    for (int plane = 0; plane < 2; ++plane)
+        std::memset(p.data() + 2 * half + size_t(plane) * 2 * chroma + chroma, bottom[1 + plane], chroma);
+    return p;
+}
+
 inline int nalType(const Bytes& unit) {
     return unit.size() > 4 ? unit[4] & 0x1F : -1;
 }

@@ -72,15 +72,8 @@ private slots:
                       {{178, 0}, {621, 0}, {400, 280}},
                       {{178, 599}, {621, 599}, {400, 320}}}};
         for (const auto& c : cases) {
-            Bytes picture = MediaFixtures::solidPicture(c.width, c.height, 16, 128, 128);
-            const Bytes red = MediaFixtures::solidPicture(c.width, c.height, 82, 90, 240);
-            const size_t lumaHalf = size_t(c.width) * c.height / 2, chroma = lumaHalf / 4;
-            std::copy(red.begin() + long(lumaHalf), red.begin() + long(2 * lumaHalf),
-                      picture.begin() + long(lumaHalf));
-            for (int plane = 0; plane < 2; ++plane) {
-                const long at = long(2 * lumaHalf + plane * 2 * chroma + chroma);
-                std::copy(red.begin() + at, red.begin() + at + long(chroma), picture.begin() + at);
-            }
+            const uint8_t black[3] = {16, 128, 128}, red[3] = {82, 90, 240};
+            const Bytes picture = MediaFixtures::twoBands(c.width, c.height, black, red);
             m_widget->setImage(picture.data(), c.width, c.height);
             const QImage image = m_widget->grabFramebuffer();
             for (const auto& [points, colour] :
@@ -145,15 +138,6 @@ private slots:
         gl->setImage(yuv.data(), 64, 48);
         QVERIFY(near(gl->grabFramebuffer().pixelColor(100, 75), shaderColour(100, 110, 120)));
         delete gl;
-    }
-
-    void setImageFromAnotherThread() {
-        // The decode thread stores; the repaint arrives on the GUI thread through the queued signal.
-        const Bytes yuv = MediaFixtures::solidPicture(320, 240, 235, 128, 128);
-        std::unique_ptr<QThread> t(QThread::create([&]() { m_widget->setImage(yuv.data(), 320, 240); }));
-        t->start();
-        QVERIFY(t->wait(10000));
-        QTRY_VERIFY(near(m_widget->grabFramebuffer().pixelColor(400, 300), shaderColour(235, 128, 128)));
     }
 
 private:

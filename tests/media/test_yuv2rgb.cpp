@@ -95,14 +95,8 @@ private slots:
         QVERIFY(TvSnapshotWriter::folderWritable(dir));
         // Top half red-ish, bottom half blue-ish: the file must have the top row first.
         const int w = 320, h = 240;
-        Bytes yuv = MediaFixtures::solidPicture(w, h, 82, 90, 240); // red
-        const int cw = TvYuvLayout::chromaWidth(w);
-        for (int row = h / 2; row < h; ++row)
-            std::memset(yuv.data() + row * w, 41, size_t(w));
-        for (int row = h / 4; row < TvYuvLayout::chromaHeight(h); ++row) {
-            std::memset(yuv.data() + TvYuvLayout::uOffset(w, h) + row * cw, 240, size_t(cw));
-            std::memset(yuv.data() + TvYuvLayout::vOffset(w, h) + row * cw, 110, size_t(cw));
-        }
+        const uint8_t red[3] = {82, 90, 240}, blue[3] = {41, 240, 110};
+        const Bytes yuv = MediaFixtures::twoBands(w, h, red, blue);
         auto text = [](const Bytes& b) {
             return QByteArray(reinterpret_cast<const char*>(b.data()), int(b.size()));
         };
