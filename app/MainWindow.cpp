@@ -191,7 +191,8 @@ void MainWindow::updateDeviceListSlot() {
                      [](const VeCameraModel* a, const VeCameraModel* b) { return a->alias < b->alias; });
     std::stable_partition(list.begin(), list.end(), [](const VeCameraModel* c) { return c->isOnline(); });
     deviceList = list;
-    ui->treeView_lan->setDeviceList(deviceList, stalledCameras());
+    m_stalled = stalledCameras();
+    ui->treeView_lan->setDeviceList(deviceList, m_stalled);
 }
 
 QMessageBox::StandardButton MainWindow::warn(const QString& text, bool askOk) {
@@ -276,8 +277,12 @@ void MainWindow::cellStateSlot() {
     ui->pushBtn_record->setChecked(cell && cell->isRecording());
     ui->pushBtn_listen->setChecked(cell && cell->isListeningOn());
     ui->pushBtn_speak->setChecked(cell && cell->isTalking());
-    // Only the icons change: an open menu keeps its camera.
-    ui->treeView_lan->setDeviceList(deviceList, stalledCameras());
+    // The rows are rebuilt only when a camera's shown state changed; an open menu keeps its camera.
+    const QSet<QString> stalled = stalledCameras();
+    if (stalled != m_stalled) {
+        m_stalled = stalled;
+        ui->treeView_lan->setDeviceList(deviceList, m_stalled);
+    }
 }
 
 void MainWindow::recordingEndedSlot(const QString& path, bool ok) {

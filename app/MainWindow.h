@@ -140,5 +140,7 @@ private:
     bool wifiRequest = false;
     VeCameraModel* contextCamera = nullptr;
     QList<VeCameraModel*> deviceList;
+    // Playing cameras shown as waiting for pictures again.
+    QSet<QString> m_stalled;
     TvBorderResizer* m_borderResizer = nullptr;
 };
