@@ -12,6 +12,7 @@
 #include "TvMediaObject.h"
 #include "TvMutexLocker.h"
 #include "TvPlayHost.h"
+#include "TvPlayWidgetForm.h"
 #include "TvReconnectOverlay.h"
 #include "TvResolutionMap.h"
 #include "TvSnapshotWriter.h"
@@ -22,13 +23,11 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <chrono>
 
@@ -45,25 +44,14 @@ qint64 steadyMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text = QString()) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    return label;
-}
-
-QWidget* makeWidget(QWidget* parent, const char* name) {
-    auto* widget = new QWidget(parent);
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 } // namespace
 
-TvPlayWidget::TvPlayWidget(QWidget* parent) : QWidget(parent) {
+TvPlayWidget::TvPlayWidget(QWidget* parent) : QWidget(parent), ui(std::make_unique<TvPlayWidgetForm>()) {
     qRegisterMetaType<TvPlayState>("TvPlayState");
     setObjectName(QStringLiteral("TvPlayWidget"));
     setContextMenuPolicy(Qt::CustomContextMenu);
-    buildForm();
+    ui->setupUi(this, [this] { return m_exclusive; });
+    connect(ui->pushBtn_reconnect, &QPushButton::clicked, this, &TvPlayWidget::on_pushBtn_reconnect_clicked);
 
     connect(this, &TvPlayWidget::stateSignal, this, &TvPlayWidget::setState);
     connect(this, &QWidget::customContextMenuRequested, this,
@@ -88,85 +76,8 @@ TvPlayWidget::~TvPlayWidget() {
     qWarning() << "~TvPlayWidget" << 101;
 }
 
-void TvPlayWidget::buildForm() {
-    widget_opengl = new VeOpenGLWidget(this);
-    widget_opengl->setObjectName(QStringLiteral("widget_opengl"));
-    // Mouse presses and drags belong to the cell and the grid, not to the picture.
-    widget_opengl->setAttribute(Qt::WA_TransparentForMouseEvents);
-
-    label_noCamera = makeLabel(this, "label_noCamera");
-    label_noCamera->setStyleSheet(
-        QStringLiteral("border-image: url(:/images/live_idleIcon.png);\nbackground-color: rgb(34, 34, 34);"));
-    label_offline = makeLabel(this, "label_offline", tr("摄像机不在线"));
-    label_offline->setAlignment(Qt::AlignCenter);
-    label_offline->setStyleSheet(
-        QStringLiteral("color: rgb(200, 200, 200); background-color: rgb(34, 34, 34);"));
-
-    widget_failed = makeWidget(this, "widget_failed");
-    widget_failed->setStyleSheet(QStringLiteral("background-color: rgb(34, 34, 34);"));
-    auto* failedLayout = new QVBoxLayout(widget_failed);
-    failedLayout->addStretch();
-    pushBtn_reconnect = new QPushButton(widget_failed);
-    pushBtn_reconnect->setObjectName(QStringLiteral("pushBtn_reconnect"));
-    pushBtn_reconnect->setFixedSize(48, 48);
-    pushBtn_reconnect->setStyleSheet(QStringLiteral(
-        "QPushButton{border-image: url(:/images/live_reconnect.png);}"
-        "QPushButton:hover,QPushButton:pressed{border-image: url(:/images/live_reconnect_h.png);}"));
-    label_failed = makeLabel(widget_failed, "label_failed", tr("呼叫失败"));
-    label_failed->setAlignment(Qt::AlignCenter);
-    label_failed->setStyleSheet(QStringLiteral("color: rgb(200, 200, 200);"));
-    failedLayout->addWidget(pushBtn_reconnect, 0, Qt::AlignHCenter);
-    failedLayout->addWidget(label_failed, 0, Qt::AlignHCenter);
-    failedLayout->addStretch();
-    connect(pushBtn_reconnect, &QPushButton::clicked, this, &TvPlayWidget::on_pushBtn_reconnect_clicked);
-
-    widget_connectAnimal = new TvConnectAnimationView(this);
-    widget_connectAnimal->setObjectName(QStringLiteral("widget_connectAnimal"));
-    widget_connectAnimal->hide();
-
-    widget_zoom = makeWidget(this, "widget_zoom");
-    auto* zoomLayout = new QHBoxLayout(widget_zoom);
-    zoomLayout->setContentsMargins(0, 0, 0, 0);
-    label_zoom = makeLabel(widget_zoom, "label_zoom");
-    label_zoom->setStyleSheet(QStringLiteral("color: rgb(255, 255, 255);"));
-    zoomLayout->addWidget(label_zoom);
-
-    // White on a dark plate with a red dot: readable over any picture, bright or dark.
-    widget_rec_flag = makeWidget(this, "widget_rec_flag");
-    widget_rec_flag->setAttribute(Qt::WA_StyledBackground);
-    widget_rec_flag->setStyleSheet(
-        QStringLiteral("#widget_rec_flag{background-color: rgba(0, 0, 0, 170); border-radius: 4px;}"));
-    auto* recLayout = new QHBoxLayout(widget_rec_flag);
-    recLayout->setContentsMargins(6, 0, 6, 0);
-    recLayout->setSpacing(4);
-    QLabel* recDot = makeLabel(widget_rec_flag, "label_rec_dot", QStringLiteral("\u25CF"));
-    recDot->setStyleSheet(QStringLiteral("color: rgb(255, 40, 40); font-size: 12px;"));
-    label_rec_time = makeLabel(widget_rec_flag, "label_rec_time", QStringLiteral("00:00:00"));
-    label_rec_time->setStyleSheet(
-        QStringLiteral("color: rgb(255, 255, 255); font-weight: bold; font-size: 13px;"));
-    label_rec_time->setAlignment(Qt::AlignCenter);
-    recLayout->addWidget(recDot);
-    recLayout->addWidget(label_rec_time, 1);
-
-    widget_alarm_flag = makeWidget(this, "widget_alarm_flag");
-    auto* alarmLayout = new QHBoxLayout(widget_alarm_flag);
-    alarmLayout->setContentsMargins(0, 0, 0, 0);
-    QLabel* alarmText = makeLabel(widget_alarm_flag, "label_alarm", tr("设备报警"));
-    alarmText->setStyleSheet(
-        QStringLiteral("color: rgb(255, 255, 255); background-color: rgb(200, 40, 40);"));
-    alarmText->setAlignment(Qt::AlignCenter);
-    alarmLayout->addWidget(alarmText);
-
-    widget_reconnecting = new TvReconnectOverlay(this);
-    widget_reconnecting->hide();
-
-    widget_cover = new VePlayCoverWidget(this, [this] { return m_exclusive; });
-    widget_cover->setObjectName(QStringLiteral("widget_cover"));
-
-    widget_rec_flag->hide();
-    widget_zoom->hide();
-    widget_alarm_flag->hide();
-    widget_cover->raise();
+VeOpenGLWidget* TvPlayWidget::renderer() const {
+    return ui->widget_opengl;
 }
 
 void TvPlayWidget::setCamera(VeCameraModel* camera) {
@@ -181,7 +92,7 @@ void TvPlayWidget::setNeedsReconnect(bool on) {
 
 void TvPlayWidget::setExclusive(bool on) {
     m_exclusive = on;
-    widget_cover->update();
+    ui->widget_cover->update();
 }
 
 qint32 TvPlayWidget::startCall() {
@@ -225,9 +136,9 @@ void TvPlayWidget::stop(TvPlayState newState) {
             delete m_watchdog;
             m_watchdog = nullptr;
         }
-        widget_opengl->clearImage();
+        ui->widget_opengl->clearImage();
     }
-    widget_opengl->update();
+    ui->widget_opengl->update();
     update();
 }
 
@@ -289,7 +200,7 @@ bool TvPlayWidget::snapshot(const QString& dir) {
     QByteArray picture;
     int width = 0;
     int height = 0;
-    if (!camera() || !widget_opengl->copyFrame(picture, width, height))
+    if (!camera() || !ui->widget_opengl->copyFrame(picture, width, height))
         return false;
     const QString path = dir + QStringLiteral("/%1_%2.jpg").arg(camera()->deviceId, stamp());
     // The job thread reports back through a queued signal; the cell may be gone by then.
@@ -318,17 +229,17 @@ bool TvPlayWidget::startRecord(const QString& dir) {
         m_recordDir = dir;
         m_recordPath = path;
     }
-    label_rec_time->setText(QStringLiteral("00:00:00"));
-    widget_rec_flag->setVisible(m_recording);
-    widget_rec_flag->raise();
+    ui->label_rec_time->setText(QStringLiteral("00:00:00"));
+    ui->widget_rec_flag->setVisible(m_recording);
+    ui->widget_rec_flag->raise();
     return m_recording;
 }
 
 void TvPlayWidget::stopRecord() {
     m_recording = false;
     m_resumeRecording = false;
-    label_rec_time->setText(QStringLiteral("00:00:00"));
-    widget_rec_flag->hide();
+    ui->label_rec_time->setText(QStringLiteral("00:00:00"));
+    ui->widget_rec_flag->hide();
     m_recordCenter.stop();
 }
 
@@ -363,8 +274,8 @@ void TvPlayWidget::recordingEndedSlot(QString path, bool ok) {
         // The writer gave up (disk full, folder gone): the cell no longer records.
         qWarning() << "recording failed" << path;
         m_recording = false;
-        label_rec_time->setText(QStringLiteral("00:00:00"));
-        widget_rec_flag->hide();
+        ui->label_rec_time->setText(QStringLiteral("00:00:00"));
+        ui->widget_rec_flag->hide();
     }
     emit recordingEndedSignal(path, ok);
 }
@@ -377,9 +288,9 @@ bool TvPlayWidget::framed() const {
 void TvPlayWidget::setSelected(bool selected) {
     m_selected = selected;
     const bool frame = framed();
-    widget_cover->setSelected(frame);
+    ui->widget_cover->setSelected(frame);
     if (m_zoomLevel == 0)
-        widget_opengl->setGeometry(fullRect());
+        ui->widget_opengl->setGeometry(fullRect());
 }
 
 QRect TvPlayWidget::fullRect() const {
@@ -401,7 +312,7 @@ void TvPlayWidget::updateImage(const uint8_t* yuv, int width, int height) {
     // racing a stop neither reads a cleared camera nor marks the stopped cell playing.
     if (playState() == TvPlayStateIdle || !isRunning())
         return;
-    widget_opengl->setImage(yuv, width, height);
+    ui->widget_opengl->setImage(yuv, width, height);
     const int shown = playState();
     if (shown == TvPlayStateConnecting || shown == TvPlayStateReconnecting) {
         qWarning() << "updateImage";
@@ -434,22 +345,22 @@ void TvPlayWidget::setState(TvPlayState newState) {
     }
     setPlayState(newState);
     qWarning() << "set state to " << static_cast<int>(newState);
-    widget_reconnecting->setVisible(newState == TvPlayStateReconnecting);
+    ui->widget_reconnecting->setVisible(newState == TvPlayStateReconnecting);
     if (newState == TvPlayStateReconnecting) {
-        widget_reconnecting->setStalledSeconds(stalledSeconds());
-        widget_reconnecting->raise();
-        widget_cover->raise();
+        ui->widget_reconnecting->setStalledSeconds(stalledSeconds());
+        ui->widget_reconnecting->raise();
+        ui->widget_cover->raise();
     }
     if (newState == TvPlayStatePlaying)
         resumeRecording();
     if (newState >= TvPlayStateIdle && newState <= TvPlayStateFailed) {
-        label_noCamera->setVisible(newState == TvPlayStateIdle);
-        label_offline->setVisible(newState == TvPlayStateOffline || newState == TvPlayStateOfflineAlt);
-        widget_failed->setVisible(newState == TvPlayStateFailed);
+        ui->label_noCamera->setVisible(newState == TvPlayStateIdle);
+        ui->label_offline->setVisible(newState == TvPlayStateOffline || newState == TvPlayStateOfflineAlt);
+        ui->widget_failed->setVisible(newState == TvPlayStateFailed);
         if (newState == TvPlayStateConnecting)
-            widget_connectAnimal->startAnimation();
+            ui->widget_connectAnimal->startAnimation();
         else
-            widget_connectAnimal->stopAnimation();
+            ui->widget_connectAnimal->stopAnimation();
     }
     if (TvPlayHost* host = TvPlayHost::installed())
         host->cellStateChanged(this);
@@ -458,8 +369,8 @@ void TvPlayWidget::setState(TvPlayState newState) {
 void TvPlayWidget::globalTimeOut() {
     ++m_timeoutCount;
     if (m_recording)
-        label_rec_time->setText(m_recordCenter.elapsedText());
-    widget_alarm_flag->setVisible(m_alarmCountdown > 0);
+        ui->label_rec_time->setText(m_recordCenter.elapsedText());
+    ui->widget_alarm_flag->setVisible(m_alarmCountdown > 0);
     m_alarmCountdown = std::max(0, m_alarmCountdown - 1);
     VeCameraModel* bound = camera();
     if (!bound)
@@ -467,7 +378,7 @@ void TvPlayWidget::globalTimeOut() {
     if (state() == TvPlayStatePlaying)
         resumeRecording();
     if (state() == TvPlayStateReconnecting)
-        widget_reconnecting->setStalledSeconds(stalledSeconds());
+        ui->widget_reconnecting->setStalledSeconds(stalledSeconds());
     const bool lan = bound->isLanOnline();
     const int limit = lan ? kLanTimeout : kWanTimeout;
     if (m_timeoutCount < limit)
@@ -500,7 +411,7 @@ void TvPlayWidget::LanDeviceOnlineSlot(QString deviceId) {
 
 void TvPlayWidget::alarmSlot(QString deviceId) {
     if (camera() && deviceId == camera()->deviceId) {
-        widget_alarm_flag->show();
+        ui->widget_alarm_flag->show();
         m_alarmCountdown = 8;
     }
 }
@@ -523,13 +434,13 @@ void TvPlayWidget::on_pushBtn_zoomAdd_clicked() {
     ++m_zoomLevel;
     const int w = width();
     const int h = height();
-    QRect r = widget_opengl->geometry();
+    QRect r = ui->widget_opengl->geometry();
     r.translate(-w / 16, -h / 16);
     r.setSize(r.size() + QSize(w / 8, h / 8));
-    widget_opengl->setGeometry(r);
-    label_zoom->setText(QStringLiteral("%1X").arg(m_zoomLevel));
-    widget_zoom->show();
-    widget_zoom->raise();
+    ui->widget_opengl->setGeometry(r);
+    ui->label_zoom->setText(QStringLiteral("%1X").arg(m_zoomLevel));
+    ui->widget_zoom->show();
+    ui->widget_zoom->raise();
 }
 
 void TvPlayWidget::on_pushBtn_zoomMin_clicked() {
@@ -541,7 +452,7 @@ void TvPlayWidget::on_pushBtn_zoomMin_clicked() {
     if (m_zoomLevel > 0) {
         const int w = width();
         const int h = height();
-        const QRect old = widget_opengl->geometry();
+        const QRect old = ui->widget_opengl->geometry();
         QRect r = old.translated(w / 16, h / 16);
         r.setSize(r.size() - QSize(w / 8, h / 8));
         // Never uncover the cell: left and top at most 0, right and bottom at least the cell's.
@@ -550,8 +461,8 @@ void TvPlayWidget::on_pushBtn_zoomMin_clicked() {
         r.setRight(std::max(r.right(), w - 1));
         r.setBottom(std::max(r.bottom(), h - 1));
         if (r != old) {
-            widget_opengl->setGeometry(r);
-            label_zoom->setText(QStringLiteral("%1X").arg(m_zoomLevel));
+            ui->widget_opengl->setGeometry(r);
+            ui->label_zoom->setText(QStringLiteral("%1X").arg(m_zoomLevel));
             return;
         }
     }
@@ -560,9 +471,9 @@ void TvPlayWidget::on_pushBtn_zoomMin_clicked() {
 
 void TvPlayWidget::resetZoom() {
     m_zoomLevel = 0;
-    widget_opengl->setGeometry(fullRect());
-    label_zoom->clear();
-    widget_zoom->hide();
+    ui->widget_opengl->setGeometry(fullRect());
+    ui->label_zoom->clear();
+    ui->widget_zoom->hide();
 }
 
 void TvPlayWidget::mousePressEvent(QMouseEvent* event) {
@@ -579,14 +490,14 @@ void TvPlayWidget::mousePressEvent(QMouseEvent* event) {
 void TvPlayWidget::mouseMoveEvent(QMouseEvent* event) {
     qWarning() << "mouseMoveEvent" << 131;
     if (m_zoomLevel > 0 && m_panning) {
-        QRect r = widget_opengl->geometry();
+        QRect r = ui->widget_opengl->geometry();
         const QPoint delta = event->pos() - m_pressPos;
         int left = std::min(0, r.left() + delta.x());
         left = std::max(left, width() - r.width());
         int top = std::min(0, r.top() + delta.y());
         top = std::max(top, height() - r.height());
         r.moveTo(left, top);
-        widget_opengl->setGeometry(r);
+        ui->widget_opengl->setGeometry(r);
         m_pressPos = event->pos();
         event->accept();
         return;
@@ -620,17 +531,17 @@ void TvPlayWidget::resizeEvent(QResizeEvent* event) {
         resetZoom();
     const int w = width();
     const int h = height();
-    widget_opengl->setGeometry(fullRect());
-    widget_connectAnimal->move((w - widget_connectAnimal->width()) / 2,
-                               (h - widget_connectAnimal->height()) / 2);
+    ui->widget_opengl->setGeometry(fullRect());
+    ui->widget_connectAnimal->move((w - ui->widget_connectAnimal->width()) / 2,
+                                   (h - ui->widget_connectAnimal->height()) / 2);
     const int side = std::clamp(w * 150 / 840, 70, 180);
-    label_noCamera->setGeometry((w - side) / 2, (h - side) / 2, side, side);
-    label_offline->setGeometry(rect());
-    widget_failed->setGeometry(rect());
-    widget_cover->setGeometry(rect());
-    widget_reconnecting->setGeometry(rect());
-    widget_rec_flag->setGeometry((w - 1 - kRecFlagWidth + 1) / 2, 8, kRecFlagWidth, 22);
-    widget_alarm_flag->setGeometry(QRect(QPoint(10, 16), QPoint(94, 35)));
-    widget_zoom->setGeometry(QRect(QPoint(w - 39, h - 35), QPoint(w - 11, h - 11)));
-    widget_cover->raise();
+    ui->label_noCamera->setGeometry((w - side) / 2, (h - side) / 2, side, side);
+    ui->label_offline->setGeometry(rect());
+    ui->widget_failed->setGeometry(rect());
+    ui->widget_cover->setGeometry(rect());
+    ui->widget_reconnecting->setGeometry(rect());
+    ui->widget_rec_flag->setGeometry((w - 1 - kRecFlagWidth + 1) / 2, 8, kRecFlagWidth, 22);
+    ui->widget_alarm_flag->setGeometry(QRect(QPoint(10, 16), QPoint(94, 35)));
+    ui->widget_zoom->setGeometry(QRect(QPoint(w - 39, h - 35), QPoint(w - 11, h - 11)));
+    ui->widget_cover->raise();
 }

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -17,6 +18,7 @@ class QTimer;
 class TvConnectAnimationView;
 class TvDisplayMangeView;
 class TvMediaObject;
+class TvPlayWidgetForm;
 class TvReconnectOverlay;
 class VeCameraModel;
 class VeOpenGLWidget;
@@ -81,7 +83,7 @@ public:
     bool isRecording() const { return m_recording; }
     bool isListeningOn() const { return isListening(); }
     bool isTalking() const { return m_talking; }
-    VeOpenGLWidget* renderer() const { return widget_opengl; }
+    VeOpenGLWidget* renderer() const;
     VeRecordCenter& recordCenter() { return m_recordCenter; }
     // The pause between a stopped loop's clean-up and the cell's deletion.
     void setEndPause(int milliseconds) { m_endPauseMs = milliseconds; }
@@ -119,7 +121,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void buildForm();
     // Selected, in a grid of more than one cell with no exclusive cell: the frame is drawn.
     bool framed() const;
     QRect fullRect() const;
@@ -127,20 +128,7 @@ private:
     qint64 stalledSeconds() const;
     void resumeRecording();
 
-    VeOpenGLWidget* widget_opengl;
-    TvConnectAnimationView* widget_connectAnimal;
-    QLabel* label_noCamera;
-    QLabel* label_offline;
-    QWidget* widget_failed;
-    QPushButton* pushBtn_reconnect;
-    QLabel* label_failed;
-    QWidget* widget_zoom;
-    QLabel* label_zoom;
-    QWidget* widget_rec_flag;
-    QLabel* label_rec_time;
-    VePlayCoverWidget* widget_cover;
-    QWidget* widget_alarm_flag;
-    TvReconnectOverlay* widget_reconnecting;
+    std::unique_ptr<TvPlayWidgetForm> ui;
 
     std::atomic<VeCameraModel*> m_camera{nullptr};
     TvDisplayMangeView* m_displayManager = nullptr;
