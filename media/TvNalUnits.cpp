@@ -1,6 +1,6 @@
 #include "TvNalUnits.h"
 
-std::vector<TvNalUnits::Unit> TvNalUnits::scan(const uint8_t* data, int length) {
+std::vector<TvNalUnits::Unit> TvNalUnits::scan(const uint8_t* data, int length, bool untilSlice) {
     std::vector<Unit> units;
     if (!data)
         return units;
@@ -14,6 +14,8 @@ std::vector<TvNalUnits::Unit> TvNalUnits::scan(const uint8_t* data, int length) 
         if (!units.empty())
             units.back().end = unit.start;
         units.push_back(unit);
+        if (untilSlice && (unit.type == 1 || unit.type == 5))
+            break;
         i += 2;
     }
     if (!units.empty())
@@ -23,7 +25,7 @@ std::vector<TvNalUnits::Unit> TvNalUnits::scan(const uint8_t* data, int length) 
 
 TvNalUnits::Summary TvNalUnits::summarize(const uint8_t* data, int length) {
     Summary summary;
-    for (const Unit& unit : scan(data, length)) {
+    for (const Unit& unit : scan(data, length, true)) {
         if (unit.type == 1 || unit.type == 5) {
             summary.slice = true;
             summary.idr = unit.type == 5;
@@ -36,7 +38,7 @@ TvNalUnits::Summary TvNalUnits::summarize(const uint8_t* data, int length) {
 }
 
 int TvNalUnits::find(const uint8_t* data, int length, int type) {
-    for (const Unit& unit : scan(data, length)) {
+    for (const Unit& unit : scan(data, length, true)) {
         if (unit.type == type)
             return unit.start;
     }
@@ -55,7 +57,7 @@ int TvNalUnits::firstType(const uint8_t* data, int length) {
 
 std::vector<uint8_t> TvNalUnits::parameterSets(const uint8_t* data, int length) {
     std::vector<uint8_t> out;
-    for (const Unit& unit : scan(data, length)) {
+    for (const Unit& unit : scan(data, length, true)) {
         if (unit.type == 1 || unit.type == 5)
             break;
         if (unit.type == 7 || unit.type == 8)

@@ -22,9 +22,11 @@ public:
         bool idr = false;   // the first slice is an IDR slice
     };
 
-    static std::vector<Unit> scan(const uint8_t* data, int length);
+    // untilSlice: stop at the first slice (its end is then the end of the buffer); what comes in front of
+    // it is all a recorder needs, and slices are most of the bytes.
+    static std::vector<Unit> scan(const uint8_t* data, int length, bool untilSlice = false);
     static Summary summarize(const uint8_t* data, int length);
-    // Start of the first unit of the type, or -1.
+    // Start of the first unit of the type up to the first slice, or -1.
     static int find(const uint8_t* data, int length, int type);
     // Type of the first unit, or -1 when the buffer does not begin with a start code.
     static int firstType(const uint8_t* data, int length);

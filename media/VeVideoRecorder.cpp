@@ -9,6 +9,7 @@ extern "C" {
 
 #include <QDebug>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -17,14 +18,17 @@ const AVRational kMicroseconds{1, 1000000};
 // The usual clock of video tracks: fine enough for arrival times a millisecond apart.
 const AVRational kStreamTimeBase{1, 90000};
 
-// One access unit through the parser, which keeps the stream's parameter sets and order counts.
+// One access unit through the parser, which keeps the stream's parameter sets and order counts. Only
+// what comes in front of the first slice and the slice's header are read.
 void parse(AVCodecParserContext* parser, AVCodecContext* context, const uint8_t* data, int length) {
-    std::vector<uint8_t> padded(size_t(length) + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-    std::memcpy(padded.data(), data, size_t(length));
+    const int slice =
+        std::max(0, TvNalUnits::find(data, length, 5)) + std::max(0, TvNalUnits::find(data, length, 1));
+    const int used = std::min(length, slice + 256);
+    std::vector<uint8_t> padded(size_t(used) + AV_INPUT_BUFFER_PADDING_SIZE, 0);
+    std::memcpy(padded.data(), data, size_t(used));
     uint8_t* out = nullptr;
     int outSize = 0;
-    av_parser_parse2(parser, context, &out, &outSize, padded.data(), length, AV_NOPTS_VALUE, AV_NOPTS_VALUE,
-                     0);
+    av_parser_parse2(parser, context, &out, &outSize, padded.data(), used, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
 }
 
 } // namespace

@@ -321,7 +321,20 @@ double recorderMux(const std::vector<Bytes>& clip, const QString& path, double& 
     }
     if (!VeRecordCenter::waitForWriters(60000))
         std::printf("recorder: file not closed after 60 s\n");
-    return clip.size() / std::chrono::duration<double>(Clock::now() - start).count();
+    const double rate = clip.size() / std::chrono::duration<double>(Clock::now() - start).count();
+    // Packets in the file: fewer than pushed when the bounded queue dropped groups.
+    AVFormatContext* in = nullptr;
+    int packets = 0;
+    if (avformat_open_input(&in, path.toUtf8().constData(), nullptr, nullptr) >= 0) {
+        AVPacket* pkt = av_packet_alloc();
+        for (; av_read_frame(in, pkt) >= 0; av_packet_unref(pkt))
+            ++packets;
+        av_packet_free(&pkt);
+        avformat_close_input(&in);
+    }
+    if (packets != int(clip.size()))
+        std::printf("   recorder file holds %d of %zu packets\n", packets, clip.size());
+    return rate;
 }
 
 void muxing() {
