@@ -69,9 +69,8 @@ private slots:
     void statusLineCountsBytesWhileWindowsComeAndGo();
     void escapeOnlyLeavesFullScreen();
     void tipLinkOpensTheMatchingFolder();
-    void closeAsksUnlessConfirmationIsOff();
     // Last: ending the event loop leaves the application quitting.
-    void titleBarCloseEndsTheEventLoop();
+    void closeAsksUnlessConfirmationIsOff();
 };
 
 void TestMainWindow::tipLinkOpensTheMatchingFolder() {
@@ -169,19 +168,12 @@ void TestMainWindow::escapeOnlyLeavesFullScreen() {
     const QRect docked = display->geometry();
 
     QTest::keyClick(&w, Qt::Key_Escape);
-    QCOMPARE(display->parentWidget(), child(&w, "centralWidget"));
-    QVERIFY(!display->isWindow());
-    QCOMPARE(display->geometry(), docked);
-
+    QVERIFY(!display->isWindow() && display->geometry() == docked);
     child<QPushButton>(&w, "pushBtn_fullscreen")->click();
-    QVERIFY(display->isWindow());
-    QVERIFY(display->isFullScreen());
     QTest::keyClick(&w, Qt::Key_A);
-    QVERIFY(display->isFullScreen());
-
+    QVERIFY(display->isWindow() && display->isFullScreen());
     QTest::keyClick(&w, Qt::Key_Escape);
-    QVERIFY(!display->isWindow());
-    QVERIFY(!display->isFullScreen());
+    QVERIFY(!display->isWindow() && !display->isFullScreen());
     QTRY_COMPARE(display->geometry(), docked);
     QVERIFY(display->isVisible());
 }
@@ -190,53 +182,37 @@ void TestMainWindow::closeAsksUnlessConfirmationIsOff() {
     MainWindow w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-
+    auto* close = w.titleBar()->findChild<QPushButton*>(QStringLiteral("ButtonClose"));
+    // The window's close asks first: Cancel keeps it.
     BoxSeen seen;
     answerNextBox(QMessageBox::Cancel, &seen);
     QVERIFY(!w.close());
-    QVERIFY(seen.shown);
-    QCOMPARE(seen.title, QStringLiteral("提示"));
+    QVERIFY(seen.shown && seen.title == QStringLiteral("提示") && seen.icon == QMessageBox::Warning);
     QCOMPARE(seen.text, QStringLiteral("确定要退出程序吗？"));
-    QCOMPARE(seen.icon, QMessageBox::Warning);
-    QVERIFY(!g_appExiting);
-    QVERIFY(w.isVisible());
+    QVERIFY(!g_appExiting && w.isVisible());
 
-    BoxSeen again;
-    answerNextBox(QMessageBox::Ok, &again);
-    QVERIFY(w.close());
-    QVERIFY(again.shown);
-    QVERIFY(g_appExiting);
+    // The title bar's close: Cancel keeps the loop running until the test ends it (code 7); OK ends it
+    // with code 0.
+    for (const auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
+        const bool ok = answer == QMessageBox::Ok;
+        QEventLoop loop;
+        BoxSeen box;
+        answerNextBox(answer, &box);
+        QTimer::singleShot(0, close, &QPushButton::click);
+        QTimer::singleShot(ok ? 5000 : 1500, &loop, [&loop] { loop.exit(7); });
+        QCOMPARE(loop.exec(), ok ? 0 : 7);
+        QVERIFY(box.shown);
+        QCOMPARE(g_appExiting, ok);
+    }
 
     // Without confirmation the exit needs no box.
     g_appExiting = false;
     TvDefaultSettings::instance()->setLogoutConfirm(false);
     BoxSeen none;
     answerNextBox(QMessageBox::Cancel, &none, 5);
-    QVERIFY(w.confirmExit());
-    QVERIFY(g_appExiting);
+    QVERIFY(w.confirmExit() && g_appExiting);
     QTest::qWait(150);
     QVERIFY(!none.shown);
-}
-
-void TestMainWindow::titleBarCloseEndsTheEventLoop() {
-    MainWindow w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    auto* close = w.titleBar()->findChild<QPushButton*>(QStringLiteral("ButtonClose"));
-    QVERIFY(close);
-
-    // Cancel: the loop keeps running until the test ends it (code 7). OK: it ends with code 0.
-    for (const auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
-        const bool ok = answer == QMessageBox::Ok;
-        QEventLoop loop;
-        BoxSeen seen;
-        answerNextBox(answer, &seen);
-        QTimer::singleShot(0, close, &QPushButton::click);
-        QTimer::singleShot(ok ? 5000 : 1500, &loop, [&loop] { loop.exit(7); });
-        QCOMPARE(loop.exec(), ok ? 0 : 7);
-        QVERIFY(seen.shown);
-        QCOMPARE(g_appExiting, ok);
-    }
 }
 
 QTEST_MAIN(TestMainWindow)
