@@ -41,9 +41,8 @@ void NxLanCenter::handleNxLanDataCallback(VeCameraModel* record) {
         if (!stored) {
             qWarning() << "局域网发现新设备" << id;
             if (VeCameraModel* old = m_retired.take(id)) {
-                old->devFlag = record->devFlag;
-                old->audioTypeText = record->audioTypeText;
-                old->audioType = record->audioType;
+                // Its old record comes back, with the new handle like a known camera's; its texts stay,
+                // as a list or dialog on the GUI thread may be reading them.
                 old->nxid = record->nxid;
                 old->online = record->online;
                 delete record;

@@ -3,11 +3,17 @@
 // The service tests' view of the process log, the alarm log and the SDK test double.
 #include "FakeSdk.h"
 #include "NxAlarmLog.h"
+#include "NxDataCenter.h"
+#include "TvDefaultSettings.h"
+#include "VeCameraModel.h"
 
 #include <QList>
 #include <QPair>
 #include <QStringList>
+#include <QtTest>
+#include <atomic>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -153,3 +159,32 @@ inline void fireAudio(const std::string& payload) {
 }
 
 } // namespace Sdk
+
+// A cloud record the way the saved list holds it: no handle until synced.
+inline std::unique_ptr<VeCameraModel> cloudRecord(const QString& id, const QString& flag = QString()) {
+    return std::make_unique<VeCameraModel>(id, id, flag, QStringLiteral("G711"), 0, 0, QString(), QString());
+}
+
+inline int savedCount() {
+    const QList<VeCameraModel*> saved = TvDefaultSettings::instance()->loadDeviceInfo();
+    qDeleteAll(saved);
+    return saved.size();
+}
+
+// The centers over the saved list a, c, b, with the waits short: the answer wait (20 s) takes 200 ms,
+// the survey's half of it 100 ms.
+inline NxDataCenter* startCenters() {
+    qputenv("KVAB_SDK_TIMEOUT_MS", "100");
+    qputenv("KVAB_SDK_ANSWER_WAIT_MS", "200");
+    auto a = cloudRecord("a"), c = cloudRecord("c"), b = cloudRecord("b");
+    TvDefaultSettings::instance()->saveDeviceInfo({a.get(), c.get(), b.get()});
+    return NxDataCenter::instance();
+}
+
+// Lets the service's worker finish what earlier steps gave it, then starts a new call log.
+inline void drainAndReset(NxDataCenter* center) {
+    std::atomic<bool> drained{false};
+    center->runInBackground([&drained] { drained = true; });
+    QTRY_VERIFY(drained);
+    Sdk::reset();
+}
