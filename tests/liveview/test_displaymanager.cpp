@@ -10,7 +10,6 @@
 
 #include <QAbstractEventDispatcher>
 #include <QLabel>
-#include <QMutex>
 #include <QRandomGenerator>
 #include <QResizeEvent>
 #include <QScreen>
@@ -395,7 +394,6 @@ void TestDisplayManager::routesAudioToTheSelectedCell() {
 void TestDisplayManager::bindAndStopUnderStream() {
     TvDisplayMangeView& view = *m_view;
     const int baseObjects = TvMediaObject::liveCount();
-    QMutex mutex; // the main window's lock around binding, removal and delivery
     QList<VeCameraModel*> cameras;
     for (int i = 0; i < TvDisplayMangeView::kMaxCells; ++i)
         cameras.append(cloudCamera(QStringLiteral("ST-%1").arg(i)));
@@ -408,12 +406,9 @@ void TestDisplayManager::bindAndStopUnderStream() {
         while (streaming.load()) {
             const QString key =
                 QStringLiteral("ST-%1").arg(random.bounded(TvDisplayMangeView::kMaxCells + 2));
-            {
-                QMutexLocker lock(&mutex);
-                view.deliverPacket(videoObject(m_units[unit], 320, 240), key);
-                if (random.bounded(4) == 0)
-                    view.deliverPacket(audioObject(), key);
-            }
+            view.deliverPacket(videoObject(m_units[unit], 320, 240), key);
+            if (random.bounded(4) == 0)
+                view.deliverPacket(audioObject(), key);
             unit = (unit + 1) % m_units.size();
             ++delivered;
             std::this_thread::sleep_for(std::chrono::microseconds(300));
@@ -423,8 +418,9 @@ void TestDisplayManager::bindAndStopUnderStream() {
     QList<QPointer<TvPlayWidget>> everyCell;
     QRandomGenerator random(11);
     for (int round = 0; round < 6; ++round) {
+        // No lock of the caller's: the grid's own routing lock keeps binding, selecting and removing
+        // on this thread apart from the delivery on the SDK thread.
         for (VeCameraModel* camera : cameras) {
-            QMutexLocker lock(&mutex);
             TvPlayWidget* cell = view.bindCamera(camera);
             QVERIFY(cell);
             cell->setEndPause(5);
@@ -432,8 +428,6 @@ void TestDisplayManager::bindAndStopUnderStream() {
             view.startCell(camera->playKey);
         }
         QCOMPARE(view.cells().size(), 16);
-        // Clicks select cells on the GUI thread without the road lock, while audio is routed to the
-        // selected cell (the grid's own routing lock keeps them apart).
         for (int i = 0; i < 40; ++i) {
             view.selectCellAt(int(random.bounded(16)));
             view.selectCellByKey(cameras.at(int(random.bounded(16)))->playKey);
@@ -444,7 +438,6 @@ void TestDisplayManager::bindAndStopUnderStream() {
         for (int i = order.size() - 1; i > 0; --i)
             order.swapItemsAt(i, int(random.bounded(i + 1)));
         for (VeCameraModel* camera : order) {
-            QMutexLocker lock(&mutex);
             view.stopForIdentify(camera->playKey);
             QVERIFY(!camera->playing);
         }
