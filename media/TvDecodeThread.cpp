@@ -1,11 +1,10 @@
 #include "TvDecodeThread.h"
 
-#include "TvMutexLocker.h"
-
 #include "ADec.h"
 #include "TvConditionWait.h"
 #include "TvDecodeCell.h"
 #include "TvMediaObject.h"
+#include "TvMutexLocker.h"
 #include "VDec.h"
 
 #include <QDateTime>

@@ -1,7 +1,6 @@
 #include "VeOpenGLWidget.h"
 
 #include "TvMutexLocker.h"
-
 #include "TvYuvLayout.h"
 
 #include <QDateTime>
