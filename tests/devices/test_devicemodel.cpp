@@ -52,11 +52,6 @@ private slots:
             QCOMPARE(VeCameraModel::audioTypeFor(c.first), c.second);
             QCOMPARE(camera(QStringLiteral("A"), c.first)->audioType, c.second);
         }
-        auto fresh = camera(QStringLiteral("A"));
-        QVERIFY(!fresh->playing);
-        QVERIFY(!fresh->mainStream);
-        QVERIFY(fresh->playKey.isEmpty() && fresh->callId.isEmpty());
-        QCOMPARE(fresh->modelIndex.row(), -1);
     }
 
     void recordLayoutAndCutting() {
@@ -66,14 +61,10 @@ private slots:
         std::memset(&r, 0x55, sizeof r); // every byte not written must come out zero
         cam.toDeviceRecord(&r);
         const auto* bytes = reinterpret_cast<const unsigned char*>(&r);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes), 4), QByteArray("ID-1"));
-        QCOMPARE(bytes[4], 0);
-        QCOMPARE(bytes[32], 0xC3); // alias as UTF-8
-        QCOMPARE(bytes[33], 0xA9);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes) + 288, 4), QByteArray("flag"));
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes) + 304, 4), QByteArray("G711"));
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes) + 320, 3), QByteArray("dev"));
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes) + 384, 3), QByteArray("usr"));
+        const QList<QPair<int, QByteArray>> fields = {{0, "ID-1"},   {32, "\xC3\xA9"}, {288, "flag"},
+                                                      {304, "G711"}, {320, "dev"},     {384, "usr"}};
+        for (const auto& f : fields) // the alias as UTF-8
+            QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes) + f.first, f.second.size()), f.second);
         int nonZero = 0;
         for (size_t i = 0; i < sizeof r; ++i)
             nonZero += bytes[i] != 0;
