@@ -185,7 +185,6 @@ private slots:
     void treeMergesAndOrders();
     void treeMenuFollowsTheCameraState();
     void stopWithoutPlayStillRecordsTheClose();
-    void cloudCameraWaitsThirtyTicks();
     void cellMenuAfterAClosedCellDeletedItself();
     void sixteenCellsPlayTheirOwnCameras();
     void offlineCameraTimesOutAndReconnects();
@@ -394,43 +393,6 @@ void TestLiveRoad::stopWithoutPlayStillRecordsTheClose() {
     QVERIFY(rebuilt.count() >= 1 && display()->cells().isEmpty());
     m_window->stopWithCamera(nullptr); // a null camera is ignored
     QCOMPARE(m_window->playWithCamera(nullptr), 0);
-}
-
-void TestLiveRoad::cloudCameraWaitsThirtyTicks() {
-    VeCameraModel* camera = m_data->loginCenter->cloudDevice(kCloud);
-    QVERIFY(camera && !camera->isLanOnline());
-    camera->mainStream = false;
-    QCOMPARE(m_window->playWithCamera(camera), 0);
-    const StopAtExit stop{m_window.get(), camera}; // on every way out: the grid is free for the next case
-    QTRY_VERIFY_WITH_TIMEOUT(allPlaying({camera}), 30000);
-    TvPlayWidget* cell = display()->cellForKey(kCloud);
-    QString why;
-    QTRY_VERIFY2_WITH_TIMEOUT(showsItsCamera(cell, &why), qPrintable(why), 5000);
-    const QString call = m_window->callIdFor(kCloud);
-
-    // Offline on both paths: the 30th tick (driven by hand) times out, but no reconnect is tried.
-    QCOMPARE(m_sim.control(QStringLiteral("offline %1").arg(kCloud)), QStringLiteral("ok"));
-    QTRY_VERIFY_WITH_TIMEOUT(!NxDeviceStateCenter::instance()->isWanOnline(kCloud), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(!cell->renderer()->hasImage() || !showsItsCamera(cell, &why), 5000);
-    QTest::qWait(300);
-    const int lines = LogLines::count("设备不在线，不用重连");
-    for (int n = cell->timeoutCount() + 1; n < TvPlayWidget::kWanTimeout; ++n)
-        cell->globalTimeOut();
-    QVERIFY(!cell->needsReconnect());
-    cell->globalTimeOut();
-    QVERIFY(cell->needsReconnect());
-    QCOMPARE(LogLines::count("设备不在线，不用重连"), lines + 1);
-    QCOMPARE(m_window->callIdFor(kCloud), call);
-
-    // Back online: the cloud's online report makes the next tick reconnect at once.
-    QCOMPARE(m_sim.control(QStringLiteral("online %1").arg(kCloud)), QStringLiteral("ok"));
-    QTRY_VERIFY_WITH_TIMEOUT(!m_window->callIdFor(kCloud).isEmpty() && m_window->callIdFor(kCloud) != call,
-                             15000);
-    QCOMPARE(display()->cellForKey(kCloud), cell);
-    QTRY_VERIFY2_WITH_TIMEOUT(showsItsCamera(cell, &why), qPrintable(why), 10000);
-    m_window->stopWithCamera(camera);
-    QTRY_COMPARE_WITH_TIMEOUT(m_sim.control(QStringLiteral("calls %1").arg(kCloud)), QStringLiteral("ok 0"),
-                              10000);
 }
 
 void TestLiveRoad::cellMenuAfterAClosedCellDeletedItself() {

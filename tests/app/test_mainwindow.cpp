@@ -1,7 +1,9 @@
+#include "../liveview/LogLines.h"
 #include "MainWindow.h"
 #include "TvDefaultSettings.h"
 #include "TvStreamRouter.h"
 #include "TvTipWidget.h"
+#include "VeCameraModel.h"
 #include "VeTitleBar.h"
 
 #include <QApplication>
@@ -64,6 +66,7 @@ void answerNextBox(QMessageBox::StandardButton answer, BoxSeen* seen, int triesL
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void initialGeometryAndStatusText();
     void statusLineCountsBytesWhileWindowsComeAndGo();
@@ -88,6 +91,10 @@ void TestMainWindow::tipLinkOpensTheMatchingFolder() {
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QCOMPARE(catcher.opened, (QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/tmp/kvab snaps")),
                                           QUrl::fromLocalFile(QStringLiteral("/tmp/kvab videos"))}));
+}
+
+void TestMainWindow::initTestCase() {
+    LogLines::install();
 }
 
 void TestMainWindow::init() {
@@ -156,6 +163,11 @@ void TestMainWindow::statusLineCountsBytesWhileWindowsComeAndGo() {
     const QString text = spy.takeLast().at(0).toString();
     QVERIFY2(text.startsWith(QStringLiteral("速率：2000 KBps  CPU : ")), qPrintable(text));
     QTRY_COMPARE(child<QLabel>(&w, "label_cpu_info")->text(), text);
+    // A camera offline on both paths is not reconnected.
+    VeCameraModel away(QStringLiteral("AWAY-1"), QString(), QString(), QString(), 0, 0, QString(), QString());
+    const int lines = LogLines::count(QStringLiteral("设备不在线，不用重连"));
+    w.autoReconnectCamera(&away);
+    QCOMPARE(LogLines::count(QStringLiteral("设备不在线，不用重连")), lines + 1);
     QVERIFY(spy.wait(3000));
     QVERIFY(spy.takeLast().at(0).toString().startsWith(QStringLiteral("速率：0 KBps  CPU : ")));
 }
