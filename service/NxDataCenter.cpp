@@ -49,7 +49,7 @@ NxDataCenter::NxDataCenter(QObject* parent) : QObject(parent) {
     m_query = std::make_unique<NxDeviceQueryAdapter>(this);
     TvDeviceQuery::install(m_query.get());
 
-    lanCenter = new NxLanCenter(this);
+    lanCenter = new NxLanCenter(this, this);
     NxDeviceStateCenter::instance()->attachLanCenter(lanCenter);
     connect(lanCenter, &NxLanCenter::findNewDeviceSignal, this, &NxDataCenter::findNewDeviceSlot);
 

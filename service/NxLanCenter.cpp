@@ -1,6 +1,7 @@
 #include "NxLanCenter.h"
 
 #include "NxAsyncJob.h"
+#include "NxDataCenter.h"
 #include "NxRecordCodec.h"
 #include "VeCameraModel.h"
 
@@ -10,7 +11,8 @@
 #include <QDebug>
 #include <QThread>
 
-NxLanCenter::NxLanCenter(QObject* parent) : QObject(parent) {
+NxLanCenter::NxLanCenter(NxDataCenter* dataCenter, QObject* parent)
+    : QObject(parent), m_dataCenter(dataCenter) {
     nx_InitLAN(this, &NxLanCenter::lanDeviceCallback);
 }
 
@@ -81,7 +83,10 @@ void NxLanCenter::refreshLan(int mode) {
         }
     }
     qWarning("局域网刷新方式 %d", mode);
-    NxAsyncJob::start([] { nx_LanRefresh(); });
+    if (m_dataCenter)
+        m_dataCenter->runInBackground([] { nx_LanRefresh(); });
+    else
+        NxAsyncJob::start([] { nx_LanRefresh(); });
 }
 
 bool NxLanCenter::contains(const QString& deviceId) const {

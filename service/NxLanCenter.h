@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+class NxDataCenter;
 class VeCameraModel;
 
 // The table of cameras the SDK found on the local network. A camera in it takes the LAN path with its
@@ -13,7 +14,8 @@ class VeCameraModel;
 class NxLanCenter : public QObject {
     Q_OBJECT
 public:
-    explicit NxLanCenter(QObject* parent = nullptr);
+    // The data center runs the searches on the service's worker; without one they run on a job thread.
+    explicit NxLanCenter(NxDataCenter* dataCenter = nullptr, QObject* parent = nullptr);
 
     static void lanDeviceCallback(void* context, const char* deviceId, const char* flag, int nxid, int value1,
                                   int value2, const char* audioType);
@@ -43,4 +45,5 @@ private:
     // they are not destroyed; a camera found again gets its old record back, which bounds this map by
     // the number of cameras ever seen instead of growing with every refresh.
     QMap<QString, VeCameraModel*> m_retired;
+    NxDataCenter* m_dataCenter;
 };

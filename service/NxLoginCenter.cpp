@@ -264,7 +264,6 @@ void NxLoginCenter::handleSystemCommand(int command, const QByteArray& text, int
     switch (command) {
     case 0: {
         qWarning() << "登录成功，请注册监控服务";
-        quint64 serial = 0;
         {
             TvMutexLocker locker(&mainMutex);
             if (pendingOp != 1) {
@@ -273,15 +272,13 @@ void NxLoginCenter::handleSystemCommand(int command, const QByteArray& text, int
             }
             emit stopLoginTimerSignal();
             beginLocked(2);
-            serial = m_opSerial;
         }
-        // Not on the SDK's callback thread: the request waits for its reply.
-        NxAsyncJob::start([this, serial] {
+        // Not on the SDK's callback thread: the request waits for its reply. A refused request is only
+        // logged; the wait reports it.
+        NxAsyncJob::start([] {
             const int result = nx_RegionMonServer();
-            if (result < 0 && result != PCQ_ERR_TIMEOUT) {
-                qWarning("注册监控服务请求失败 %d", result);
-                emitRegistrationFailure(serial);
-            }
+            if (result < 0)
+                qWarning("注册监控服务请求返回 %d", result);
         });
         break;
     }
@@ -395,15 +392,6 @@ void NxLoginCenter::applyDeviceInfo(const NxDeviceInfoRecord& info) {
     // Copies what it needs here; the SDK calls run on the service's worker thread.
     if (m_dataCenter)
         m_dataCenter->fetchParamsToLocal(record);
-}
-
-void NxLoginCenter::emitRegistrationFailure(quint64 serial) {
-    {
-        TvMutexLocker locker(&mainMutex);
-        if (pendingOp != 2 || m_opSerial != serial)
-            return;
-    }
-    emit registMonitorResultSignal(LoginCenterResultFailure);
 }
 
 void NxLoginCenter::registMoniterSuccess(LoginCenterResultType result) {

@@ -83,8 +83,6 @@ private:
     void abandon(qint32 op, quint64 serial);
     void runInBackground(std::function<void()> job);
     static void sendStatusRequests(const QStringList& ids);
-    // A registration request the SDK refused: reported like a failed registration.
-    void emitRegistrationFailure(quint64 serial);
     void handleDeviceInfo(const QByteArray& text);
     void applyDeviceInfo(const NxDeviceInfoRecord& info);
     void saveLocked();
