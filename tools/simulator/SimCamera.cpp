@@ -2,6 +2,7 @@
 
 #include "pcQuorvane.h"
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -80,8 +81,7 @@ void SimCamera::defaults() {
     m_prefer4G = 0, m_hotspot = 0, m_switch1 = 0, m_switch2 = 0;
     m_hotspotSsid.clear(), m_hotspotPwd.clear(), m_upgradeUrl.clear();
     m_wifiFlagCmd = 0;
-    m_flip = m_mirror = m_cruise = m_preset = 0;
-    m_presets.clear();
+    m_ptz.reset();
 }
 
 void SimCamera::factoryReset() {
@@ -102,6 +102,12 @@ std::map<std::string, std::string> SimCamera::parseRecord(const std::string& rec
         pos = end + 1;
     }
     return out;
+}
+
+std::int64_t SimCamera::nowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 bool SimCamera::sysInfo(int selector, std::string* reply) const {
@@ -130,7 +136,7 @@ bool SimCamera::sysInfo(int selector, std::string* reply) const {
         return true;
     case PCQ_SEL_REC_DEVICE:
         *reply = fmt("model=KVAB-SIM;firmware=1.1.9;hardware=2.0;flip=%d;mirror=%d;cruise=%d;preset=%d;",
-                     m_flip, m_mirror, m_cruise, m_preset);
+                     m_ptz.flip(), m_ptz.mirror(), m_ptz.cruise(), m_ptz.lastPreset());
         return true;
     case PCQ_SEL_REC_EMAIL:
         *reply =
@@ -159,9 +165,14 @@ int SimCamera::setSelector(int selector, int value, int extra) {
     case PCQ_SEL_PTZ_DOWN:
     case PCQ_SEL_PTZ_LEFT:
     case PCQ_SEL_PTZ_RIGHT:
+        m_ptz.move(selector, nowMs());
+        return 0;
+    case PCQ_SEL_PTZ_STOP:
+        m_ptz.stop(nowMs());
+        return 0;
     case PCQ_SEL_ZOOM_IN:
     case PCQ_SEL_ZOOM_OUT:
-    case PCQ_SEL_PTZ_STOP:
+        m_ptz.zoom(selector == PCQ_SEL_ZOOM_IN ? 1 : -1);
         return 0;
     case PCQ_SEL_BRIGHTNESS:
         return set(&m_bri, value, inRange(value, 1, 63));
@@ -178,23 +189,23 @@ int SimCamera::setSelector(int selector, int value, int extra) {
     case PCQ_SEL_CRUISE:
         if (!inRange(value, 1, 3))
             return -1;
-        m_cruise = (m_cruise == value) ? 0 : value; // the camera toggles the cruise
+        m_ptz.toggleCruise(value);
         return 0;
     case PCQ_SEL_FLIP:
-        m_flip ^= 1;
+        m_ptz.toggleFlip();
         return 0;
     case PCQ_SEL_MIRROR:
-        m_mirror ^= 1;
+        m_ptz.toggleMirror();
         return 0;
     case PCQ_SEL_PRESET_GO:
         if (!inRange(value, 1, 8))
             return -1;
-        m_preset = value;
+        m_ptz.goPreset(value, nowMs());
         return 0;
     case PCQ_SEL_PRESET_SET:
         if (!inRange(value, 1, 8))
             return -1;
-        m_presets[value] = 1;
+        m_ptz.setPreset(value, nowMs());
         return 0;
     case PCQ_SEL_SHARPNESS:
         return set(&m_sha, value, inRange(value, 1, 63));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "SimPtz.h"
+#include "SimTalkMeter.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -43,6 +46,7 @@ public:
 
     std::int64_t talkBlocks = 0;
     std::int64_t talkBytes = 0;
+    SimTalkMeter talkMeter;
 
     int frameRate() const { return m_rate; }
     int bitRateKbps() const { return m_stream; }
@@ -62,6 +66,8 @@ public:
     // Data-channel command; -1 when not understood. Answers go to reports.
     int dataCommand(const std::string& text, std::vector<Report>* reports);
     std::string surveyReply() const;
+    const SimPtz& ptz() const { return m_ptz; }
+    static std::int64_t nowMs();
 
     const std::vector<SdFile>& sdFiles() const { return m_files; }
     const SdFile* findFile(const std::string& name) const;
@@ -98,8 +104,7 @@ private:
     std::string m_hotspotSsid, m_hotspotPwd, m_upgradeUrl;
     int m_wifiFlagCmd;
     // PTZ
-    int m_flip = 0, m_mirror = 0, m_cruise = 0, m_preset = 0;
-    std::map<int, int> m_presets;
+    SimPtz m_ptz;
 
     std::vector<SdFile> m_files;
 };

@@ -28,7 +28,8 @@ int toInt(const std::string& s, int fallback) {
 }
 
 const char kHelp[] =
-    "ok list stats calls talkcount add remove offline online reboot stall unstall corrupt truncate "
+    "ok list stats calls talkcount talkaudio ptz add remove offline online reboot stall unstall corrupt "
+    "truncate "
     "garbage-frames surveyfail surveyempty alarm drop garbage cut kick delay dropreplies answer regfail "
     "accountpwd surveydelay quit";
 
@@ -87,6 +88,14 @@ bool SimControl::query(const Words& w, std::string* answer) {
             return true;
         }
         *answer = "ok blocks=" + std::to_string(cam->talkBlocks) + " bytes=" + std::to_string(cam->talkBytes);
+        return true;
+    }
+    if (cmd == "ptz" || cmd == "talkaudio") {
+        if (!cam)
+            *answer = "error unknown camera";
+        else
+            *answer =
+                "ok " + (cmd == "ptz" ? cam->ptz().describe(SimCamera::nowMs()) : cam->talkMeter.describe());
         return true;
     }
     if (cmd == "calls") {

@@ -141,13 +141,14 @@ bool SimRequests::calls(Session& s, kvabwire::WireReader& r, std::string* reply,
     case Op::AudioData: {
         const std::string id = r.readBytes();
         std::size_t len = 0;
-        r.readView(&len);
+        const auto* data = reinterpret_cast<const std::uint8_t*>(r.readView(&len));
         auto it = m_srv.m_calls.find(id);
         if (!r.ok() || it == m_srv.m_calls.end() || it->second.session != s.id || it->second.kind != 3)
             return true;
         if (SimCamera* cam = m_srv.camera(it->second.camera)) {
             cam->talkBlocks += 1;
             cam->talkBytes += static_cast<std::int64_t>(len);
+            cam->talkMeter.add(data, len);
         }
         *result = 0;
         return true;

@@ -1,0 +1,59 @@
+#include "SimTalkMeter.h"
+
+#include <cmath>
+
+void SimTalkMeter::add(const std::uint8_t* alaw, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i)
+        m_recent.push_back(decode(alaw[i]));
+    m_total += static_cast<std::int64_t>(length);
+    if (m_recent.size() > static_cast<std::size_t>(kRate))
+        m_recent.erase(m_recent.begin(), m_recent.end() - kRate);
+}
+
+double SimTalkMeter::rms() const {
+    if (m_recent.empty())
+        return 0.0;
+    double sum = 0.0;
+    for (std::int16_t s : m_recent)
+        sum += double(s) * double(s);
+    return std::sqrt(sum / double(m_recent.size()));
+}
+
+int SimTalkMeter::dominantHz() const {
+    if (rms() < 1.0)
+        return 0;
+    // Goertzel power at each candidate frequency.
+    int best = 0;
+    double bestPower = 0.0;
+    for (int hz = 50; hz < kRate / 2; hz += 10) {
+        const double coeff = 2.0 * std::cos(2.0 * M_PI * hz / kRate);
+        double s1 = 0.0, s2 = 0.0;
+        for (std::int16_t x : m_recent) {
+            const double s0 = x + coeff * s1 - s2;
+            s2 = s1;
+            s1 = s0;
+        }
+        const double power = s1 * s1 + s2 * s2 - coeff * s1 * s2;
+        if (power > bestPower) {
+            bestPower = power;
+            best = hz;
+        }
+    }
+    return best;
+}
+
+std::string SimTalkMeter::describe() const {
+    return "samples=" + std::to_string(m_total) + " rms=" + std::to_string(static_cast<int>(rms())) +
+           " freq=" + std::to_string(dominantHz());
+}
+
+std::int16_t SimTalkMeter::decode(std::uint8_t alaw) {
+    // ITU-T G.711: even bits inverted, then sign, segment and mantissa.
+    const int a = alaw ^ 0x55;
+    const int segment = (a & 0x70) >> 4;
+    int magnitude = (a & 0x0F) << 4;
+    magnitude += (segment == 0) ? 8 : 0x108;
+    if (segment > 1)
+        magnitude <<= segment - 1;
+    return static_cast<std::int16_t>((a & 0x80) ? magnitude : -magnitude);
+}
