@@ -6,21 +6,22 @@
 
 namespace {
 
-class LoggingAlarmLog : public NxAlarmLog {
+// Before the database is installed (or when it could not be opened) events have nowhere to go.
+class NoAlarmLog : public NxAlarmLog {
 public:
     void insertAlarm(const QString& devID, int type) override {
-        qWarning() << "alarm log (no database):" << devID << "type" << type;
+        qWarning() << "insert failed: no alarm log installed" << devID << type;
     }
 };
 
-LoggingAlarmLog g_defaultLog;
+NoAlarmLog g_noLog;
 std::atomic<NxAlarmLog*> g_log{nullptr};
 
 } // namespace
 
 NxAlarmLog* NxAlarmLog::instance() {
     NxAlarmLog* log = g_log.load(std::memory_order_acquire);
-    return log ? log : &g_defaultLog;
+    return log ? log : &g_noLog;
 }
 
 void NxAlarmLog::install(NxAlarmLog* log) {

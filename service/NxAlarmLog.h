@@ -2,8 +2,8 @@
 
 #include <QString>
 
-// Where the centers record alarm log events. The alarm database implements it and installs itself;
-// until then the events only go to the log.
+// The sink the centers write alarm log events to. The service cannot reach the database above it, so
+// start-up installs it here; without one, an event is dropped with a log line.
 class NxAlarmLog {
 public:
     // Event types of the alarm log.
@@ -20,7 +20,7 @@ public:
     // Called from SDK threads; an implementation must be safe to call from any thread.
     virtual void insertAlarm(const QString& devID, int type) = 0;
 
-    // The installed log, or the logging default; never null.
+    // The installed log, or the dropping default; never null.
     static NxAlarmLog* instance();
     // Not owned; it must live until the process ends. nullptr restores the default.
     static void install(NxAlarmLog* log);
