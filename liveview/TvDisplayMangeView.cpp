@@ -1,11 +1,18 @@
 #include "TvDisplayMangeView.h"
 
+#include "TvAudioIODevice.h"
+#include "TvCallWorker.h"
 #include "TvGridLayout.h"
 #include "TvMediaObject.h"
 #include "TvMutexLocker.h"
 #include "TvPlayWidget.h"
 #include "VeCameraModel.h"
+#include "pcQuorvane.h"
 
+#include <QAudioDeviceInfo>
+#include <QAudioFormat>
+#include <QAudioInput>
+#include <QAudioOutput>
 #include <QDebug>
 #include <QKeyEvent>
 #include <QLabel>
@@ -34,9 +41,166 @@ TvDisplayMangeView::TvDisplayMangeView(QWidget* parent)
     label_bg->setEnabled(false);
     label_bg->setStyleSheet(QStringLiteral("border-image: url(:/images/view_back.bmp);"));
     label_bg->lower();
+    connect(this, &TvDisplayMangeView::startListenSignal, this, &TvDisplayMangeView::startListen,
+            Qt::QueuedConnection);
 }
 
-TvDisplayMangeView::~TvDisplayMangeView() = default;
+TvDisplayMangeView::~TvDisplayMangeView() {
+    stopTalk();
+    stopListen();
+}
+
+namespace {
+// 8 kHz mono signed 16-bit little-endian PCM, or the device's nearest when it cannot take that.
+QAudioFormat soundFormat(const QAudioDeviceInfo& device) {
+    QAudioFormat format;
+    format.setSampleRate(8000);
+    format.setChannelCount(1);
+    format.setSampleSize(16);
+    format.setCodec(QStringLiteral("audio/pcm"));
+    format.setByteOrder(QAudioFormat::LittleEndian);
+    format.setSampleType(QAudioFormat::SignedInt);
+    if (!device.isFormatSupported(format)) {
+        qWarning() << "sound device" << device.deviceName() << "takes no 8 kHz mono 16-bit: nearest used";
+        format = device.nearestFormat(format);
+    }
+    return format;
+}
+// The output's own buffer, kept short: the rest waits (bounded) in the listen device.
+constexpr int kOutputBufferBytes = 1600; // 100 ms
+constexpr int kInputBufferBytes = 1280;  // two talk blocks
+} // namespace
+
+bool TvDisplayMangeView::hasAudioOutputDevice() {
+    return !QAudioDeviceInfo::defaultOutputDevice().isNull();
+}
+
+bool TvDisplayMangeView::hasAudioInputDevice() {
+    return !QAudioDeviceInfo::defaultInputDevice().isNull();
+}
+
+bool TvDisplayMangeView::startListen() {
+    m_startQueued = false;
+    TvMutexLocker lock(&m_audioLock);
+    m_soundOn = true;
+    if (!m_output) {
+        const QAudioDeviceInfo device = QAudioDeviceInfo::defaultOutputDevice();
+        if (device.isNull()) {
+            qWarning() << "startListen: no sound output device";
+            m_soundOn = false;
+            return false;
+        }
+        m_output = new QAudioOutput(device, soundFormat(device), this);
+        m_output->setBufferSize(kOutputBufferBytes);
+        // Queued: start() and stop() report synchronously while this lock is held.
+        connect(m_output, &QAudioOutput::stateChanged, this, &TvDisplayMangeView::stateChanged,
+                Qt::QueuedConnection);
+    }
+    if (!m_listenDevice) {
+        m_listenDevice = new TvAudioIODevice(this);
+        m_listenDevice->open(TvAudioIODevice::kModeListen);
+    }
+    if (!m_outputRunning) {
+        m_output->start(m_listenDevice);
+        m_outputRunning = m_output->error() == QAudio::NoError;
+        if (!m_outputRunning)
+            qWarning() << "startListen: the sound output failed" << m_output->error();
+    }
+    return m_outputRunning;
+}
+
+void TvDisplayMangeView::stopListen() {
+    TvMutexLocker lock(&m_audioLock);
+    if (m_output) {
+        m_output->disconnect(this);
+        if (m_output->state() != QAudio::StoppedState) {
+            m_output->suspend();
+            m_output->stop();
+        }
+        delete m_output;
+        m_output = nullptr;
+    }
+    if (m_listenDevice) {
+        m_listenDevice->close();
+        delete m_listenDevice;
+        m_listenDevice = nullptr;
+    }
+    m_outputRunning = false;
+    m_soundOn = false;
+}
+
+void TvDisplayMangeView::didDecodeAudioData(const uint8_t* pcm, int length) {
+    TvMutexLocker lock(&m_audioLock);
+    if (m_listenDevice)
+        m_listenDevice->append(reinterpret_cast<const char*>(pcm), length);
+    if (!m_outputRunning && !m_startQueued.exchange(true))
+        emit startListenSignal();
+}
+
+void TvDisplayMangeView::stateChanged(QAudio::State state) {
+    TvMutexLocker lock(&m_audioLock);
+    if (!m_output)
+        return;
+    qWarning() << "state is changed============ " << state << m_output->error();
+    // Judged by the output's state now: the report was queued and may be stale.
+    if (m_output->state() == QAudio::IdleState && m_output->error() == QAudio::UnderrunError) {
+        m_output->disconnect(this);
+        m_output->stop();
+        m_outputRunning = false;
+        connect(m_output, &QAudioOutput::stateChanged, this, &TvDisplayMangeView::stateChanged,
+                Qt::QueuedConnection);
+    }
+}
+
+int TvDisplayMangeView::pendingPlaybackBytes() {
+    TvMutexLocker lock(&m_audioLock);
+    return m_listenDevice ? m_listenDevice->playbackBytes() : 0;
+}
+
+bool TvDisplayMangeView::startTalk() {
+    if (!m_input) {
+        const QAudioDeviceInfo device = QAudioDeviceInfo::defaultInputDevice();
+        if (device.isNull()) {
+            qWarning() << "startTalk: no sound input device";
+            return false;
+        }
+        m_input = new QAudioInput(device, soundFormat(device), this);
+        m_input->setBufferSize(kInputBufferBytes);
+    }
+    if (!m_talkDevice) {
+        m_talkDevice = new TvAudioIODevice(this);
+        // Sending waits for the SDK's answer: off the GUI thread, in order.
+        m_talkDevice->setBlockSink([](const QByteArray& block) {
+            TvCallWorker::instance()->post(QStringLiteral("talk-audio"), [block] {
+                return nx_AudioData(reinterpret_cast<const unsigned char*>(block.constData()), block.size(),
+                                    0);
+            });
+        });
+    }
+    m_talkDevice->open(TvAudioIODevice::kModeTalk);
+    m_input->start(m_talkDevice);
+    if (m_input->error() != QAudio::NoError) {
+        qWarning() << "startTalk: the sound input failed" << m_input->error();
+        stopTalk();
+        return false;
+    }
+    return true;
+}
+
+bool TvDisplayMangeView::stopTalk() {
+    if (m_input) {
+        if (m_input->state() != QAudio::StoppedState)
+            m_input->stop();
+        delete m_input;
+        m_input = nullptr;
+    }
+    if (m_talkDevice) {
+        m_talkDevice->close();
+        delete m_talkDevice;
+        m_talkDevice = nullptr;
+    }
+    return true;
+}
 
 bool TvDisplayMangeView::hasExclusiveCell() const {
     for (const TvPlayWidget* cell : m_cells)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAudio>
 #include <QList>
 #include <QMap>
 #include <QMutex>
@@ -7,9 +8,14 @@
 #include <QString>
 #include <QWidget>
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 
+class QAudioInput;
+class QAudioOutput;
 class QLabel;
+class TvAudioIODevice;
 class TvMediaObject;
 class TvPlayWidget;
 class VeCameraModel;
@@ -44,6 +50,20 @@ public:
     bool isFullScreenMode() const { return isFullScreen(); }
     QMutex& audioLock() { return m_audioLock; }
 
+    // Sound, one way at a time per direction for the whole view: the selected cell's decoded sound
+    // plays through the default output (8 kHz mono 16-bit), the microphone goes to the talking camera.
+    static bool hasAudioOutputDevice();
+    static bool hasAudioInputDevice();
+    // Decode thread of the selected cell: queues the PCM for playback, (re)starting the output.
+    void didDecodeAudioData(const uint8_t* pcm, int length);
+    // False when there is no input device (talk cannot start).
+    bool startTalk();
+    bool stopTalk();
+    bool isTalkInputRunning() const { return m_input != nullptr; }
+    bool isSoundOn() const { return m_soundOn; }
+    // Bytes waiting for the output (0 without listening).
+    int pendingPlaybackBytes();
+
 signals:
     void didSelectWidget(TvPlayWidget* previous, TvPlayWidget* current);
     void startListenSignal();
@@ -51,6 +71,11 @@ signals:
 
 public slots:
     void wantExclusiveSlot(void* cell, bool on);
+    // False when there is no output device.
+    bool startListen();
+    void stopListen();
+    // The output went idle because it ran dry: it stops, and the next decoded block starts it again.
+    void stateChanged(QAudio::State state);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -80,6 +105,15 @@ private:
     // Guards m_cellsByKey and m_selectedCell between their GUI-thread writers and deliverPacket; taken
     // after the stream road's lock and before a cell's locks.
     QMutex m_routeMutex;
+    // Guards the output side (m_output, m_listenDevice, m_outputRunning) against the decode thread.
     QMutex m_audioLock;
+    QAudioOutput* m_output = nullptr;
+    QAudioInput* m_input = nullptr;
+    TvAudioIODevice* m_listenDevice = nullptr;
+    TvAudioIODevice* m_talkDevice = nullptr;
+    bool m_soundOn = false;
+    bool m_outputRunning = false;
+    // A start request is on its way to the GUI thread; the decode thread does not queue another.
+    std::atomic<bool> m_startQueued{false};
     int m_tipTimerId = -1;
 };

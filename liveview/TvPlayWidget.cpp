@@ -323,6 +323,12 @@ void TvPlayWidget::updateImage(const uint8_t* yuv, int width, int height) {
     }
 }
 
+void TvPlayWidget::playAudio(const uint8_t* pcm, int bytes) {
+    // Only the selected cell receives sound objects, so its PCM is the one to be heard.
+    if (m_displayManager)
+        m_displayManager->didDecodeAudioData(pcm, bytes);
+}
+
 void TvPlayWidget::decodeLoopFinished() {
     if (!m_destroying)
         deleteLater();

@@ -91,6 +91,7 @@ public:
     // TvDecodeCell, on the decode thread.
     void updateImage(const uint8_t* yuv, int width, int height) override;
     void decodeLoopFinished() override;
+    void playAudio(const uint8_t* pcm, int bytes) override;
     QString cellName() const override;
 
 signals:
