@@ -9,17 +9,19 @@
 #include "TvBorderHitTest.h"
 #include "TvBorderResizer.h"
 #include "TvDefaultSettings.h"
-#include "TvDesktop.h"
 #include "TvDeviceTreeView.h"
 #include "TvDisplayMangeView.h"
 #include "TvFileManager.h"
 #include "TvGlobal.h"
-#include "TvMutexLocker.h"
+#include "TvLiveToolbar.h"
 #include "TvPlayController.h"
 #include "TvPlayWidget.h"
 #include "TvStreamRouter.h"
 #include "TvTipWidget.h"
+#include "VeAppLogDialog.h"
+#include "VeAppSettingDialog.h"
 #include "VeCameraModel.h"
+#include "VeDataBase.h"
 #include "VeTitleBar.h"
 
 #include <QCloseEvent>
@@ -50,8 +52,6 @@ constexpr int kStatusIntervalMs = 1000;
 
 MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::MainWindow) {
     ui->setupUi(this);
-    presetMoveMenu = nullptr;
-    presetSetMenu = nullptr;
     wifiRequest = false;
     contextCamera = nullptr;
 
@@ -61,7 +61,7 @@ MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::Main
     connect(ui->widget_displayMan, &TvDisplayMangeView::exitFullScreenSignal, this,
             &MainWindow::on_pushBtn_fullscreen_clicked);
     connect(ui->widget_displayMan, &TvDisplayMangeView::didSelectWidget, this, &MainWindow::didSelectWidget);
-    connect(ui->widget_snapTip, &TvTipWidget::clickedSignal, this, &MainWindow::on_widget_snapTip_clicked);
+    m_toolbar = new TvLiveToolbar(ui.get(), this);
     ui->widget_snapTip->hide();
     enableLiveToolbar();
 
@@ -102,14 +102,6 @@ MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::Main
 #endif
 }
 
-void MainWindow::on_widget_snapTip_clicked(TvTipWidgetType kind) {
-    qWarning() << "on_widget_snapTip_clicked";
-    if (kind == TvTipSnapOk)
-        TvDesktop::openFolder(TvDefaultSettings::instance()->snapDir());
-    else if (kind == TvTipRecordDone)
-        TvDesktop::openFolder(TvDefaultSettings::instance()->videoDir());
-}
-
 MainWindow::~MainWindow() {
     qWarning() << "~MainWindow";
     // A window torn down without a confirmed exit still lets go of the stream road and the cells first.
@@ -145,9 +137,7 @@ void MainWindow::addReceivedBytes(qint64 bytes) {
 }
 
 void MainWindow::enableLiveToolbar() {
-    // Every button of the live toolbar (the right-hand panel's lower part) acts on the selected cell.
-    for (QPushButton* button : ui->widget_righttool_bottom->findChildren<QPushButton*>())
-        button->setEnabled(true);
+    m_toolbar->enableButtons();
 }
 
 void MainWindow::enableLiveToolbar(QWidget* cell) {
@@ -205,24 +195,12 @@ void MainWindow::didSelectWidget(TvPlayWidget* previous, TvPlayWidget* current) 
     if (previous == current)
         return;
     if (previous && ui->widget_displayMan->cells().contains(previous) && previous->camera())
-        stopCellAudio(previous);
+        m_toolbar->stopCellAudio(previous);
     enableLiveToolbar();
     ui->pushBtn_record->setChecked(current && current->isRecording());
     if (current && current->camera()) {
         qWarning() << "model index" << current->camera()->modelIndex;
         ui->treeView_lan->setCurrentIndex(current->camera()->modelIndex);
-    }
-}
-
-void MainWindow::stopCellAudio(TvPlayWidget* cell) {
-    if (cell->isListeningOn()) {
-        cell->stopListen();
-        TvMutexLocker lock(&ui->widget_displayMan->audioLock());
-        ui->pushBtn_listen->setChecked(false);
-    }
-    if (cell->isTalking()) {
-        cell->stopTalk();
-        ui->pushBtn_speak->setChecked(false);
     }
 }
 
@@ -261,6 +239,7 @@ void MainWindow::cellBoundSlot(TvPlayWidget* cell) {
             Qt::UniqueConnection);
     connect(cell, &TvPlayWidget::recordingEndedSignal, this, &MainWindow::recordingEndedSlot,
             Qt::UniqueConnection);
+    m_toolbar->cellBound(cell);
 }
 
 QSet<QString> MainWindow::stalledCameras() const {
@@ -436,28 +415,13 @@ void MainWindow::refreshLanMenuSlot() {
 }
 
 void MainWindow::startRecordMenuSlot() {
-    TvPlayWidget* cell = ui->widget_displayMan->selectedCell();
     contextCamera = nullptr;
-    if (!cell || cell->state() == TvPlayStateIdle) {
-        ui->widget_snapTip->showTip(TvTipMessage, tr("请先连接视频"));
-        return;
-    }
-    const QString folder = TvDefaultSettings::instance()->videoDir();
-    TvFileManager::instance()->makePath(folder);
-    const bool ok = cell->startRecord(folder);
-    if (!ok)
-        ui->widget_snapTip->showTip(TvTipRecordFailed, QString());
-    ui->pushBtn_record->setChecked(ok);
+    m_toolbar->startRecordMenuSlot();
 }
 
 void MainWindow::stopRecordMenuSlot() {
-    TvPlayWidget* cell = ui->widget_displayMan->selectedCell();
     contextCamera = nullptr;
-    if (!cell || !cell->isRecording())
-        return;
-    // The tip follows when the file is closed (recordingEndedSlot): done, or failed if nothing was kept.
-    cell->stopRecord();
-    ui->pushBtn_record->setChecked(false);
+    m_toolbar->stopRecordMenuSlot();
 }
 
 void MainWindow::dialogUnavailable(const char* slot) {
@@ -488,10 +452,14 @@ void MainWindow::on_pushBtn_addDev_clicked() {
     dialogUnavailable("on_pushBtn_addDev_clicked");
 }
 void MainWindow::on_pushBtn_setting_clicked() {
-    dialogUnavailable("on_pushBtn_setting_clicked");
+    VeAppSettingDialog* dialog = new VeAppSettingDialog(this);
+    dialog->exec();
 }
 void MainWindow::on_pushBtn_alarm_log_clicked() {
-    dialogUnavailable("on_pushBtn_alarm_log_clicked");
+    const QStringList ids = VeAppLogDialog::cameraFilterIds(dataCenter->loginCenter->cloudDevicesSnapshot(),
+                                                            dataCenter->lanCenter->lanDevicesSnapshot());
+    VeAppLogDialog* dialog = new VeAppLogDialog(VeDataBase::instance(), ids, this);
+    dialog->exec();
 }
 void MainWindow::on_pushBtn_help_clicked() {}
 

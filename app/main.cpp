@@ -3,11 +3,13 @@
 #include "TvCallWorker.h"
 #include "TvDefaultSettings.h"
 #include "TvGlobal.h"
+#include "VeDataBase.h"
 #include "VeRecordCenter.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDebug>
+#include <QMessageBox>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -19,6 +21,12 @@ int main(int argc, char* argv[]) {
 
     qWarning() << "==================启动客户端=============="
                << QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+
+    // The log is installed before the main window starts the centers that write to it.
+    VeDataBase* alarmLog = VeDataBase::instance();
+    NxAlarmLog::install(alarmLog);
+    if (!alarmLog->problem().isEmpty())
+        QMessageBox::warning(nullptr, QCoreApplication::translate("MainWindow", "提示"), alarmLog->problem());
 
     MainWindow window;
     window.show();
