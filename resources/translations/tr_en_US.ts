@@ -309,4 +309,148 @@
         <translation>Close</translation>
     </message>
 </context>
+<context>
+    <name>VeAlarmInfoModel</name>
+    <message>
+        <source>移动侦测</source>
+        <translation>Motion detection</translation>
+    </message>
+    <message>
+        <source>IO报警</source>
+        <translation>IO alarm</translation>
+    </message>
+    <message>
+        <source>打开视频</source>
+        <translation>Video opened</translation>
+    </message>
+    <message>
+        <source>关闭视频</source>
+        <translation>Video closed</translation>
+    </message>
+    <message>
+        <source>设备上线</source>
+        <translation>Device online</translation>
+    </message>
+    <message>
+        <source>设备掉线</source>
+        <translation>Device offline</translation>
+    </message>
+</context>
+<context>
+    <name>VeAppLogDialog</name>
+    <message>
+        <source>日志</source>
+        <translation>Log</translation>
+    </message>
+    <message>
+        <source>设备ID：</source>
+        <translation>Device ID:</translation>
+    </message>
+    <message>
+        <source>清除日志</source>
+        <translation>Clear log</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>描述</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+</context>
+<context>
+    <name>VeAppSettingDialog</name>
+    <message>
+        <source>设置</source>
+        <translation>setup</translation>
+    </message>
+    <message>
+        <source>抓拍文件保存位置</source>
+        <translation>Snapshot folder</translation>
+    </message>
+    <message>
+        <source>打开目录</source>
+        <translation>Open folder</translation>
+    </message>
+    <message>
+        <source>录像文件保存位置</source>
+        <translation>Recording folder</translation>
+    </message>
+    <message>
+        <source>连接服务器设置</source>
+        <translation>Server connection</translation>
+    </message>
+    <message>
+        <source>IP地址：</source>
+        <translation>IP address:</translation>
+    </message>
+    <message>
+        <source>端口：</source>
+        <translation>Port:</translation>
+    </message>
+    <message>
+        <source>语言选择</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>需要重新启动软件才能生效</source>
+        <translation>Takes effect after the software restarts</translation>
+    </message>
+    <message>
+        <source>退出程序需要提示</source>
+        <translation>Ask before exiting the program</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>简体中文</source>
+        <translation>Simplified Chinese</translation>
+    </message>
+    <message>
+        <source>繁体中文</source>
+        <translation>Traditional Chinese</translation>
+    </message>
+    <message>
+        <source>English</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>Recording Folder</source>
+        <translation>recording folder</translation>
+    </message>
+</context>
+<context>
+    <name>VeSqliteFile</name>
+    <message>
+        <source>无法创建数据库文件夹：%1</source>
+        <translation>The database folder cannot be created: %1</translation>
+    </message>
+    <message>
+        <source>数据库文件已损坏且无法移走：%1</source>
+        <translation>The database file is damaged and cannot be moved aside: %1</translation>
+    </message>
+    <message>
+        <source>数据库文件已损坏，已另存为 %1 并新建数据库</source>
+        <translation>The database file was damaged; it was kept as %1 and a new database was started</translation>
+    </message>
+    <message>
+        <source>无法打开数据库：%1</source>
+        <translation>The database cannot be opened: %1</translation>
+    </message>
+</context>
 </TS>
