@@ -1,0 +1,242 @@
+// The alarm log on real SQLite files: threads, same-second events, clearing, old files, damaged files
+// and a writer killed mid-write.
+#include "VeDataBase.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+
+QtMessageHandler g_previousHandler = nullptr;
+
+// Every insert logs a line; thousands of them would bury the test's own output.
+void quietInserts(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("insert data")))
+        return;
+    g_previousHandler(type, context, message);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A file as older clients wrote it: the table keyed on time.
+void writeOldSchema(const QString& path, const QList<QStringList>& rows) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(
+            QStringLiteral("create table VeAlarmLogDB(time varchar primary key,devID varchar,type int)")));
+        for (const QStringList& row : rows) {
+            query.prepare(QStringLiteral("INSERT INTO VeAlarmLogDB (devID, time, type) VALUES (?, ?, ?)"));
+            query.addBindValue(row.at(1));
+            query.addBindValue(row.at(0));
+            query.addBindValue(row.at(2).toInt());
+            QVERIFY(query.exec());
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("old"));
+}
+
+// Child mode: insert until killed, reporting each committed row on standard output.
+int insertForever(const QString& path) {
+    VeDataBase log(path);
+    if (!log.isAvailable())
+        return 2;
+    for (int i = 1;; ++i) {
+        log.insertAlarm(QStringLiteral("K"), i % 6);
+        std::printf("%d\n", i);
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+class TestDataBase : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    int m_files = 0;
+    QString freshPath() { return m_dir.filePath(QStringLiteral("alarmlog%1.db").arg(++m_files)); }
+
+private slots:
+    void insertsFromFourThreadsAllArrive() {
+        VeDataBase log(freshPath());
+        QVERIFY(log.isAvailable());
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&log, t] {
+                const QString id = QStringLiteral("CAM%1").arg(t);
+                for (int i = 0; i < 1000; ++i)
+                    log.insertAlarm(id, i % 6);
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        QCOMPARE(log.allAlarms().size(), 4000);
+        for (int t = 0; t < 4; ++t)
+            QCOMPARE(log.alarmsOf(QStringLiteral("CAM%1").arg(t)).size(), 1000);
+    }
+
+    void listingAndClearing_data() {
+        QTest::addColumn<QString>("cleared");
+        QTest::addColumn<int>("leftA");
+        QTest::addColumn<int>("leftB");
+        QTest::newRow("all") << QString() << 0 << 0;
+        QTest::newRow("one camera") << QStringLiteral("A") << 0 << 2;
+        QTest::newRow("unknown camera") << QStringLiteral("Z") << 3 << 2;
+    }
+    void listingAndClearing() {
+        QFETCH(QString, cleared);
+        QFETCH(int, leftA);
+        QFETCH(int, leftB);
+        VeDataBase log(freshPath());
+        // Three events well within one second: each is kept, newest first.
+        for (int type : {2, 0, 3})
+            log.insertAlarm(QStringLiteral("A"), type);
+        for (int type : {4, 5})
+            log.insertAlarm(QStringLiteral("B"), type);
+        const QVector<VeAlarmInfoModel> a = log.alarmsOf(QStringLiteral("A"));
+        QCOMPARE(a.size(), 3);
+        QCOMPARE(a.first().type, 3);
+        QCOMPARE(a.last().type, 2);
+        QVERIFY(a.at(0).time == a.at(1).time || a.at(1).time == a.at(2).time);
+        QCOMPARE(log.allAlarms().size(), 5);
+
+        log.deleteAlarms(cleared);
+        QCOMPARE(log.alarmsOf(QStringLiteral("A")).size(), leftA);
+        QCOMPARE(log.alarmsOf(QStringLiteral("B")).size(), leftB);
+        QCOMPARE(log.allAlarms().size(), leftA + leftB);
+    }
+
+    void typeTexts_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("below") << -1 << QStringLiteral("Unknow message");
+        QTest::newRow("motion") << 0 << QStringLiteral("移动侦测");
+        QTest::newRow("offline") << 5 << QStringLiteral("设备掉线");
+        QTest::newRow("above") << 6 << QStringLiteral("Unknow message");
+    }
+    void typeTexts() {
+        QFETCH(int, type);
+        QFETCH(QString, text);
+        QCOMPARE(VeAlarmInfoModel(QString(), QString(), type).typeText(), text);
+    }
+
+    void oldFileIsMigratedKeepingEveryRow() {
+        const QString path = freshPath();
+        writeOldSchema(path, {{"2020-01-02 03:04:05", "A", "4"},
+                              {"2020-01-02 03:04:06", "B", "7"},
+                              {"2021-05-06 07:08:09", "A", "0"}});
+        VeDataBase log(path);
+        QVERIFY(log.isAvailable());
+        const QVector<VeAlarmInfoModel> rows = log.allAlarms();
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows.first().time, QStringLiteral("2021-05-06 07:08:09"));
+        QCOMPARE(rows.at(1).typeText(), QStringLiteral("Unknow message"));
+        // The key is gone: events of one second are all kept from now on.
+        for (int i = 0; i < 3; ++i)
+            log.insertAlarm(QStringLiteral("C"), 1);
+        QCOMPARE(log.alarmsOf(QStringLiteral("C")).size(), 3);
+    }
+
+    void damagedFileIsSetAsideAndReplaced_data() {
+        QTest::addColumn<bool>("truncate");
+        QTest::newRow("random bytes") << false;
+        QTest::newRow("truncated database") << true;
+    }
+    void damagedFileIsSetAsideAndReplaced() {
+        QFETCH(bool, truncate);
+        const QString path = freshPath();
+        QByteArray damaged;
+        if (truncate) {
+            {
+                VeDataBase log(path);
+                for (int i = 0; i < 3000; ++i)
+                    log.insertAlarm(QStringLiteral("DEVICE-%1").arg(i), i % 6);
+            }
+            damaged = readAll(path);
+            QVERIFY(damaged.size() > 16384);
+            damaged.truncate(damaged.size() / 2);
+        } else {
+            damaged.resize(8192);
+            for (int i = 0; i < damaged.size(); ++i)
+                damaged[i] = char((i * 7919 + 13) % 251);
+        }
+        QVERIFY(writeFile(path, damaged));
+
+        VeDataBase log(path);
+        QVERIFY(log.isAvailable());
+        QVERIFY(!log.problem().isEmpty());
+        QVERIFY(log.setAsidePath().startsWith(path + QStringLiteral(".corrupt-")));
+        QCOMPARE(readAll(log.setAsidePath()), damaged);
+        QCOMPARE(log.allAlarms().size(), 0);
+        log.insertAlarm(QStringLiteral("A"), 0);
+        QCOMPARE(log.allAlarms().size(), 1);
+    }
+
+    void unusableFolderLeavesNoLog() {
+        // A plain file where the folder should be: no folder can be made, whoever runs the test.
+        const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
+        QVERIFY(writeFile(blocker, "x"));
+        VeDataBase log(blocker + QStringLiteral("/alarmlog.db"));
+        QVERIFY(!log.isAvailable());
+        QVERIFY(!log.problem().isEmpty());
+        log.insertAlarm(QStringLiteral("A"), 0);
+        log.deleteAlarms(QString());
+        QCOMPARE(log.allAlarms().size(), 0);
+    }
+
+    void writerKilledMidWriteKeepsEveryCommittedRow() {
+        const QString path = freshPath();
+        QProcess child;
+        child.setStandardErrorFile(QProcess::nullDevice());
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--insert-forever"), path});
+        QVERIFY(child.waitForStarted());
+        int committed = 0;
+        while (committed < 300 && child.waitForReadyRead(10000)) {
+            while (child.canReadLine())
+                committed = child.readLine().trimmed().toInt();
+        }
+        QVERIFY(committed >= 300);
+        child.kill();
+        QVERIFY(child.waitForFinished(10000));
+        while (child.canReadLine())
+            committed = qMax(committed, child.readLine().trimmed().toInt());
+
+        VeDataBase log(path);
+        QVERIFY(log.isAvailable());
+        QVERIFY(log.setAsidePath().isEmpty());
+        QVERIFY2(log.allAlarms().size() >= committed,
+                 qPrintable(QStringLiteral("%1 of %2").arg(log.allAlarms().size()).arg(committed)));
+    }
+};
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--insert-forever") == 0)
+        return insertForever(QString::fromLocal8Bit(argv[2]));
+    g_previousHandler = qInstallMessageHandler(quietInserts);
+    TestDataBase test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_database.moc"
