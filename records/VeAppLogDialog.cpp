@@ -21,7 +21,10 @@ VeAppLogDialog::VeAppLogDialog(VeDataBase* database, const QStringList& cameraId
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultSectionSize(22);
     rows->setMinimumSectionSize(22);
-    ui->tableWidget->setColumnWidth(0, 140);
+    // 140 pixels, or the full time stamp where the font is wider.
+    const int timeWidth =
+        ui->tableWidget->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00"));
+    ui->tableWidget->setColumnWidth(0, qMax(140, timeWidth + 16));
     ui->tableWidget->setColumnWidth(1, 120);
     ui->tableWidget->setColumnWidth(2, 140);
 

@@ -8,7 +8,7 @@
 #include <QDebug>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QIntValidator>
+#include <QRegularExpressionValidator>
 #include <QUrl>
 
 VeAppSettingDialog::VeAppSettingDialog(QWidget* parent)
@@ -16,8 +16,11 @@ VeAppSettingDialog::VeAppSettingDialog(QWidget* parent)
     ui->setupUi(this);
     initTitleBar();
     m_titleBar->setTitleContent(tr("设置"), 9);
-    // Only a port can be typed; whatever still reaches OK is converted as stored.
-    ui->lineEdit_server_port->setValidator(new QIntValidator(1, 65535, ui->lineEdit_server_port));
+    // Only a port, 1 to 65535, can be typed (an integer validator would let 70000 through as intermediate);
+    // whatever still reaches OK is converted as stored.
+    const QRegularExpression port(QStringLiteral(
+        "[1-9][0-9]{0,3}|[1-5][0-9]{4}|6[0-4][0-9]{3}|65[0-4][0-9]{2}|655[0-2][0-9]|6553[0-5]"));
+    ui->lineEdit_server_port->setValidator(new QRegularExpressionValidator(port, ui->lineEdit_server_port));
     fill();
 }
 
