@@ -11,7 +11,6 @@
 #include "TvDefaultSettings.h"
 #include "TvDeviceTreeView.h"
 #include "TvDisplayMangeView.h"
-#include "TvFileManager.h"
 #include "TvGlobal.h"
 #include "TvLiveToolbar.h"
 #include "TvPlayController.h"

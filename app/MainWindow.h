@@ -26,6 +26,7 @@ class MainWindow;
 class NxDataCenter;
 class QMenu;
 class TvBorderResizer;
+class TvLiveToolbar;
 class TvPlayWidget;
 class VeCameraModel;
 
@@ -70,6 +71,7 @@ public:
 
     // The call identity filed for a play key (empty when none).
     QString callIdFor(const QString& playKey) { return m_router->callIdFor(playKey); }
+    TvLiveToolbar* toolbar() const { return m_toolbar; }
 
 signals:
     void updateCPUInfoSignal(const QString& text);
@@ -108,7 +110,6 @@ public slots:
 private slots:
     void updateCPUInfoSlot(const QString& text);
     void on_pushBtn_fullscreen_clicked();
-    void on_widget_snapTip_clicked(TvTipWidgetType kind);
     void onButtonCloseClicked() override;
 
 protected:
@@ -120,7 +121,6 @@ protected:
 
 private:
     QRect displayArea() const;
-    void stopCellAudio(TvPlayWidget* cell);
     // Device ids of the playing cameras whose cell waits for pictures again.
     QSet<QString> stalledCameras() const;
     // A dialog that comes with a later part of the client: logged, nothing opened.
@@ -135,8 +135,7 @@ private:
     QMenu* treeMenu = nullptr;
     // Owned by the window, never by a cell: the cell it was opened on may delete itself meanwhile.
     QPointer<QMenu> cellMenu;
-    QMenu* presetMoveMenu = nullptr;
-    QMenu* presetSetMenu = nullptr;
+    TvLiveToolbar* m_toolbar = nullptr; // a child of the window
     bool wifiRequest = false;
     VeCameraModel* contextCamera = nullptr;
     QList<VeCameraModel*> deviceList;

@@ -219,6 +219,33 @@
     </message>
 </context>
 <context>
+    <name>TvLiveToolbar</name>
+    <message>
+        <source>提示</source>
+        <translation>Tip</translation>
+    </message>
+    <message>
+        <source>请先连接视频</source>
+        <translation>Please connect the video first</translation>
+    </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>The folder does not exist</translation>
+    </message>
+    <message>
+        <source>没有可用的声音设备</source>
+        <translation>No sound device is available</translation>
+    </message>
+    <message>
+        <source>1(开机位置)</source>
+        <translation>1 (boot position)</translation>
+    </message>
+    <message>
+        <source>2(I/O 报警位置)</source>
+        <translation>2 (I / O alarm position)</translation>
+    </message>
+</context>
+<context>
     <name>TvPlayController</name>
     <message>
         <source>设备不在线</source>
