@@ -78,6 +78,10 @@ private:
     QString freshPath() { return m_dir.filePath(QStringLiteral("alarmlog%1.db").arg(++m_files)); }
 
 private slots:
+    // Installed over QtTest's own handler, which it passes everything else to.
+    void initTestCase() { g_previousHandler = qInstallMessageHandler(quietInserts); }
+    void cleanupTestCase() { qInstallMessageHandler(g_previousHandler); }
+
     void insertsFromFourThreadsAllArrive() {
         VeDataBase log(freshPath());
         QVERIFY(log.isAvailable());
@@ -234,7 +238,6 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], "--insert-forever") == 0)
         return insertForever(QString::fromLocal8Bit(argv[2]));
-    g_previousHandler = qInstallMessageHandler(quietInserts);
     TestDataBase test;
     return QTest::qExec(&test, argc, argv);
 }
