@@ -131,20 +131,6 @@ private slots:
         QCOMPARE(log.allAlarms().size(), leftA + leftB);
     }
 
-    void typeTexts_data() {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("below") << -1 << QStringLiteral("Unknow message");
-        QTest::newRow("motion") << 0 << QStringLiteral("移动侦测");
-        QTest::newRow("offline") << 5 << QStringLiteral("设备掉线");
-        QTest::newRow("above") << 6 << QStringLiteral("Unknow message");
-    }
-    void typeTexts() {
-        QFETCH(int, type);
-        QFETCH(QString, text);
-        QCOMPARE(VeAlarmInfoModel(QString(), QString(), type).typeText(), text);
-    }
-
     void oldFileIsMigratedKeepingEveryRow() {
         const QString path = freshPath();
         writeOldSchema(path, {{"2020-01-02 03:04:05", "A", "4"},
