@@ -2,6 +2,7 @@
 
 #include "TvMutexLocker.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
 #include <QSqlError>
@@ -27,21 +28,16 @@ int connectionSerial() {
 const char* const VeDataBase::kTimeFormat = "yyyy-MM-dd HH:mm:ss";
 
 VeDataBase* VeDataBase::instance() {
-    static VeDataBase* db = [] {
-        const QString folder = VeSqliteFile::dataFolder();
-        // An empty folder leaves a path the open step reports as unusable.
-        return new VeDataBase(folder.isEmpty() ? QString() : folder + QStringLiteral("/alarmlog.db"));
-    }();
+    // Never destroyed, like every singleton here: SDK threads may write until the process ends.
+    static VeDataBase* db = new VeDataBase(VeSqliteFile::pathInDataFolder(QStringLiteral("alarmlog.db")));
     return db;
 }
 
 VeDataBase::VeDataBase(const QString& filePath)
     : m_file(filePath, QStringLiteral("VeDataBase%1").arg(connectionSerial())) {
-    if (filePath.isEmpty()) {
-        qWarning() << "无法建立数据库连接: no data folder";
-        return;
-    }
     m_available = m_file.open() && prepareTable();
+    if (m_file.isOpen() && !m_available)
+        m_problem = QCoreApplication::translate("VeDataBase", "无法写入数据库：%1").arg(filePath);
 }
 
 bool VeDataBase::prepareTable() {

@@ -18,7 +18,7 @@ public:
     // False when there is no usable database; the log then drops events (each with a log line).
     bool isAvailable() const { return m_available; }
     // A text for the user when opening went wrong (also after a damaged file was replaced); else empty.
-    QString problem() const { return m_file.problem(); }
+    QString problem() const { return m_problem.isEmpty() ? m_file.problem() : m_problem; }
     QString filePath() const { return m_file.filePath(); }
     QString setAsidePath() const { return m_file.setAsidePath(); }
 
@@ -38,4 +38,5 @@ private:
 
     VeSqliteFile m_file;
     bool m_available = false;
+    QString m_problem;
 };

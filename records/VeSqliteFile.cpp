@@ -34,13 +34,9 @@ bool isDamage(const QSqlError& error) {
 
 } // namespace
 
-QString VeSqliteFile::dataFolder() {
+QString VeSqliteFile::pathInDataFolder(const QString& fileName) {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        qWarning() << "database folder cannot be created:" << folder;
-        return QString();
-    }
-    return folder;
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + fileName;
 }
 
 VeSqliteFile::VeSqliteFile(const QString& filePath, const QString& connectionPrefix)
@@ -121,6 +117,11 @@ bool VeSqliteFile::setAside() {
 bool VeSqliteFile::open() {
     if (m_open)
         return true;
+    if (m_filePath.isEmpty()) {
+        qWarning() << "无法建立数据库连接: no data folder";
+        m_problem = QCoreApplication::translate("VeSqliteFile", "无法打开数据库：%1").arg(m_filePath);
+        return false;
+    }
     const QString folder = QFileInfo(m_filePath).absolutePath();
     if (!QDir().mkpath(folder)) {
         qWarning() << "database folder cannot be created:" << folder;

@@ -10,8 +10,9 @@
 // new one, and every thread gets a connection of its own, since Qt forbids sharing one between threads.
 class VeSqliteFile {
 public:
-    // The folder every database of the client lives in, created on first use; empty when it cannot be.
-    static QString dataFolder();
+    // Where a database file of the client lives: the application's data folder, which open() creates.
+    // Empty when the platform names no such folder.
+    static QString pathInDataFolder(const QString& fileName);
 
     // connectionPrefix names this file's connections; it must be unique among the open files.
     VeSqliteFile(const QString& filePath, const QString& connectionPrefix);

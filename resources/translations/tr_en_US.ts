@@ -462,6 +462,13 @@
     </message>
 </context>
 <context>
+    <name>VeDataBase</name>
+    <message>
+        <source>无法写入数据库：%1</source>
+        <translation>The database cannot be written: %1</translation>
+    </message>
+</context>
+<context>
     <name>VeSqliteFile</name>
     <message>
         <source>无法创建数据库文件夹：%1</source>

@@ -183,11 +183,30 @@ private slots:
         QCOMPARE(log.allAlarms().size(), 1);
     }
 
-    void unusableFolderLeavesNoLog() {
-        // A plain file where the folder should be: no folder can be made, whoever runs the test.
-        const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
-        QVERIFY(writeFile(blocker, "x"));
-        VeDataBase log(blocker + QStringLiteral("/alarmlog.db"));
+    void unusableFileLeavesNoLog_data() {
+        QTest::addColumn<bool>("folderIsFile");
+        QTest::newRow("folder is a file") << true;
+        QTest::newRow("table name taken by a view") << false;
+    }
+    void unusableFileLeavesNoLog() {
+        QFETCH(bool, folderIsFile);
+        QString path = freshPath();
+        if (folderIsFile) {
+            // A plain file where the folder should be: no folder can be made, whoever runs the test.
+            QVERIFY(writeFile(path, "x"));
+            path += QStringLiteral("/alarmlog.db");
+        } else {
+            {
+                QSqlDatabase db =
+                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("view"));
+                db.setDatabaseName(path);
+                QVERIFY(db.open());
+                QVERIFY(QSqlQuery(db).exec(QStringLiteral("create view VeAlarmLogDB as select 1 as time")));
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("view"));
+        }
+        VeDataBase log(path);
         QVERIFY(!log.isAvailable());
         QVERIFY(!log.problem().isEmpty());
         log.insertAlarm(QStringLiteral("A"), 0);
