@@ -24,8 +24,8 @@ constexpr int kSendTimeoutMs = 2000;
 constexpr int kReconnectIntervalMs = 500;
 } // namespace
 
-SdkConnection::SdkConnection(EventHandler onEvent, StateHandler onState)
-    : m_onEvent(std::move(onEvent)), m_onState(std::move(onState)) {
+SdkConnection::SdkConnection(PortSource port, EventHandler onEvent, StateHandler onState)
+    : m_port(std::move(port)), m_onEvent(std::move(onEvent)), m_onState(std::move(onState)) {
     m_reader = std::thread([this] { readerLoop(); });
 }
 
@@ -45,13 +45,25 @@ void SdkConnection::stop() {
         m_reader.join();
 }
 
+void SdkConnection::disconnect() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_fd >= 0) {
+        // The reader sees the end and closes it; new requests already go to a new connection.
+        ::shutdown(m_fd, SHUT_RDWR);
+        m_fd = -1;
+    }
+}
+
 int SdkConnection::tryConnect() {
+    const int port = m_port();
+    if (port <= 0 || port > 65535)
+        return -1;
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<std::uint16_t>(SdkConfig::port()));
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     const int flags = ::fcntl(fd, F_GETFL, 0);
     ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
@@ -167,6 +179,7 @@ int SdkConnection::request(kvabwire::WireWriter& message, std::string* replyText
         seq = ++m_seq;
         if (seq == 0)
             seq = ++m_seq;
+        pending->fd = m_fd;
         m_pending[seq] = pending;
     }
     message.setSeq(seq);
@@ -193,6 +206,8 @@ void SdkConnection::dropConnection(int fd, int failResult) {
             m_fd = -1;
         ::shutdown(fd, SHUT_RDWR);
         for (auto& entry : m_pending) {
+            if (entry.second->fd != fd)
+                continue;
             entry.second->done = true;
             entry.second->result = failResult;
         }

@@ -14,15 +14,17 @@
 
 namespace pcq {
 
-// The one TCP connection to the camera service on 127.0.0.1. A reader thread receives replies (matched
-// to waiting callers by sequence number) and events (handed to the event handler on the reader thread),
+// One TCP connection to the camera service on 127.0.0.1. A reader thread receives replies (matched to
+// waiting callers by sequence number) and events (handed to the event handler on the reader thread),
 // reconnects in the background after a loss, and fails every waiting caller when the link breaks.
 class SdkConnection {
 public:
     using EventHandler = std::function<void(const char* body, std::size_t size)>;
     using StateHandler = std::function<void(bool connected)>;
+    // The port to connect to, asked at every attempt; 0 while there is nowhere to go.
+    using PortSource = std::function<int()>;
 
-    SdkConnection(EventHandler onEvent, StateHandler onState);
+    SdkConnection(PortSource port, EventHandler onEvent, StateHandler onState);
     ~SdkConnection();
     SdkConnection(const SdkConnection&) = delete;
     SdkConnection& operator=(const SdkConnection&) = delete;
@@ -37,6 +39,8 @@ public:
     int request(kvabwire::WireWriter& message, std::string* replyText, ReplyHook onReply = {});
     // Sends without waiting for the reply (which is then ignored).
     bool post(kvabwire::WireWriter& message);
+    // Gives the current connection up (its waiting callers fail); the next use connects anew.
+    void disconnect();
 
 private:
     struct Pending {
@@ -44,6 +48,7 @@ private:
         int result = 0;
         std::string text;
         ReplyHook onReply;
+        int fd = -1; // the connection it was sent on: only that one's loss fails it
     };
 
     bool ensureConnected();
@@ -52,6 +57,7 @@ private:
     void readerLoop();
     void dropConnection(int fd, int failResult);
 
+    PortSource m_port;
     EventHandler m_onEvent;
     StateHandler m_onState;
 

@@ -1,10 +1,13 @@
 #include "SdkCore.h"
 
+#include "SdkConfig.h"
 #include "WireReader.h"
 #include "pcQuorvane.h"
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 namespace pcq {
@@ -25,13 +28,26 @@ SdkCore& SdkCore::instance() {
 SdkCore::SdkCore() {
     m_control = std::make_unique<SdkDispatcher>("control", kControlQueueBytes);
     m_media = std::make_unique<SdkDispatcher>("media", kMediaQueueBytes);
-    m_connection = std::make_unique<SdkConnection>([this](const char* b, std::size_t s) { onEvent(b, s); },
-                                                   [this](bool connected) { onState(connected); });
+    auto events = [this](const char* b, std::size_t s) { onEvent(b, s); };
+    m_lan = std::make_unique<SdkConnection>([] { return SdkConfig::port(); }, events,
+                                            [this](bool connected) { onState(Route::Lan, connected); });
+    m_cloud = std::make_unique<SdkConnection>([this] { return m_cloudPort.load(); }, events,
+                                              [this](bool connected) { onState(Route::Cloud, connected); });
+}
+
+void SdkCore::setCloudPort(int port) {
+    std::lock_guard<std::mutex> lock(m_cloudTargetMutex);
+    if (m_cloudPort.exchange(port) == port)
+        return;
+    // Another server: the old session's calls and login end with its connection.
+    m_loggedIn = false;
+    m_cloud->disconnect();
 }
 
 SdkCore::~SdkCore() {
     m_shutdown = true;
-    m_connection->stop();
+    m_cloud->stop();
+    m_lan->stop();
     m_media->stop();
     m_control->stop();
 }
@@ -55,10 +71,11 @@ kvabwire::WireWriter SdkCore::make(kvabwire::Op op) const {
     return kvabwire::WireWriter(kvabwire::Type::Request, op, 0);
 }
 
-int SdkCore::request(kvabwire::WireWriter& message, std::string* reply, SdkConnection::ReplyHook onReply) {
+int SdkCore::request(Route route, kvabwire::WireWriter& message, std::string* reply,
+                     SdkConnection::ReplyHook onReply) {
     if (m_shutdown)
         return PCQ_ERR_NO_SERVICE;
-    return m_connection->request(message, reply, std::move(onReply));
+    return connection(route).request(message, reply, std::move(onReply));
 }
 
 std::string SdkCore::deviceForHandle(int nxid) {
@@ -72,17 +89,18 @@ bool SdkCore::callOpen(const std::string& callId) {
     return m_calls.count(callId) > 0;
 }
 
-int SdkCore::openCall(kvabwire::Op, kvabwire::WireWriter& message, int kind, const std::string& device,
+int SdkCore::openCall(Route route, kvabwire::WireWriter& message, int kind, const std::string& device,
                       char* out) {
     // The identity is filed as the reply is read: the camera streams at once, and the reader drops
     // media of identities it does not know, so filing it after the wait would lose the first frames.
     std::string callId;
-    const int rc = request(message, &callId, [this, kind, device](int result, const std::string& id) {
-        if (result < 0 || !validCallId(id))
-            return;
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_calls[id] = CallInfo{kind, device};
-    });
+    const int rc =
+        request(route, message, &callId, [this, kind, device, route](int result, const std::string& id) {
+            if (result < 0 || !validCallId(id))
+                return;
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_calls[id] = CallInfo{kind, device, route};
+        });
     if (rc < 0)
         return rc;
     if (!validCallId(callId))
@@ -97,52 +115,57 @@ bool SdkCore::validCallId(const std::string& callId) {
 }
 
 int SdkCore::closeCall(const std::string& callId, const char*) {
+    Route route;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_calls.erase(callId) == 0)
+        auto it = m_calls.find(callId);
+        if (it == m_calls.end())
             return PCQ_ERR_FAILED;
+        route = it->second.route;
+        m_calls.erase(it);
     }
     auto message = make(kvabwire::Op::CloseCall);
     message.addText(callId.c_str());
-    return request(message);
+    return request(route, message);
 }
 
 int SdkCore::sendTalk(const unsigned char* data, int length) {
-    std::vector<std::string> talkCalls;
+    std::vector<std::pair<std::string, Route>> talkCalls;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         for (const auto& c : m_calls)
             if (c.second.kind == PCQ_CALL_TALK)
-                talkCalls.push_back(c.first);
+                talkCalls.emplace_back(c.first, c.second.route);
     }
     if (talkCalls.empty())
         return PCQ_ERR_FAILED;
     int rc = PCQ_OK;
-    for (const auto& id : talkCalls) {
+    for (const auto& call : talkCalls) {
         auto message = make(kvabwire::Op::AudioData);
-        message.addText(id.c_str()).addBytes(data, static_cast<std::size_t>(length));
-        const int r = request(message);
+        message.addText(call.first.c_str()).addBytes(data, static_cast<std::size_t>(length));
+        const int r = request(call.second, message);
         if (r < 0)
             rc = r;
     }
     return rc;
 }
 
-void SdkCore::onState(bool connected) {
+void SdkCore::onState(Route route, bool connected) {
     if (connected) {
         // The service forgets a connection's LAN search when the connection goes: ask again so that
         // cameras are reported (with their current handles) after a reconnect.
-        if (m_lanRefreshed) {
+        if (route == Route::Lan && m_lanRefreshed) {
             auto message = make(kvabwire::Op::LanRefresh);
-            m_connection->post(message);
+            m_lan->post(message);
         }
         return;
     }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_calls.clear();
+        for (auto it = m_calls.begin(); it != m_calls.end();)
+            it = it->second.route == route ? m_calls.erase(it) : std::next(it);
     }
-    if (m_loggedIn.exchange(false)) {
+    if (route == Route::Cloud && m_loggedIn.exchange(false)) {
         m_control->post(
             [this] {
                 static const char text[] = "connection lost";

@@ -14,8 +14,13 @@ namespace pcq {
 
 enum class Slot { Lan, System, Video, Audio, Wifi, Alarm, SdFile, SdData, Count };
 
-// The library's state: callback registrations, LAN handles, open calls, the connection and the two
-// callback threads (control events and media). One static instance, shut down when the library unloads.
+// Which connection a request travels on: the LAN path to the library's endpoint, the cloud path to the
+// server the login named.
+enum class Route { Lan, Cloud };
+
+// The library's state: callback registrations, LAN handles, open calls, the two connections (LAN and
+// cloud) and the two callback threads (control events and media). One static instance, shut down when the
+// library unloads.
 class SdkCore {
 public:
     static SdkCore& instance();
@@ -24,7 +29,7 @@ public:
     void setCallback(Slot slot, void* context, void* function);
 
     // Request helpers; each returns the service's result or a PCQ_ERR_* code.
-    int request(kvabwire::WireWriter& message, std::string* reply = nullptr,
+    int request(Route route, kvabwire::WireWriter& message, std::string* reply = nullptr,
                 SdkConnection::ReplyHook onReply = {});
     kvabwire::WireWriter make(kvabwire::Op op) const;
 
@@ -32,8 +37,9 @@ public:
     std::string deviceForHandle(int nxid);
 
     // Opens a call on the service and files its identity (copied into out, NUL-terminated).
-    int openCall(kvabwire::Op op, kvabwire::WireWriter& message, int kind, const std::string& device,
-                 char* out);
+    int openCall(Route route, kvabwire::WireWriter& message, int kind, const std::string& device, char* out);
+    // Points the cloud path at a loopback port; a different port than before ends the old cloud session.
+    void setCloudPort(int port);
     int closeCall(const std::string& callId, const char* deviceId);
     int sendTalk(const unsigned char* data, int length);
 
@@ -49,11 +55,13 @@ private:
     struct CallInfo {
         int kind;
         std::string device;
+        Route route;
     };
 
     SdkCore();
     void onEvent(const char* body, std::size_t size);
-    void onState(bool connected);
+    void onState(Route route, bool connected);
+    SdkConnection& connection(Route route) { return route == Route::Cloud ? *m_cloud : *m_lan; }
     bool callOpen(const std::string& callId);
     static bool validCallId(const std::string& callId);
     template <typename Fn, typename... Args> void invoke(Slot slot, Args... args);
@@ -76,7 +84,10 @@ private:
 
     std::unique_ptr<SdkDispatcher> m_control;
     std::unique_ptr<SdkDispatcher> m_media;
-    std::unique_ptr<SdkConnection> m_connection;
+    std::atomic<int> m_cloudPort{0}; // 0 until the first login
+    std::mutex m_cloudTargetMutex;
+    std::unique_ptr<SdkConnection> m_lan;
+    std::unique_ptr<SdkConnection> m_cloud;
 };
 
 } // namespace pcq

@@ -6,10 +6,12 @@
 #include "SdkCore.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 using kvabwire::Op;
+using pcq::Route;
 using pcq::SdkCore;
 using pcq::Slot;
 
@@ -43,9 +45,14 @@ bool lanDevice(int nxid, std::string* device) {
     return !device->empty();
 }
 
-int simple(Op op) {
+int simple(Route route, Op op) {
     auto m = core().make(op);
-    return core().request(m);
+    return core().request(route, m);
+}
+
+// The cloud server must be this machine: the library only ever connects to the loopback address.
+bool loopbackHost(const char* host) {
+    return host && (std::strcmp(host, "127.0.0.1") == 0 || std::strcmp(host, "localhost") == 0);
 }
 
 } // namespace
@@ -84,18 +91,28 @@ int nx_InitSdData(void* context, nxSdDataCallback callback) {
 int vmoLogin_EX(const char* user, const char* password, const char* host, int port) {
     if (!textOk(user) || !textOk(password) || (host && !textOk(host)))
         return PCQ_ERR_ARGUMENT;
+    if (!loopbackHost(host) || port < 1 || port > 65535) {
+        std::fprintf(stderr,
+                     "pcQuorvane: cloud server \"%s\" port %d refused (only 127.0.0.1, port 1..65535)\n",
+                     host ? host : "", port);
+        return PCQ_ERR_ARGUMENT;
+    }
+    core().setCloudPort(port);
     auto m = core().make(Op::Login);
     m.addText(user).addText(password).addText(host).addInt(port);
-    return core().request(m);
+    const int rc = core().request(Route::Cloud, m);
+    if (rc < 0)
+        std::fprintf(stderr, "pcQuorvane: login to the cloud server at %s:%d failed (%d)\n", host, port, rc);
+    return rc;
 }
 
 int nx_RegionMonServer(void) {
-    return simple(Op::RegionMon);
+    return simple(Route::Cloud, Op::RegionMon);
 }
 
 int vmoLogOut(void) {
     core().noteLogout();
-    return simple(Op::Logout);
+    return simple(Route::Cloud, Op::Logout);
 }
 
 int vmoGetDevStatus(const char* deviceId) {
@@ -103,7 +120,7 @@ int vmoGetDevStatus(const char* deviceId) {
         return PCQ_ERR_ARGUMENT;
     auto m = core().make(Op::DevStatus);
     m.addText(deviceId);
-    return core().request(m);
+    return core().request(Route::Cloud, m);
 }
 
 int vmoGetDevStatus_EX(const char* request, int count) {
@@ -111,7 +128,7 @@ int vmoGetDevStatus_EX(const char* request, int count) {
         return PCQ_ERR_ARGUMENT;
     auto m = core().make(Op::DevStatusEx);
     m.addText(request).addInt(count);
-    return core().request(m);
+    return core().request(Route::Cloud, m);
 }
 
 int DoSetAccessPswd_EX(int kind, const char* deviceId, const char* password, int mode, int) {
@@ -119,7 +136,7 @@ int DoSetAccessPswd_EX(int kind, const char* deviceId, const char* password, int
         return PCQ_ERR_ARGUMENT;
     auto m = core().make(Op::SetAccessPwd);
     m.addInt(kind).addText(deviceId).addText(password).addInt(mode);
-    return core().request(m);
+    return core().request(Route::Cloud, m);
 }
 
 int vmoCheckAccessPwd(const char* local, const char* stored) {
@@ -149,7 +166,7 @@ int vmoConversionMD5(const char* text, char* output) {
 
 int nx_LanRefresh(void) {
     core().noteLanRefresh();
-    return simple(Op::LanRefresh);
+    return simple(Route::Lan, Op::LanRefresh);
 }
 
 int vmoLANCalling(int kind, int stream, char* callId, int nxid, const char* flag, int) {
@@ -160,7 +177,7 @@ int vmoLANCalling(int kind, int stream, char* callId, int nxid, const char* flag
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::Call);
     m.addInt(kvabwire::kPathLan).addText(device.c_str()).addInt(kind).addInt(stream).addText(flag);
-    return core().openCall(Op::Call, m, kind, device, callId);
+    return core().openCall(Route::Lan, m, kind, device, callId);
 }
 
 int vmoWANCalling(int kind, int stream, char* callId, const char* deviceId, const char* flag, int) {
@@ -169,7 +186,7 @@ int vmoWANCalling(int kind, int stream, char* callId, const char* deviceId, cons
         return PCQ_ERR_ARGUMENT;
     auto m = core().make(Op::Call);
     m.addInt(kvabwire::kPathWan).addText(deviceId).addInt(kind).addInt(stream).addText(flag);
-    return core().openCall(Op::Call, m, kind, deviceId, callId);
+    return core().openCall(Route::Cloud, m, kind, deviceId, callId);
 }
 
 int vmoLANCloseCall(const char* callId) {
@@ -198,7 +215,7 @@ int vmoLanSendData_EX(int nxid, const char* text, int) {
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::SendData);
     m.addInt(kvabwire::kPathLan).addText(device.c_str()).addText(text);
-    return core().request(m);
+    return core().request(Route::Lan, m);
 }
 
 int vmoWanSendData_EX(const char* deviceId, const char* text, int) {
@@ -206,7 +223,7 @@ int vmoWanSendData_EX(const char* deviceId, const char* text, int) {
         return PCQ_ERR_ARGUMENT;
     auto m = core().make(Op::SendData);
     m.addInt(kvabwire::kPathWan).addText(deviceId).addText(text);
-    return core().request(m);
+    return core().request(Route::Cloud, m);
 }
 
 int vmoGetLANInfo(const char*, int nxid, int selector, int) {
@@ -215,7 +232,7 @@ int vmoGetLANInfo(const char*, int nxid, int selector, int) {
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::GetInfo);
     m.addInt(kvabwire::kPathLan).addText(device.c_str()).addInt(selector);
-    return core().request(m);
+    return core().request(Route::Lan, m);
 }
 
 int vmoGetWANInfo(const char* deviceId, int selector, int) {
@@ -223,7 +240,7 @@ int vmoGetWANInfo(const char* deviceId, int selector, int) {
         return PCQ_ERR_ARGUMENT;
     auto m = core().make(Op::GetInfo);
     m.addInt(kvabwire::kPathWan).addText(deviceId).addInt(selector);
-    return core().request(m);
+    return core().request(Route::Cloud, m);
 }
 
 int GetWanSysDevInfo(const char* deviceId, int selector) {
@@ -237,7 +254,7 @@ int vmoSetLANInfo(const char*, int nxid, int selector, int value, int extra) {
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::SetInfo);
     m.addInt(kvabwire::kPathLan).addText(device.c_str()).addInt(selector).addInt(value).addInt(extra);
-    return core().request(m);
+    return core().request(Route::Lan, m);
 }
 
 int vmoSetWANInfo(const char* deviceId, int selector, int value, int extra) {
@@ -245,7 +262,7 @@ int vmoSetWANInfo(const char* deviceId, int selector, int value, int extra) {
         return PCQ_ERR_ARGUMENT;
     auto m = core().make(Op::SetInfo);
     m.addInt(kvabwire::kPathWan).addText(deviceId).addInt(selector).addInt(value).addInt(extra);
-    return core().request(m);
+    return core().request(Route::Cloud, m);
 }
 
 int GetLanSysInfo(char* buffer, int selector, const char* deviceId) {
@@ -254,7 +271,7 @@ int GetLanSysInfo(char* buffer, int selector, const char* deviceId) {
     auto m = core().make(Op::SysInfo);
     m.addText(deviceId).addInt(selector);
     std::string reply;
-    const int rc = core().request(m, &reply);
+    const int rc = core().request(Route::Lan, m, &reply);
     if (rc < 0)
         return rc;
     const std::size_t n = reply.size() < PCQ_RECORD_SIZE - 1 ? reply.size() : PCQ_RECORD_SIZE - 1;
@@ -271,7 +288,7 @@ int SetLanSysInfo(int nxid, int selector, const char* record, int) {
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::SetSysInfo);
     m.addInt(kvabwire::kPathLan).addText(device.c_str()).addInt(selector).addText(record);
-    return core().request(m);
+    return core().request(Route::Lan, m);
 }
 
 int SetWanSysInfo(int selector, const char* deviceId, const char* record, int) {
@@ -279,7 +296,7 @@ int SetWanSysInfo(int selector, const char* deviceId, const char* record, int) {
         return PCQ_ERR_ARGUMENT;
     auto m = core().make(Op::SetSysInfo);
     m.addInt(kvabwire::kPathWan).addText(deviceId).addInt(selector).addText(record);
-    return core().request(m);
+    return core().request(Route::Cloud, m);
 }
 
 int SetLanWifi(int flag, int open, int nxid, const char* record) {
@@ -290,7 +307,7 @@ int SetLanWifi(int flag, int open, int nxid, const char* record) {
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::SetWifi);
     m.addText(device.c_str()).addInt(flag).addInt(open).addText(record);
-    return core().request(m);
+    return core().request(Route::Lan, m);
 }
 
 int SetLanDevIP(int kind, int nxid, const char* record) {
@@ -301,7 +318,7 @@ int SetLanDevIP(int kind, int nxid, const char* record) {
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::SetDevIp);
     m.addText(device.c_str()).addInt(kind).addText(record);
-    return core().request(m);
+    return core().request(Route::Lan, m);
 }
 
 int DoLanGetWifiSid(int nxid, const char* mac, int) {
@@ -312,7 +329,7 @@ int DoLanGetWifiSid(int nxid, const char* mac, int) {
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::WifiSurvey);
     m.addText(device.c_str()).addText(mac);
-    return core().request(m);
+    return core().request(Route::Lan, m);
 }
 
 int nx_DoLocalMonSetAlarmEmail(int nxid, const char*, const char* record, int) {
@@ -323,7 +340,7 @@ int nx_DoLocalMonSetAlarmEmail(int nxid, const char*, const char* record, int) {
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::SetEmail);
     m.addInt(kvabwire::kPathLan).addText(device.c_str()).addText(record);
-    return core().request(m);
+    return core().request(Route::Lan, m);
 }
 
 int nx_DoMonSetAlarmEmail(const char* deviceId, const char* record, int) {
@@ -331,7 +348,7 @@ int nx_DoMonSetAlarmEmail(const char* deviceId, const char* record, int) {
         return PCQ_ERR_ARGUMENT;
     auto m = core().make(Op::SetEmail);
     m.addInt(kvabwire::kPathWan).addText(deviceId).addText(record);
-    return core().request(m);
+    return core().request(Route::Cloud, m);
 }
 
 int DoLocalMonFormatSD(int nxid, int) {
@@ -340,7 +357,7 @@ int DoLocalMonFormatSD(int nxid, int) {
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::FormatSd);
     m.addText(device.c_str());
-    return core().request(m);
+    return core().request(Route::Lan, m);
 }
 
 int DoLanReadSdData(int nxid, int page, int pageSize, int) {
@@ -349,7 +366,7 @@ int DoLanReadSdData(int nxid, int page, int pageSize, int) {
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::SdList);
     m.addInt(kvabwire::kPathLan).addText(device.c_str()).addInt(page).addInt(pageSize);
-    return core().request(m);
+    return core().request(Route::Lan, m);
 }
 
 int DoMonSDReadData(const char* deviceId, int page, int pageSize, int) {
@@ -357,7 +374,7 @@ int DoMonSDReadData(const char* deviceId, int page, int pageSize, int) {
         return PCQ_ERR_ARGUMENT;
     auto m = core().make(Op::SdList);
     m.addInt(kvabwire::kPathWan).addText(deviceId).addInt(page).addInt(pageSize);
-    return core().request(m);
+    return core().request(Route::Cloud, m);
 }
 
 int DoLanDowSdData(char* callId, int nxid, const char* name, int) {
@@ -368,7 +385,7 @@ int DoLanDowSdData(char* callId, int nxid, const char* name, int) {
         return PCQ_ERR_FAILED;
     auto m = core().make(Op::SdDownload);
     m.addInt(kvabwire::kPathLan).addText(device.c_str()).addText(name);
-    return core().openCall(Op::SdDownload, m, 0, device, callId);
+    return core().openCall(Route::Lan, m, 0, device, callId);
 }
 
 int DoMonDowSdData(char* callId, const char* deviceId, const char* name, int) {
@@ -376,7 +393,7 @@ int DoMonDowSdData(char* callId, const char* deviceId, const char* name, int) {
         return PCQ_ERR_ARGUMENT;
     auto m = core().make(Op::SdDownload);
     m.addInt(kvabwire::kPathWan).addText(deviceId).addText(name);
-    return core().openCall(Op::SdDownload, m, 0, deviceId, callId);
+    return core().openCall(Route::Cloud, m, 0, deviceId, callId);
 }
 
 } // extern "C"

@@ -78,7 +78,7 @@ SimServer::~SimServer() {
     for (auto& c : m_controls)
         if (c->fd >= 0)
             ::close(c->fd);
-    for (int fd : {m_listenFd, m_controlFd, m_wakePipe[0], m_wakePipe[1]})
+    for (int fd : {m_listenFd, m_controlFd, m_cloudFd, m_wakePipe[0], m_wakePipe[1]})
         if (fd >= 0)
             ::close(fd);
 }
@@ -113,6 +113,11 @@ bool SimServer::listen(std::string* error) {
     m_controlFd = listenOn(cport, &m_controlPort, error);
     if (m_controlFd < 0)
         return false;
+    if (m_opt.cloudPort >= 0) {
+        m_cloudFd = listenOn(m_opt.cloudPort, &m_cloudPort, error);
+        if (m_cloudFd < 0)
+            return false;
+    }
     // Sub-stream clips are cheap: have them ready before the first call.
     for (const auto& c : m_cameras)
         m_clips->get(clipKey(*c.second, false));
@@ -167,9 +172,9 @@ int SimServer::fileBytes(const SimCamera& cam, const SimCamera::SdFile& file) {
 
 // ---- sockets ----
 
-void SimServer::acceptSession() {
+void SimServer::acceptSession(int listenFd, Session::Paths paths) {
     for (;;) {
-        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0)
             return;
         int one = 1;
@@ -179,6 +184,7 @@ void SimServer::acceptSession() {
         auto s = std::make_unique<Session>();
         s->fd = fd;
         s->id = m_nextSession++;
+        s->paths = paths;
         m_sessions[s->id] = std::move(s);
     }
 }
@@ -474,13 +480,25 @@ void SimServer::handleFrame(Session& s, const char* body, std::size_t size) {
     answer(s, r);
 }
 
+bool SimServer::wrongPath(const Session& s, kvabwire::Op op) {
+    using kvabwire::Op;
+    if (s.paths == Session::LanOnly)
+        return op == Op::Login || op == Op::RegionMon;
+    if (s.paths == Session::CloudOnly)
+        return op == Op::LanRefresh;
+    return false;
+}
+
 void SimServer::answer(Session& s, kvabwire::WireReader& r) {
     // Events that a request causes follow its reply: the reply goes in front of them.
     const std::size_t mark = s.out.size();
     std::string reply;
     int result = -1;
     ++m_requestCount;
-    m_requests->handle(s, r, &reply, &result);
+    if (wrongPath(s, r.op()))
+        std::fprintf(stderr, "kvab-camsim: request %d refused on this port\n", static_cast<int>(r.op()));
+    else
+        m_requests->handle(s, r, &reply, &result);
     if (s.dead)
         return;
     if (m_dropReplies > 0) {
@@ -503,6 +521,7 @@ void SimServer::run() {
         fds.push_back({m_listenFd, POLLIN, 0});
         fds.push_back({m_controlFd, POLLIN, 0});
         fds.push_back({m_wakePipe[0], POLLIN, 0});
+        fds.push_back({m_cloudFd, POLLIN, 0}); // a negative descriptor is skipped by poll
         for (auto& e : m_sessions) {
             Session& s = *e.second;
             fds.push_back({s.fd, static_cast<short>(POLLIN | (s.outPos < s.out.size() ? POLLOUT : 0)), 0});
@@ -523,12 +542,14 @@ void SimServer::run() {
             }
         }
         if (fds[0].revents & POLLIN)
-            acceptSession();
+            acceptSession(m_listenFd, m_cloudFd >= 0 ? Session::LanOnly : Session::Both);
+        if (fds[3].revents & POLLIN)
+            acceptSession(m_cloudFd, Session::CloudOnly);
         if (fds[1].revents & POLLIN)
             acceptControl();
         for (std::size_t i = 0; i < ids.size(); ++i) {
             Session* s = session(ids[i]);
-            if (s && (fds[3 + i].revents & (POLLIN | POLLHUP | POLLERR)))
+            if (s && (fds[4 + i].revents & (POLLIN | POLLHUP | POLLERR)))
                 readSession(*s);
         }
         for (std::size_t i = firstControl; i < fds.size(); ++i)

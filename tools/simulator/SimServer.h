@@ -37,6 +37,7 @@ public:
     struct Options {
         int port = 47800;
         int controlPort = -1; // -1: port + 1; 0: any free port
+        int cloudPort = -1;   // -1: the SDK port serves the cloud too; 0: any free port
         int clipSeconds = 6;
         int rebootMs = 3000;
         int alarmEverySeconds = 0;
@@ -59,6 +60,8 @@ public:
     bool listen(std::string* error);
     int port() const { return m_port; }
     int controlPort() const { return m_controlPort; }
+    // The port the cloud service listens on: the SDK port unless a cloud port of its own was asked for.
+    int cloudPort() const { return m_cloudFd >= 0 ? m_cloudPort : m_port; }
     void run();
     void requestQuit(); // async-signal-safe
     // Executes one control command and returns its one-line answer (also used by the control socket).
@@ -74,6 +77,9 @@ public:
         bool hello = false;
         bool lan = false;
         bool loggedIn = false;
+        // With a cloud port of its own, sessions on the SDK port are the LAN path only and sessions on
+        // the cloud port the cloud path only; a request on the wrong one is refused.
+        enum Paths { Both, LanOnly, CloudOnly } paths = Both;
         bool registered = false;
         std::set<std::string> watched; // cloud ids whose state changes it hears about
         std::size_t mediaDropped = 0;
@@ -118,12 +124,13 @@ private:
     SimCamera* reachable(Session& s, const std::string& id, int path);
     Session* session(std::uint64_t id);
 
-    void acceptSession();
+    void acceptSession(int listenFd, Session::Paths paths);
     void acceptControl();
     void readSession(Session& s);
     void readControl(ControlClient& c);
     void handleFrame(Session& s, const char* body, std::size_t size);
     void answer(Session& s, kvabwire::WireReader& r);
+    static bool wrongPath(const Session& s, kvabwire::Op op);
     void queue(Session& s, kvabwire::WireWriter& w, bool media);
     void queueRaw(Session& s, const std::string& bytes);
     void flush(Session& s);
@@ -152,6 +159,8 @@ private:
     int m_controlPort = 0;
     int m_listenFd = -1;
     int m_controlFd = -1;
+    int m_cloudPort = 0;
+    int m_cloudFd = -1;
     int m_wakePipe[2] = {-1, -1};
     std::atomic<bool> m_quit{false};
     std::uint32_t m_bootTag;

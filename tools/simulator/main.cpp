@@ -30,6 +30,8 @@ void usage() {
         "  --demo                 4 LAN and 3 cloud cameras (one of them offline)\n"
         "  --port N               SDK port (default 47800; 0 picks a free one)\n"
         "  --control-port N       control port (default SDK port + 1; 0 picks a free one)\n"
+        "  --cloud-port N         the cloud service on a port of its own (default: on the SDK port;\n"
+        "                         0 picks a free one)\n"
         "  --cameras LIST         comma-separated KIND:ID, KIND lan|cloud|both|cloud-offline\n"
         "  --lan N --cloud N      N generated cameras of that kind\n"
         "  --clip-seconds N       length of the replayed clip, even, 2..60 (default 6)\n"
@@ -133,6 +135,8 @@ int main(int argc, char** argv) {
             opt.port = number(0, 65535);
         else if (a == "--control-port")
             opt.controlPort = number(0, 65535);
+        else if (a == "--cloud-port")
+            opt.cloudPort = number(0, 65535);
         else if (a == "--cameras") {
             if (!parseCameras(value(), &opt.cameras)) {
                 std::fprintf(stderr, "kvab-camsim: bad --cameras list\n");
@@ -190,8 +194,8 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     std::signal(SIGPIPE, SIG_IGN);
-    std::printf("kvab-camsim: sdk port %d control port %d cameras %zu\n", server.port(), server.controlPort(),
-                opt.cameras.size());
+    std::printf("kvab-camsim: sdk port %d control port %d cameras %zu cloud port %d\n", server.port(),
+                server.controlPort(), opt.cameras.size(), server.cloudPort());
     std::fflush(stdout);
     server.run();
     g_server = nullptr;
