@@ -11,6 +11,7 @@
 
 #include <pcQuorvane.h>
 
+#include "TvHandOver.h"
 #include "TvMutexLocker.h"
 #include <QDebug>
 #include <QMetaObject>
@@ -359,8 +360,8 @@ void NxLoginCenter::handleDeviceInfo(const QByteArray& text) {
     if (QThread::currentThread() == thread())
         applyDeviceInfo(info);
     else
-        QMetaObject::invokeMethod(
-            this, [this, info] { applyDeviceInfo(info); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, tvHandOver([this, info] { applyDeviceInfo(info); }),
+                                  Qt::QueuedConnection);
 }
 
 void NxLoginCenter::applyDeviceInfo(const NxDeviceInfoRecord& info) {
