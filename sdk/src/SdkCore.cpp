@@ -84,6 +84,11 @@ std::string SdkCore::deviceForHandle(int nxid) {
     return it == m_deviceByHandle.end() ? std::string() : it->second;
 }
 
+Route SdkCore::routeForDevice(const std::string& device) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_lanByDevice.count(device) ? Route::Lan : Route::Cloud;
+}
+
 bool SdkCore::callOpen(const std::string& callId) {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_calls.count(callId) > 0;

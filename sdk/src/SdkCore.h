@@ -35,6 +35,8 @@ public:
 
     // LAN handle → device id; empty when the handle is unknown or stale.
     std::string deviceForHandle(int nxid);
+    // The LAN path for a device the LAN search has reported, the cloud path for any other.
+    Route routeForDevice(const std::string& device);
 
     // Opens a call on the service and files its identity (copied into out, NUL-terminated).
     int openCall(Route route, kvabwire::WireWriter& message, int kind, const std::string& device, char* out);

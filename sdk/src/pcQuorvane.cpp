@@ -271,7 +271,8 @@ int GetLanSysInfo(char* buffer, int selector, const char* deviceId) {
     auto m = core().make(Op::SysInfo);
     m.addText(deviceId).addInt(selector);
     std::string reply;
-    const int rc = core().request(Route::Lan, m, &reply);
+    // Read for either kind of camera: one the LAN search found is asked on the LAN path.
+    const int rc = core().request(core().routeForDevice(deviceId), m, &reply);
     if (rc < 0)
         return rc;
     const std::size_t n = reply.size() < PCQ_RECORD_SIZE - 1 ? reply.size() : PCQ_RECORD_SIZE - 1;

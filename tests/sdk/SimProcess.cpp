@@ -1,5 +1,7 @@
 #include "SimProcess.h"
 
+#include "TvDefaultSettings.h"
+
 #include <QElapsedTimer>
 #include <QRegularExpression>
 
@@ -16,6 +18,8 @@ SimProcess::SimProcess() {
 bool SimProcess::start(const QStringList& args, int port) {
     QStringList all = args;
     all << "--port" << QString::number(port) << "--control-port"
+        << "0"
+        << "--cloud-port"
         << "0";
     m_process.start(QStringLiteral(KVAB_CAMSIM_PATH), all);
     if (!m_process.waitForStarted(5000))
@@ -23,7 +27,7 @@ bool SimProcess::start(const QStringList& args, int port) {
     QElapsedTimer timer;
     timer.start();
     QByteArray out;
-    static const QRegularExpression re("sdk port (\\d+) control port (\\d+)");
+    static const QRegularExpression re("sdk port (\\d+) control port (\\d+) .*cloud port (\\d+)\\n");
     while (timer.elapsed() < 10000) {
         m_process.waitForReadyRead(200);
         out += m_process.readAllStandardOutput();
@@ -31,7 +35,9 @@ bool SimProcess::start(const QStringList& args, int port) {
         if (m.hasMatch()) {
             m_port = m.captured(1).toInt();
             m_controlPort = m.captured(2).toInt();
+            m_cloudPort = m.captured(3).toInt();
             qputenv("KVAB_SDK_ENDPOINT", QByteArray("127.0.0.1:") + QByteArray::number(m_port));
+            TvDefaultSettings::instance()->setServerPort(m_cloudPort);
             return true;
         }
         if (m_process.state() != QProcess::Running)

@@ -4,7 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-// Runs kvab-camsim on free loopback ports for a test and talks to its control port.
+// Runs kvab-camsim on free loopback ports for a test, its cloud service on a port of its own, and talks
+// to its control port.
 class SimProcess {
 public:
     SimProcess();
@@ -12,11 +13,13 @@ public:
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
-    // Starts the simulator (port 0 picks a free port) and points the SDK at it.
+    // Starts the simulator (port 0 picks a free port) and points the client at it: the SDK's endpoint at
+    // its SDK port, the settings store's cloud server port at its cloud port.
     bool start(const QStringList& args, int port = 0);
     void kill();
     bool running() const { return m_process.state() == QProcess::Running; }
     int port() const { return m_port; }
+    int cloudPort() const { return m_cloudPort; }
     // One control command; returns its answer line ("ok ..." or "error ...").
     QString control(const QString& command);
 
@@ -24,4 +27,5 @@ private:
     QProcess m_process;
     int m_port = 0;
     int m_controlPort = 0;
+    int m_cloudPort = 0;
 };

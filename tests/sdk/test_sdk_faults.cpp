@@ -41,8 +41,8 @@ private:
     }
     bool login() {
         L().clear();
-        return vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", 0) == 0 && L().waitSystem(0) &&
-               nx_RegionMonServer() == 0 && L().waitSystem(101, "1");
+        return vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", m_sim.cloudPort()) == 0 &&
+               L().waitSystem(0) && nx_RegionMonServer() == 0 && L().waitSystem(101, "1");
     }
     SimProcess m_sim;
 };
@@ -156,6 +156,7 @@ void TestSdkFaults::registrationReplacedByNull() {
 
 void TestSdkFaults::deadAndRestartedService() {
     const int port = m_sim.port();
+    const int cloudPort = m_sim.cloudPort();
     const int oldHandle = L().nxid("F-LAN-1");
     m_sim.kill();
     L().clear();
@@ -163,7 +164,7 @@ void TestSdkFaults::deadAndRestartedService() {
     t.start();
     char buf[PCQ_RECORD_SIZE] = {0}, callId[PCQ_CALL_ID_SIZE] = {0};
     QVERIFY(GetLanSysInfo(buf, 203, "F-LAN-1") < 0 && vmoLANCalling(1, 0, callId, oldHandle, "", 0) < 0);
-    QVERIFY(nx_LanRefresh() < 0 && vmoLogin_EX("tarnveil", "tarnveil", "", 0) < 0);
+    QVERIFY(nx_LanRefresh() < 0 && vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", cloudPort) < 0);
     QVERIFY(t.elapsed() < 3000); // refused at once, no hang
     QVERIFY(buf[0] == '\0' && callId[0] == '\0');
     QTest::qWait(300);

@@ -113,10 +113,25 @@ void TestSdkIntegration::loginStatusAndPasswords() {
     QVERIFY(vmoGetDevStatus("KV-CLD-01") < 0);
     char callId[PCQ_CALL_ID_SIZE] = {0};
     QVERIFY(vmoWANCalling(1, 0, callId, "KV-CLD-01", "IPC-Q1", 0) < 0 && callId[0] == '\0');
-    QVERIFY(vmoLogin_EX("tarnveil", "wrong", "127.0.0.1", 8000) == 0 && L().waitSystem(1));
+    // The login goes to the server it names, on this machine only: another host, a port out of range, a
+    // port where nothing listens and the LAN port (not the cloud service) all fail at once.
+    const int cloud = m_sim.cloudPort();
+    const struct {
+        const char* host;
+        int port;
+        int want;
+    } refused[] = {{"10.0.0.1", cloud, PCQ_ERR_ARGUMENT}, {nullptr, cloud, PCQ_ERR_ARGUMENT},
+                   {"127.0.0.1", 0, PCQ_ERR_ARGUMENT},    {"127.0.0.1", 65536, PCQ_ERR_ARGUMENT},
+                   {"127.0.0.1", 9, PCQ_ERR_NO_SERVICE},  {"localhost", m_sim.port(), PCQ_ERR_FAILED}};
+    QElapsedTimer t;
+    t.start();
+    for (const auto& r : refused)
+        QVERIFY2(vmoLogin_EX("tarnveil", "tarnveil", r.host, r.port) == r.want, r.host);
+    QVERIFY(t.elapsed() < 2000);
+    QVERIFY(vmoLogin_EX("tarnveil", "wrong", "127.0.0.1", cloud) == 0 && L().waitSystem(1));
     QVERIFY(nx_RegionMonServer() == 0 && L().waitSystem(101, "0"));
     L().clear();
-    QVERIFY(vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", 8000) == 0 && L().waitSystem(0));
+    QVERIFY(vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", cloud) == 0 && L().waitSystem(0));
     QVERIFY(nx_RegionMonServer() == 0 && L().waitSystem(101, "1"));
     L().clear();
     QVERIFY(vmoGetDevStatus_EX("devid0=KV-CLD-01;devid1=KV-CLD-03;devid2=NO-SUCH;", 3) == 0 &&
