@@ -70,6 +70,10 @@ void TvLiveToolbar::enableButtons() {
 }
 
 void TvLiveToolbar::cellBound(TvPlayWidget* cell) {
+    // A new play ends the sound of the cell heard so far.
+    TvPlayWidget* selected = m_display->selectedCell();
+    if (selected && selected != cell && selected->camera())
+        stopCellAudio(selected);
     // The picture is written on a job thread; a failure there still reaches the user.
     connect(
         cell, &TvPlayWidget::snapshotDoneSignal, this,
@@ -220,6 +224,12 @@ void TvLiveToolbar::on_pushBtn_listen_clicked() {
     }
     const qint32 result = cell->startListen();
     qWarning() << "startListen" << result;
+    if (result >= 0 && !m_display->startListen()) {
+        cell->stopListen();
+        showTip(TvTipMessage, tr("没有可用的声音设备"));
+        ui->pushBtn_listen->setChecked(false);
+        return;
+    }
     ui->pushBtn_listen->setChecked(result >= 0);
 }
 

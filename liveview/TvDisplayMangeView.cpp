@@ -41,8 +41,20 @@ TvDisplayMangeView::TvDisplayMangeView(QWidget* parent)
     label_bg->setEnabled(false);
     label_bg->setStyleSheet(QStringLiteral("border-image: url(:/images/view_back.bmp);"));
     label_bg->lower();
-    connect(this, &TvDisplayMangeView::startListenSignal, this, &TvDisplayMangeView::startListen,
-            Qt::QueuedConnection);
+    // Decoded sound restarts an output that ran dry, never one that listening has stopped since.
+    connect(
+        this, &TvDisplayMangeView::startListenSignal, this,
+        [this] {
+            m_startQueued = false;
+            bool wanted = false;
+            {
+                TvMutexLocker lock(&m_audioLock);
+                wanted = m_soundOn;
+            }
+            if (wanted)
+                startListen();
+        },
+        Qt::QueuedConnection);
 }
 
 TvDisplayMangeView::~TvDisplayMangeView() {
@@ -79,54 +91,72 @@ bool TvDisplayMangeView::hasAudioInputDevice() {
     return !QAudioDeviceInfo::defaultInputDevice().isNull();
 }
 
+// The output and input objects are touched on the GUI thread only; the audio lock guards what the
+// decode thread sees (the listen device, the running and sound-on flags). Qt's PulseAudio backend
+// runs a nested event loop while it starts, stops and deletes, so the lock is never held across those.
 bool TvDisplayMangeView::startListen() {
-    m_startQueued = false;
-    TvMutexLocker lock(&m_audioLock);
-    m_soundOn = true;
+    {
+        TvMutexLocker lock(&m_audioLock);
+        m_soundOn = true;
+    }
     if (!m_output) {
         const QAudioDeviceInfo device = QAudioDeviceInfo::defaultOutputDevice();
         if (device.isNull()) {
             qWarning() << "startListen: no sound output device";
+            TvMutexLocker lock(&m_audioLock);
             m_soundOn = false;
             return false;
         }
         m_output = new QAudioOutput(device, soundFormat(device), this);
         m_output->setBufferSize(kOutputBufferBytes);
-        // Queued: start() and stop() report synchronously while this lock is held.
         connect(m_output, &QAudioOutput::stateChanged, this, &TvDisplayMangeView::stateChanged,
                 Qt::QueuedConnection);
     }
     if (!m_listenDevice) {
-        m_listenDevice = new TvAudioIODevice(this);
-        m_listenDevice->open(TvAudioIODevice::kModeListen);
+        auto* device = new TvAudioIODevice(this);
+        device->open(TvAudioIODevice::kModeListen);
+        TvMutexLocker lock(&m_audioLock);
+        m_listenDevice = device;
     }
-    if (!m_outputRunning) {
+    bool running = false;
+    {
+        TvMutexLocker lock(&m_audioLock);
+        running = m_outputRunning;
+    }
+    if (!running) {
         m_output->start(m_listenDevice);
-        m_outputRunning = m_output->error() == QAudio::NoError;
-        if (!m_outputRunning)
-            qWarning() << "startListen: the sound output failed" << m_output->error();
+        running = m_output && m_output->error() == QAudio::NoError;
+        if (!running)
+            qWarning() << "startListen: the sound output failed";
+        TvMutexLocker lock(&m_audioLock);
+        m_outputRunning = running;
     }
-    return m_outputRunning;
+    return running;
 }
 
 void TvDisplayMangeView::stopListen() {
-    TvMutexLocker lock(&m_audioLock);
-    if (m_output) {
-        m_output->disconnect(this);
-        if (m_output->state() != QAudio::StoppedState) {
-            m_output->suspend();
-            m_output->stop();
-        }
-        delete m_output;
-        m_output = nullptr;
-    }
-    if (m_listenDevice) {
-        m_listenDevice->close();
-        delete m_listenDevice;
+    QAudioOutput* output = m_output;
+    TvAudioIODevice* device = nullptr;
+    m_output = nullptr;
+    {
+        TvMutexLocker lock(&m_audioLock);
+        device = m_listenDevice;
         m_listenDevice = nullptr;
+        m_outputRunning = false;
+        m_soundOn = false;
     }
-    m_outputRunning = false;
-    m_soundOn = false;
+    if (output) {
+        output->disconnect(this);
+        if (output->state() != QAudio::StoppedState) {
+            output->suspend();
+            output->stop();
+        }
+        delete output;
+    }
+    if (device) {
+        device->close();
+        delete device;
+    }
 }
 
 void TvDisplayMangeView::didDecodeAudioData(const uint8_t* pcm, int length) {
@@ -138,17 +168,17 @@ void TvDisplayMangeView::didDecodeAudioData(const uint8_t* pcm, int length) {
 }
 
 void TvDisplayMangeView::stateChanged(QAudio::State state) {
-    TvMutexLocker lock(&m_audioLock);
-    if (!m_output)
+    QAudioOutput* output = m_output;
+    if (!output)
         return;
-    qWarning() << "state is changed============ " << state << m_output->error();
+    qWarning() << "state is changed============ " << state << output->error();
     // Judged by the output's state now: the report was queued and may be stale.
-    if (m_output->state() == QAudio::IdleState && m_output->error() == QAudio::UnderrunError) {
-        m_output->disconnect(this);
-        m_output->stop();
-        m_outputRunning = false;
-        connect(m_output, &QAudioOutput::stateChanged, this, &TvDisplayMangeView::stateChanged,
-                Qt::QueuedConnection);
+    if (output->state() == QAudio::IdleState && output->error() == QAudio::UnderrunError) {
+        {
+            TvMutexLocker lock(&m_audioLock);
+            m_outputRunning = false;
+        }
+        output->stop();
     }
 }
 
@@ -166,6 +196,9 @@ bool TvDisplayMangeView::startTalk() {
         }
         m_input = new QAudioInput(device, soundFormat(device), this);
         m_input->setBufferSize(kInputBufferBytes);
+        connect(m_input, &QAudioInput::stateChanged, this, [this](QAudio::State state) {
+            qWarning() << "talk input state" << state << (m_input ? m_input->error() : QAudio::NoError);
+        });
     }
     if (!m_talkDevice) {
         m_talkDevice = new TvAudioIODevice(this);
@@ -188,16 +221,19 @@ bool TvDisplayMangeView::startTalk() {
 }
 
 bool TvDisplayMangeView::stopTalk() {
-    if (m_input) {
-        if (m_input->state() != QAudio::StoppedState)
-            m_input->stop();
-        delete m_input;
-        m_input = nullptr;
+    QAudioInput* input = m_input;
+    TvAudioIODevice* device = m_talkDevice;
+    m_input = nullptr;
+    m_talkDevice = nullptr;
+    if (input) {
+        input->disconnect(this);
+        if (input->state() != QAudio::StoppedState)
+            input->stop();
+        delete input;
     }
-    if (m_talkDevice) {
-        m_talkDevice->close();
-        delete m_talkDevice;
-        m_talkDevice = nullptr;
+    if (device) {
+        device->close();
+        delete device;
     }
     return true;
 }

@@ -60,6 +60,11 @@ int TvAudioIODevice::captureBytes() {
     return m_capture.size();
 }
 
+qint64 TvAudioIODevice::bytesAvailable() const {
+    TvMutexLocker lock(&m_mutex);
+    return m_playback.size() + QIODevice::bytesAvailable();
+}
+
 qint64 TvAudioIODevice::readData(char* data, qint64 maxSize) {
     TvMutexLocker lock(&m_mutex);
     if (!data || maxSize <= 0 || m_playback.isEmpty())

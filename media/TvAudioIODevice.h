@@ -35,6 +35,9 @@ public:
     int playbackBytes();
     int captureBytes();
     bool isSequential() const override { return true; }
+    // The output's backend asks before it pulls; an empty pipe must not look like the end of the sound.
+    qint64 bytesAvailable() const override;
+    bool atEnd() const override { return false; }
 
     // ITU-T G.711 A-law of one 16-bit sample.
     static std::uint8_t alaw(std::int16_t sample);
@@ -47,6 +50,6 @@ private:
     int m_mode = 0;
     QByteArray m_playback;
     QByteArray m_capture;
-    QMutex m_mutex;
+    mutable QMutex m_mutex;
     BlockSink m_sink;
 };

@@ -3,9 +3,15 @@
 #include <cmath>
 
 void SimTalkMeter::add(const std::uint8_t* alaw, std::size_t length) {
+    std::vector<std::int16_t> pcm(length);
     for (std::size_t i = 0; i < length; ++i)
-        m_recent.push_back(decode(alaw[i]));
-    m_total += static_cast<std::int64_t>(length);
+        pcm[i] = decode(alaw[i]);
+    addPcm(pcm.data(), length);
+}
+
+void SimTalkMeter::addPcm(const std::int16_t* pcm, std::size_t count) {
+    m_recent.insert(m_recent.end(), pcm, pcm + count);
+    m_total += static_cast<std::int64_t>(count);
     if (m_recent.size() > static_cast<std::size_t>(kRate))
         m_recent.erase(m_recent.begin(), m_recent.end() - kRate);
 }

@@ -12,6 +12,7 @@ public:
     static constexpr int kRate = 8000;
 
     void add(const std::uint8_t* alaw, std::size_t length);
+    void addPcm(const std::int16_t* pcm, std::size_t count);
     void reset() { *this = SimTalkMeter(); }
     // Root mean square of the kept samples (0 when none).
     double rms() const;
