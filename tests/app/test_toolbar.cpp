@@ -213,6 +213,15 @@ void TestToolbar::presetsAreStoredAndRecalled() {
         answerPopup([this] { QTest::mouseClick(button("pushBtn_ptz_preset_set"), Qt::LeftButton); }, n - 1);
         settle();
     }
+    // Digital zoom on top of the pan: the cell's own level, with the window's picture kept on request.
+    QTest::mouseClick(button("pushBtn_digit_zoom_in"), Qt::LeftButton);
+    QTest::mouseClick(button("pushBtn_digit_zoom_in"), Qt::LeftButton);
+    QTest::mouseClick(button("pushBtn_digit_zoom_out"), Qt::LeftButton);
+    QCOMPARE(display()->selectedCell()->zoomLevel(), 1);
+    if (qEnvironmentVariableIsSet("KVAB_SHOT_DIR")) {
+        QTest::qWait(500);
+        m_window->grab().save(qEnvironmentVariable("KVAB_SHOT_DIR") + "/toolbar-pan-zoom.png");
+    }
     QStringList expected;
     for (int n = 1; n <= TvLiveToolbar::kPresets; ++n)
         expected << QString::number(n) + ":" + stored[n - 1];
