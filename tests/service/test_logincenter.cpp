@@ -66,12 +66,6 @@ void TestLoginCenter::loginStateMachine() {
     QCOMPARE(login->pendingOperation(), 0);
     QVERIFY(!login->isLoggedIn());
 
-    // A refused send stops the wait at once.
-    Sdk::setResult("vmoLogin_EX", -2);
-    QVERIFY(!login->login("u", "p"));
-    QCOMPARE(login->pendingOperation(), 0);
-    Sdk::setResult("vmoLogin_EX", 0);
-
     LogCapture::clear();
     resetSdk();
     QVERIFY(login->login("u", "s3cr3t"));

@@ -158,6 +158,7 @@ int main(int argc, char** argv) {
     int seconds = 5;
     bool mainStream = false;
     std::string wanted, cloudIds = "KV-CLD-01,KV-CLD-02,KV-CLD-03";
+    int cloudPort = 47800;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--seconds" && i + 1 < argc)
@@ -168,11 +169,15 @@ int main(int argc, char** argv) {
             wanted = argv[++i];
         else if (a == "--cloud" && i + 1 < argc)
             cloudIds = argv[++i];
+        else if (a == "--cloud-port" && i + 1 < argc)
+            cloudPort = std::atoi(argv[++i]);
         else {
             std::fprintf(
                 stderr,
-                "usage: kvab-probe [--seconds N] [--main] [--camera ID] [--cloud ID,ID...]\n"
-                "  (the SDK finds the simulator through KVAB_SDK_ENDPOINT, default 127.0.0.1:47800)\n");
+                "usage: kvab-probe [--seconds N] [--main] [--camera ID] [--cloud ID,ID...] [--cloud-port N]\n"
+                "  (the SDK finds the simulator through KVAB_SDK_ENDPOINT, default 127.0.0.1:47800; the\n"
+                "  login goes to 127.0.0.1 at the cloud port, default 47800 where the simulator serves "
+                "both)\n");
             return 2;
         }
     }
@@ -186,7 +191,7 @@ int main(int argc, char** argv) {
     std::string out = "{";
     const int refresh = nx_LanRefresh();
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    const int login = vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", 0);
+    const int login = vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", cloudPort);
     std::string regText;
     bool loggedIn = false;
     if (login >= 0 && waitSystem(0, 3000, nullptr) && nx_RegionMonServer() >= 0 &&

@@ -381,7 +381,10 @@ void SimServer::raiseAlarm(SimCamera& cam, bool io) {
     const std::string text = cam.id() + (io ? ";io;1" : ";motion;1");
     for (auto& entry : m_sessions) {
         Session& s = *entry.second;
-        if (s.dead || !((cam.lan() && s.lan) || (cam.cloud() && s.loggedIn)))
+        // With the paths on ports of their own, a camera on both reports on the LAN path only: the
+        // client that watches both would otherwise hear each alarm twice.
+        const bool viaCloud = cam.cloud() && s.loggedIn && !(cam.lan() && s.paths == Session::CloudOnly);
+        if (s.dead || !((cam.lan() && s.lan) || viaCloud))
             continue;
         event(s, Op::EvAlarm, [&](kvabwire::WireWriter& w) {
             w.addInt(io ? 302 : 107).addText(text.c_str()).addInt(io ? 1 : 0).addInt(0);
