@@ -6,7 +6,8 @@
 
 namespace pcq {
 
-// Where the library finds the camera service. Only the loopback address is ever used.
+// Where the library finds the camera service's LAN path (the cloud path goes where the login says). Only
+// the loopback address is ever used.
 // Sources, first match wins: KVAB_SDK_ENDPOINT ("127.0.0.1:PORT" or "PORT"); the file named by
 // KVAB_SDK_CONFIG, else $XDG_CONFIG_HOME/kvab/sdk.conf, else ~/.config/kvab/sdk.conf, with a line
 // "endpoint=127.0.0.1:PORT"; otherwise 127.0.0.1:kDefaultPort.

@@ -15,7 +15,6 @@ private slots:
     void roundTripAndBadFields();
     void framerRejectsBrokenStreams();
     void md5AndEndpoint();
-    void cameraRecords();
     void cameraWritesAndCommands();
 };
 
@@ -103,25 +102,6 @@ void TestSdkWire::md5AndEndpoint() {
     qputenv("KVAB_SDK_CONFIG", conf.fileName().toUtf8());
     QCOMPARE(pcq::SdkConfig::port(), 47123);
     qunsetenv("KVAB_SDK_CONFIG");
-}
-
-void TestSdkWire::cameraRecords() {
-    SimCamera cam("KV-T1", true, false);
-    std::string r;
-    QVERIFY(cam.sysInfo(203, &r));
-    int vals[16];
-    QCOMPARE(
-        std::sscanf(r.c_str(),
-                    "stream=%d;sha=%d;bri=%d;sat=%d;con=%d;rate=%d;enc=%d;sens=%d;iropen=%d;frequency=%d;"
-                    "speed=%d;hue=%d;exposure=%d;audioalarm=%d;piralarm=%d;cbrvbr=%d;",
-                    &vals[0], &vals[1], &vals[2], &vals[3], &vals[4], &vals[5], &vals[6], &vals[7], &vals[8],
-                    &vals[9], &vals[10], &vals[11], &vals[12], &vals[13], &vals[14], &vals[15]),
-        16);
-    QVERIFY(cam.sysInfo(204, &r) && QByteArray::fromStdString(r).endsWith("sid=(null);satype=;"));
-    QVERIFY(cam.sysInfo(208, &r) && QByteArray::fromStdString(r).contains(";sedemail=;reemail=;"));
-    for (int sel : {201, 202, 205, 209})
-        QVERIFY(cam.sysInfo(sel, &r));
-    QVERIFY(!cam.sysInfo(206, &r) && !cam.sysInfo(0, &r));
 }
 
 void TestSdkWire::cameraWritesAndCommands() {
