@@ -222,15 +222,19 @@ void TvLiveToolbar::on_pushBtn_listen_clicked() {
         undoToggle(ui->pushBtn_listen);
         return;
     }
-    const qint32 result = cell->startListen();
-    qWarning() << "startListen" << result;
-    if (result >= 0 && !m_display->startListen()) {
-        cell->stopListen();
-        showTip(TvTipMessage, tr("没有可用的声音设备"));
-        ui->pushBtn_listen->setChecked(false);
-        return;
-    }
-    ui->pushBtn_listen->setChecked(result >= 0);
+    // Checked while the call opens, so a second click stops it.
+    ui->pushBtn_listen->setChecked(true);
+    cell->startListen([this, cell](qint32 result) {
+        qWarning() << "startListen" << result;
+        if (result < 0) {
+            showTip(TvTipMessage, tr("收听失败"));
+        } else if (!m_display->startListen()) {
+            cell->stopListen();
+            showTip(TvTipMessage, tr("没有可用的声音设备"));
+            result = -1;
+        }
+        ui->pushBtn_listen->setChecked(result >= 0);
+    });
 }
 
 void TvLiveToolbar::on_pushBtn_speak_clicked() {
@@ -256,15 +260,18 @@ void TvLiveToolbar::on_pushBtn_speak_clicked() {
         undoToggle(ui->pushBtn_speak);
         return;
     }
-    const qint32 result = cell->startTalk();
-    qWarning() << "startTalk" << result;
-    if (result >= 0 && !m_display->startTalk()) {
-        cell->stopTalk();
-        showTip(TvTipMessage, tr("没有可用的声音设备"));
-        ui->pushBtn_speak->setChecked(false);
-        return;
-    }
-    ui->pushBtn_speak->setChecked(result >= 0);
+    ui->pushBtn_speak->setChecked(true);
+    cell->startTalk([this, cell](qint32 result) {
+        qWarning() << "startTalk" << result;
+        if (result < 0) {
+            showTip(TvTipMessage, tr("发言失败"));
+        } else if (!m_display->startTalk()) {
+            cell->stopTalk();
+            showTip(TvTipMessage, tr("没有可用的声音设备"));
+            result = -1;
+        }
+        ui->pushBtn_speak->setChecked(result >= 0);
+    });
 }
 
 void TvLiveToolbar::on_pushBtn_digit_zoom_in_clicked() {

@@ -9,6 +9,7 @@
 #include "TvConnectAnimationView.h"
 #include "TvDecodeThread.h"
 #include "TvDisplayMangeView.h"
+#include "TvHandOver.h"
 #include "TvMediaObject.h"
 #include "TvMutexLocker.h"
 #include "TvPlayHost.h"
@@ -149,9 +150,9 @@ void TvPlayWidget::closeVideo() {
     if (VeCameraModel* target = camera()) {
         if (m_recording)
             stopRecord();
-        if (isListening())
+        if (isListeningOn())
             stopListen();
-        if (m_talking)
+        if (isTalking())
             stopTalk();
         qWarning() << "closeVideo" << now() << "close call";
         // Closing may wait seconds for a dead camera: off the GUI thread, ahead of the camera's next call.
@@ -168,32 +169,64 @@ void TvPlayWidget::close() {
     stop(TvPlayStateIdle);
 }
 
-qint32 TvPlayWidget::startListen() {
-    if (!camera())
-        return -1;
-    const qint32 result = NxDataCenter::instance()->videoCenter->openAudioListen(camera());
-    setListening(result >= 0);
-    return result;
+void TvPlayWidget::startListen(std::function<void(qint32)> done) {
+    openSoundCall(false, std::move(done));
+}
+
+void TvPlayWidget::startTalk(std::function<void(qint32)> done) {
+    openSoundCall(true, std::move(done));
+}
+
+void TvPlayWidget::openSoundCall(bool talk, std::function<void(qint32)> done) {
+    VeCameraModel* target = camera();
+    if (!target) {
+        done(-1);
+        return;
+    }
+    bool& opening = talk ? m_talkOpening : m_listenOpening;
+    int& ticket = talk ? m_talkTicket : m_listenTicket;
+    opening = true;
+    const int mine = ++ticket;
+    TvCallWorker::instance()->post(
+        target->deviceId,
+        [target, talk] {
+            NxVideoCenter* center = NxDataCenter::instance()->videoCenter;
+            return talk ? center->openAudioSpeaker(target) : center->openAudioListen(target);
+        },
+        this,
+        [this, talk, mine, done = std::move(done)](int result) {
+            // A stop in the meantime already queued the close behind this open.
+            if ((talk ? m_talkTicket : m_listenTicket) != mine)
+                return;
+            (talk ? m_talkOpening : m_listenOpening) = false;
+            if (talk)
+                m_talking = result >= 0;
+            else
+                setListening(result >= 0);
+            done(result);
+        });
 }
 
 void TvPlayWidget::stopListen() {
-    if (camera())
-        NxDataCenter::instance()->videoCenter->closeAudioListen(camera());
+    ++m_listenTicket;
+    m_listenOpening = false;
     setListening(false);
-}
-
-qint32 TvPlayWidget::startTalk() {
-    if (!camera())
-        return -1;
-    const qint32 result = NxDataCenter::instance()->videoCenter->openAudioSpeaker(camera());
-    m_talking = result >= 0;
-    return result;
+    if (VeCameraModel* target = camera())
+        TvCallWorker::instance()->post(target->deviceId, [target] {
+            NxDataCenter::instance()->videoCenter->closeAudioListen(target);
+            return 0;
+        });
 }
 
 void TvPlayWidget::stopTalk() {
-    if (camera())
-        NxDataCenter::instance()->videoCenter->closeAudioSpeaker(camera());
+    ++m_talkTicket;
+    m_talkOpening = false;
     m_talking = false;
+    if (VeCameraModel* target = camera())
+        TvCallWorker::instance()->post(target->deviceId, [target] {
+            NxDataCenter::instance()->videoCenter->closeAudioSpeaker(target);
+            return 0;
+        });
 }
 
 bool TvPlayWidget::snapshot(const QString& dir) {
@@ -207,13 +240,11 @@ bool TvPlayWidget::snapshot(const QString& dir) {
     QPointer<TvPlayWidget> self(this);
     TvSnapshotWriter::start(picture, width, height, path, [self](bool ok, const QString& written) {
         // The cell is only looked at on the GUI thread, where it can be deleted.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, ok, written] {
-                if (self)
-                    emit self->snapshotDoneSignal(ok, written);
-            },
-            Qt::QueuedConnection);
+        QMetaObject::invokeMethod(QCoreApplication::instance(), tvHandOver([self, ok, written] {
+                                      if (self)
+                                          emit self->snapshotDoneSignal(ok, written);
+                                  }),
+                                  Qt::QueuedConnection);
     });
     return true;
 }

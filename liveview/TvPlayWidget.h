@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -47,9 +48,12 @@ public:
     void closeVideo();
     void close();
 
-    qint32 startListen();
+    // Opening the camera's sound call may wait on the network, so it runs on the call worker; `done` then
+    // gets the SDK's result on the GUI thread, unless the cell stopped (or went away) meanwhile. While the
+    // call is being opened the cell already counts as listening (or talking), so a stop ends it.
+    void startListen(std::function<void(qint32)> done);
     void stopListen();
-    qint32 startTalk();
+    void startTalk(std::function<void(qint32)> done);
     void stopTalk();
 
     bool snapshot(const QString& dir);
@@ -81,8 +85,8 @@ public:
     int timeoutCount() const { return m_timeoutCount.load(); }
     bool isSelected() const { return m_selected; }
     bool isRecording() const { return m_recording; }
-    bool isListeningOn() const { return isListening(); }
-    bool isTalking() const { return m_talking; }
+    bool isListeningOn() const { return isListening() || m_listenOpening; }
+    bool isTalking() const { return m_talking || m_talkOpening; }
     VeOpenGLWidget* renderer() const;
     VeRecordCenter& recordCenter() { return m_recordCenter; }
     // The pause between a stopped loop's clean-up and the cell's deletion.
@@ -128,6 +132,8 @@ private:
     void resetZoom();
     qint64 stalledSeconds() const;
     void resumeRecording();
+    // Posts the SDK open of a listening (or talk) call and records the answer unless a stop came first.
+    void openSoundCall(bool talk, std::function<void(qint32)> done);
 
     std::unique_ptr<TvPlayWidgetForm> ui;
 
@@ -149,6 +155,11 @@ private:
     bool m_selected = false;
     bool m_recording = false;
     bool m_talking = false;
+    // A sound call is being opened on the call worker; the ticket tells a stale answer from a live one.
+    bool m_listenOpening = false;
+    bool m_talkOpening = false;
+    int m_listenTicket = 0;
+    int m_talkTicket = 0;
     QPen m_borderPen{QColor(66, 189, 86), 2};
     VeRecordCenter m_recordCenter;
     int m_zoomLevel = 0;
