@@ -1,5 +1,7 @@
 #include "NxAsyncJob.h"
 
+#include "TvHandOver.h"
+
 #include <QCoreApplication>
 #include <QThread>
 
@@ -9,6 +11,8 @@ void NxAsyncJob::start(std::function<void()> job) {
     // thread (an SDK thread included) started the job.
     if (QCoreApplication* app = QCoreApplication::instance())
         thread->moveToThread(app->thread());
-    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    // The connection is made here but called on the application's thread: its slot object is handed
+    // over through Qt's event queue.
+    QObject::connect(thread, &QThread::finished, thread, tvHandOver([thread] { thread->deleteLater(); }));
     thread->start();
 }
