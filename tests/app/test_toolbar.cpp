@@ -15,6 +15,7 @@
 #include "TvPlayWidget.h"
 #include "TvTipWidget.h"
 #include "VeCameraModel.h"
+#include "VeOpenGLWidget.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -90,6 +91,8 @@ private:
     TvTipWidget* tip() { return m_window->findChild<TvTipWidget*>("widget_snapTip"); }
     QMap<QString, QString> head() { return fields(m_sim.control(QStringLiteral("ptz ") + kCam)); }
     void play(const char* id);
+    // Where the camera's red cross-hair is in the selected cell's picture, or (-1, -1).
+    QPoint mark();
     // Waits until the camera commands sent so far have reached the camera.
     void settle() { QVERIFY(TvCallWorker::instance()->waitForIdle(10000)); }
 
@@ -143,25 +146,45 @@ void TestToolbar::withoutReadyCellNothingIsSent() {
     QVERIFY(!button("pushBtn_wifi")->isEnabled() && !button("pushBtn_video_set")->isEnabled());
 }
 
+QPoint TestToolbar::mark() {
+    QByteArray yuv;
+    int w = 0;
+    int h = 0;
+    QTest::qWait(400); // a picture sent after the head's last change
+    if (!display()->selectedCell()->renderer()->copyFrame(yuv, w, h) || yuv.size() < w * h * 3 / 2)
+        return {-1, -1};
+    const auto* v = reinterpret_cast<const uchar*>(yuv.constData()) + w * h + (w / 2) * (h / 2);
+    qint64 sx = 0, sy = 0, n = 0;
+    for (int y = 0; y < h / 2; ++y)
+        for (int x = 0; x < w / 2; ++x)
+            if (v[y * (w / 2) + x] > 200) {
+                sx += x;
+                sy += y;
+                ++n;
+            }
+    return n < 20 ? QPoint(-1, -1) : QPoint(int(2 * sx / n), int(2 * sy / n));
+}
+
 void TestToolbar::buttonsMoveTheCameraHead_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("holdMs"); // 0: a click
     QTest::addColumn<QString>("field");
     QTest::addColumn<int>("change"); // expected sign of the field's change, or its new value when `exact`
     QTest::addColumn<bool>("exact");
-    QTest::newRow("up") << "pushBtn_ptz_up" << 400 << "tilt" << 1 << false;
-    QTest::newRow("down") << "pushBtn_ptz_down" << 400 << "tilt" << -1 << false;
-    QTest::newRow("left") << "pushBtn_ptz_left" << 400 << "pan" << -1 << false;
-    QTest::newRow("right") << "pushBtn_ptz_right" << 400 << "pan" << 1 << false;
-    QTest::newRow("zoom in") << "pushBtn_optical_zoom_in" << 0 << "zoom" << 1 << false;
-    QTest::newRow("zoom out") << "pushBtn_optical_zoom_out" << 0 << "zoom" << -1 << false;
-    QTest::newRow("horizontal cruise") << "pushBtn_ptz_horizontal" << 0 << "cruise" << 1 << true;
-    QTest::newRow("vertical cruise") << "pushBtn_ptz_vertical" << 0 << "cruise" << 2 << true;
-    QTest::newRow("vertical cruise off") << "pushBtn_ptz_vertical" << 0 << "cruise" << 0 << true;
-    QTest::newRow("all cruise") << "pushBtn_ptz_all" << 0 << "cruise" << 3 << true;
-    QTest::newRow("flip") << "pushBtn_flip_v" << 0 << "flip" << 1 << true;
-    QTest::newRow("flip back") << "pushBtn_flip_v" << 0 << "flip" << 0 << true;
-    QTest::newRow("mirror") << "pushBtn_flip_h" << 0 << "mirror" << 1 << true;
+    QTest::addColumn<QPoint>("markMoves"); // the direction the picture's cross-hair moves, when set
+    QTest::newRow("up") << "pushBtn_ptz_up" << 400 << "tilt" << 1 << false << QPoint(0, 1);
+    QTest::newRow("down") << "pushBtn_ptz_down" << 400 << "tilt" << -1 << false << QPoint(0, -1);
+    QTest::newRow("left") << "pushBtn_ptz_left" << 400 << "pan" << -1 << false << QPoint(1, 0);
+    QTest::newRow("right") << "pushBtn_ptz_right" << 400 << "pan" << 1 << false << QPoint(-1, 0);
+    QTest::newRow("zoom in") << "pushBtn_optical_zoom_in" << 0 << "zoom" << 1 << false << QPoint();
+    QTest::newRow("zoom out") << "pushBtn_optical_zoom_out" << 0 << "zoom" << -1 << false << QPoint();
+    QTest::newRow("horizontal cruise") << "pushBtn_ptz_horizontal" << 0 << "cruise" << 1 << true << QPoint();
+    QTest::newRow("vertical cruise") << "pushBtn_ptz_vertical" << 0 << "cruise" << 2 << true << QPoint();
+    QTest::newRow("vertical cruise off") << "pushBtn_ptz_vertical" << 0 << "cruise" << 0 << true << QPoint();
+    QTest::newRow("all cruise") << "pushBtn_ptz_all" << 0 << "cruise" << 3 << true << QPoint();
+    QTest::newRow("flip") << "pushBtn_flip_v" << 0 << "flip" << 1 << true << QPoint();
+    QTest::newRow("flip back") << "pushBtn_flip_v" << 0 << "flip" << 0 << true << QPoint();
+    QTest::newRow("mirror") << "pushBtn_flip_h" << 0 << "mirror" << 1 << true << QPoint();
 }
 
 void TestToolbar::buttonsMoveTheCameraHead() {
@@ -170,11 +193,13 @@ void TestToolbar::buttonsMoveTheCameraHead() {
     QFETCH(QString, field);
     QFETCH(int, change);
     QFETCH(bool, exact);
+    QFETCH(QPoint, markMoves);
     play(kCam);
     if (QTest::currentDataTag() == QLatin1String("zoom in"))
         QTest::mouseClick(button("pushBtn_optical_zoom_in"), Qt::LeftButton); // off the lower limit first
     settle();
     const int before = head().value(field).toInt();
+    const QPoint markBefore = markMoves.isNull() ? QPoint() : mark();
     QPushButton* b = button(qPrintable(name));
     if (holdMs > 0) {
         QTest::mousePress(b, Qt::LeftButton);
@@ -193,6 +218,13 @@ void TestToolbar::buttonsMoveTheCameraHead() {
         settle();
     }
     const int after = head().value(field).toInt();
+    if (!markMoves.isNull()) {
+        // The picture shows the turn: the scene's cross-hair moves against it, along that axis only.
+        const QPoint moved = mark() - markBefore;
+        const QString text = QStringLiteral("cross-hair moved %1,%2").arg(moved.x()).arg(moved.y());
+        QVERIFY2(markBefore.x() >= 0 && QPoint::dotProduct(moved, markMoves) > 20, qPrintable(text));
+        QVERIFY2(std::abs(moved.x() * markMoves.y() + moved.y() * markMoves.x()) <= 6, qPrintable(text));
+    }
     if (exact)
         QCOMPARE(after, change);
     else

@@ -12,9 +12,6 @@ extern "C" {
 
 namespace {
 
-struct CodecContextDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
 struct FrameDeleter {
     void operator()(AVFrame* f) const { av_frame_free(&f); }
 };
@@ -28,8 +25,13 @@ std::string averr(int rc) {
     return buf;
 }
 
-// Rewrites one encoder packet: drops SEI (6) and AUD (9) units, puts a 4-byte start code before each unit.
-ClipFrame repack(const std::uint8_t* data, int size) {
+} // namespace
+
+void CodecContextDeleter::operator()(AVCodecContext* c) const {
+    avcodec_free_context(&c);
+}
+
+ClipFrame ClipEncoder::repack(const std::uint8_t* data, int size) {
     ClipFrame out{{}, false};
     std::vector<std::pair<int, int>> units; // begin, end of payload
     int i = 0, begin = -1;
@@ -63,15 +65,13 @@ ClipFrame repack(const std::uint8_t* data, int size) {
     return out;
 }
 
-} // namespace
-
-std::shared_ptr<Clip> ClipEncoder::encode(const ClipKey& key, std::string* error) {
+CodecContextPtr ClipEncoder::open(const ClipKey& key, std::string* error) {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (!codec) {
         *error = "libx264 encoder not available";
         return nullptr;
     }
-    std::unique_ptr<AVCodecContext, CodecContextDeleter> ctx(avcodec_alloc_context3(codec));
+    CodecContextPtr ctx(avcodec_alloc_context3(codec));
     if (!ctx) {
         *error = "cannot allocate encoder context";
         return nullptr;
@@ -92,11 +92,27 @@ std::shared_ptr<Clip> ClipEncoder::encode(const ClipKey& key, std::string* error
     std::snprintf(params, sizeof params, "repeat-headers=1:scenecut=0:keyint=%d:min-keyint=%d:aud=0", gop,
                   gop);
     av_opt_set(ctx->priv_data, "x264-params", params, 0);
-    int rc = avcodec_open2(ctx.get(), codec, nullptr);
+    const int rc = avcodec_open2(ctx.get(), codec, nullptr);
     if (rc < 0) {
         *error = "cannot open libx264: " + averr(rc);
         return nullptr;
     }
+    return ctx;
+}
+
+std::string ClipEncoder::label(const ClipKey& key) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s %dX%d %dFPS", key.width >= 1280 ? "MAIN" : "SUB", key.width,
+                  key.height, key.rate);
+    return text;
+}
+
+std::shared_ptr<Clip> ClipEncoder::encode(const ClipKey& key, std::string* error) {
+    CodecContextPtr ctx = open(key, error);
+    if (!ctx)
+        return nullptr;
+    const int gop = key.rate * 2;
+    int rc = 0;
     std::unique_ptr<AVFrame, FrameDeleter> frame(av_frame_alloc());
     std::unique_ptr<AVPacket, PacketDeleter> packet(av_packet_alloc());
     if (!frame || !packet) {
@@ -113,9 +129,7 @@ std::shared_ptr<Clip> ClipEncoder::encode(const ClipKey& key, std::string* error
     }
     auto clip = std::make_shared<Clip>();
     clip->key = key;
-    char label[96];
-    std::snprintf(label, sizeof label, "%s %dX%d %dFPS", key.width >= 1280 ? "MAIN" : "SUB", key.width,
-                  key.height, key.rate);
+    const std::string label = ClipEncoder::label(key);
     const int total = key.seconds * key.rate;
     auto drain = [&]() -> bool {
         for (;;) {
@@ -142,6 +156,8 @@ std::shared_ptr<Clip> ClipEncoder::encode(const ClipKey& key, std::string* error
         }
         TestPattern::draw(i, key.rate, key.width, key.height, key.camera, label, frame->data[0],
                           frame->linesize[0], frame->data[1], frame->data[2], frame->linesize[1]);
+        TestPattern::drawHead(HeadView(), key.width, key.height, frame->data[0], frame->linesize[0],
+                              frame->data[1], frame->data[2], frame->linesize[1]);
         frame->pts = i;
         frame->pict_type = (i % gop == 0) ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         rc = avcodec_send_frame(ctx.get(), frame.get());

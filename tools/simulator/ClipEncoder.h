@@ -1,9 +1,16 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
+
+struct AVCodecContext;
+struct CodecContextDeleter {
+    void operator()(AVCodecContext* c) const;
+};
+using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 
 struct ClipKey {
     std::string camera;
@@ -34,4 +41,11 @@ struct Clip {
 class ClipEncoder {
 public:
     static std::shared_ptr<Clip> encode(const ClipKey& key, std::string* error);
+    // An open libx264 encoder with the clip's size, rate, bit rate and key frame spacing (ultrafast,
+    // zero latency: one packet out per picture in).
+    static CodecContextPtr open(const ClipKey& key, std::string* error);
+    // The stream's name line in the picture.
+    static std::string label(const ClipKey& key);
+    // One encoder packet as a clip frame: SEI and AUD dropped, a 4-byte start code before each unit.
+    static ClipFrame repack(const std::uint8_t* data, int size);
 };

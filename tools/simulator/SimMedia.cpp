@@ -86,13 +86,18 @@ bool SimMedia::pumpVideo(Call& call, Session& s, SimCamera& cam, std::int64_t no
         call.frameNo = 0;
         call.needKey = true;
     }
-    const ClipFrame& f = call.clip->frames[static_cast<std::size_t>(call.frameNo) % call.clip->frames.size()];
-    ++call.frameNo;
+    const ClipFrame* frame =
+        &call.clip->frames[static_cast<std::size_t>(call.frameNo) % call.clip->frames.size()];
+    const std::int64_t frameNo = call.frameNo++;
     const bool stalled = cam.stallUntilMs < 0 || (cam.stallUntilMs > 0 && now / 1000 < cam.stallUntilMs);
     if (stalled) {
         call.needKey = true;
         return true;
     }
+    ClipFrame live;
+    if (liveFrame(call, cam, frameNo, &live))
+        frame = &live;
+    const ClipFrame& f = *frame;
     if (call.needKey && !f.key)
         return true;
     call.needKey = false;
@@ -120,6 +125,37 @@ bool SimMedia::pumpVideo(Call& call, Session& s, SimCamera& cam, std::int64_t no
         true);
     ++m_srv.m_videoFrames;
     return true;
+}
+
+bool SimMedia::liveFrame(Call& call, const SimCamera& cam, std::int64_t frameNo, ClipFrame* out) {
+    const SimPtz& ptz = cam.ptz();
+    const std::pair<int, int> position = ptz.position(SimCamera::nowMs());
+    HeadView head;
+    head.pan = position.first;
+    head.tilt = position.second;
+    head.zoom = ptz.zoomLevel();
+    head.flip = ptz.flip() != 0;
+    head.mirror = ptz.mirror() != 0;
+    if (head.home()) {
+        if (call.live) {
+            // Back on the clip: its next key frame takes over.
+            call.live.reset();
+            call.needKey = true;
+        }
+        return false;
+    }
+    if (!call.live && !call.liveFailed) {
+        std::string error;
+        call.live = LiveEncoder::create(call.key, &error);
+        if (!call.live) {
+            std::fprintf(stderr, "kvab-camsim: %s: no live picture (%s), the clip goes on\n", call.id.c_str(),
+                         error.c_str());
+            call.liveFailed = true;
+            return false;
+        }
+        call.needKey = true;
+    }
+    return call.live && call.live->encode(frameNo, head, call.needKey, out);
 }
 
 void SimMedia::pumpAudio(Call& call, Session& s, std::int64_t now) {

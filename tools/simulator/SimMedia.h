@@ -21,6 +21,8 @@ public:
 
 private:
     bool pumpVideo(SimServer::Call& call, SimServer::Session& s, SimCamera& cam, std::int64_t now);
+    // The picture with the head's state drawn in while the head is away from home; false: use the clip.
+    bool liveFrame(SimServer::Call& call, const SimCamera& cam, std::int64_t frameNo, ClipFrame* out);
     void pumpAudio(SimServer::Call& call, SimServer::Session& s, std::int64_t now);
     void pumpSd(SimServer::Call& call, SimServer::Session& s, std::int64_t now);
 

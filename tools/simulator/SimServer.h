@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipCache.h"
+#include "LiveEncoder.h"
 #include "SimCamera.h"
 #include "WireFramer.h"
 #include "WireWriter.h"
@@ -100,6 +101,9 @@ public:
         bool wan = false;
         ClipKey key;
         std::shared_ptr<const Clip> clip;
+        // Encodes the picture live while the camera's head is away from home.
+        std::shared_ptr<LiveEncoder> live;
+        bool liveFailed = false;
         std::int64_t startUs = 0;
         std::int64_t frameNo = 0;
         std::int64_t periodUs = 40000;

@@ -1,5 +1,6 @@
 #include "TestPattern.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -106,4 +107,55 @@ void TestPattern::draw(int frame, int rate, int width, int height, const std::st
     std::snprintf(clock, sizeof clock, "%02d:%02d.%02d  F%04d", seconds / 60, seconds % 60, centi, frame);
     text(y, yStride, width, height, margin, margin + scale * 16, scale, label, 200);
     text(y, yStride, width, height, margin, margin + scale * 26, scale, clock, 235);
+}
+
+void TestPattern::drawHead(const HeadView& head, int width, int height, std::uint8_t* y, int yStride,
+                           std::uint8_t* u, std::uint8_t* v, int cStride) {
+    const int zoom = head.zoom < 1 ? 1 : head.zoom;
+    // Pixels per degree of the scene; the head turning right moves the scene left.
+    const int perTen = width * zoom * 10 / kFieldDegrees;
+    const int cx = width / 2 - head.pan * width * zoom / kFieldDegrees;
+    const int cy = height / 2 + head.tilt * width * zoom / kFieldDegrees;
+    const int line = height / 180 > 1 ? height / 180 : 1;
+    if (perTen > 4) {
+        for (int x = ((cx % perTen) + perTen) % perTen; x < width; x += perTen)
+            fillRect(y, yStride, width, height, x, 0, line, height, 96);
+        for (int row = ((cy % perTen) + perTen) % perTen; row < height; row += perTen)
+            fillRect(y, yStride, width, height, 0, row, width, line, 96);
+    }
+    // The cross-hair in red, so that it can be found in a decoded picture; even sizes keep the chroma
+    // planes aligned with it.
+    const int arm = (height / 8 * zoom) & ~1;
+    const int thick = (line * 4 + 1) & ~1;
+    const int hx = (cx - thick / 2) & ~1, vy = (cy - thick / 2) & ~1;
+    const int ax = (cx - arm) & ~1, ay = (cy - arm) & ~1;
+    fillRect(y, yStride, width, height, hx, ay, thick, 2 * arm, 120);
+    fillRect(y, yStride, width, height, ax, vy, 2 * arm, thick, 120);
+    for (std::uint8_t* plane : {u, v}) {
+        const std::uint8_t value = plane == u ? 90 : 240;
+        fillRect(plane, cStride, width / 2, height / 2, hx / 2, ay / 2, thick / 2, arm, value);
+        fillRect(plane, cStride, width / 2, height / 2, ax / 2, vy / 2, arm, thick / 2, value);
+    }
+    auto reverse = [](std::uint8_t* p, int stride, int w, int h, bool rows, bool cols) {
+        if (rows)
+            for (int r = 0; r < h / 2; ++r)
+                std::swap_ranges(p + static_cast<std::size_t>(r) * stride,
+                                 p + static_cast<std::size_t>(r) * stride + w,
+                                 p + static_cast<std::size_t>(h - 1 - r) * stride);
+        if (cols)
+            for (int r = 0; r < h; ++r)
+                std::reverse(p + static_cast<std::size_t>(r) * stride,
+                             p + static_cast<std::size_t>(r) * stride + w);
+    };
+    reverse(y, yStride, width, height, head.flip, head.mirror);
+    reverse(u, cStride, width / 2, height / 2, head.flip, head.mirror);
+    reverse(v, cStride, width / 2, height / 2, head.flip, head.mirror);
+    if (head.home())
+        return;
+    char state[96];
+    std::snprintf(state, sizeof state, "PAN %d TILT %d ZOOM %d%s%s", head.pan, head.tilt, zoom,
+                  head.flip ? " FLIP" : "", head.mirror ? " MIRROR" : "");
+    const int scale = height / 90 > 1 ? height / 90 : 1;
+    fillRect(y, yStride, width, height, 0, height - scale * 14, width, scale * 14, 16);
+    text(y, yStride, width, height, scale * 4, height - scale * 11, scale, state, 235);
 }
