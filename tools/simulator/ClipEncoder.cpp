@@ -156,8 +156,6 @@ std::shared_ptr<Clip> ClipEncoder::encode(const ClipKey& key, std::string* error
         }
         TestPattern::draw(i, key.rate, key.width, key.height, key.camera, label, frame->data[0],
                           frame->linesize[0], frame->data[1], frame->data[2], frame->linesize[1]);
-        TestPattern::drawHead(HeadView(), key.width, key.height, frame->data[0], frame->linesize[0],
-                              frame->data[1], frame->data[2], frame->linesize[1]);
         frame->pts = i;
         frame->pict_type = (i % gop == 0) ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         rc = avcodec_send_frame(ctx.get(), frame.get());

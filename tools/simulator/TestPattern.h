@@ -25,8 +25,9 @@ public:
     // the head is; a text line names the state.
     static void drawHead(const HeadView& head, int width, int height, std::uint8_t* y, int yStride,
                          std::uint8_t* u, std::uint8_t* v, int cStride);
-    // Horizontal field of view at zoom 1, in degrees.
-    static constexpr int kFieldDegrees = 120;
+    // Degrees of the scene across the picture at zoom 1: the whole pan range, so the cross-hair stays in
+    // sight.
+    static constexpr int kFieldDegrees = 360;
     // Text in the built-in 5x7 font; unknown characters draw as blanks.
     static void text(std::uint8_t* y, int stride, int width, int height, int x0, int y0, int scale,
                      const std::string& text, std::uint8_t value);
