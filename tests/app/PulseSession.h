@@ -75,6 +75,9 @@ public:
         m_player.closeWriteChannel();
     }
 
+    // The environment of a PulseAudio client of this daemon.
+    QProcessEnvironment environment() const { return env(); }
+
 private:
     QProcessEnvironment env() const {
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();

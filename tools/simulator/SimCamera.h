@@ -45,6 +45,11 @@ public:
     bool surveyEmpty = false;
 
     std::int64_t talkBlocks = 0;
+    // Listening latency probe: once armed, listening calls carry silence, and the next block is a loud
+    // 1 kHz burst whose sending time (steady clock, microseconds) is kept.
+    bool burstMode = false;
+    bool burstArmed = false;
+    std::int64_t burstSentUs = 0;
     std::int64_t talkBytes = 0;
     SimTalkMeter talkMeter;
 

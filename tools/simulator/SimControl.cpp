@@ -28,7 +28,8 @@ int toInt(const std::string& s, int fallback) {
 }
 
 const char kHelp[] =
-    "ok list stats calls talkcount talkaudio ptz add remove offline online reboot stall unstall corrupt "
+    "ok list stats calls burst talkcount talkaudio ptz add remove offline online reboot stall unstall "
+    "corrupt "
     "truncate "
     "garbage-frames surveyfail surveyempty alarm drop garbage cut kick delay dropreplies answer regfail "
     "accountpwd surveydelay quit";
@@ -80,6 +81,19 @@ bool SimControl::query(const Words& w, std::string* answer) {
             out += " " + c.first + ":" + (c.second->lan() ? (c.second->cloud() ? "both" : "lan") : "cloud") +
                    ":" + (c.second->online ? (c.second->rebooting ? "rebooting" : "online") : "offline");
         *answer = out;
+        return true;
+    }
+    if (cmd == "burst") {
+        // burst ID: arms a tone burst on the camera's listening calls; burst ID sent: when the last left.
+        if (!cam) {
+            *answer = "error unknown camera";
+        } else if (w.size() > 2 && w[2] == "sent") {
+            *answer = "ok " + std::to_string(cam->burstSentUs);
+        } else {
+            cam->burstMode = true;
+            cam->burstArmed = true;
+            *answer = "ok";
+        }
         return true;
     }
     if (cmd == "talkcount") {

@@ -2,6 +2,8 @@
 // SD downloads faster than real time, each paced against the monotonic clock.
 #include "SimMedia.h"
 
+#include "AlawEncoder.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <random>
@@ -159,6 +161,7 @@ bool SimMedia::liveFrame(Call& call, const SimCamera& cam, std::int64_t frameNo,
 }
 
 void SimMedia::pumpAudio(Call& call, Session& s, std::int64_t now) {
+    SimCamera* cam = m_srv.camera(call.camera);
     while (now >= call.startUs + call.frameNo * call.periodUs) {
         if (now - (call.startUs + call.frameNo * call.periodUs) > 1000000) {
             call.startUs = now;
@@ -167,10 +170,24 @@ void SimMedia::pumpAudio(Call& call, Session& s, std::int64_t now) {
         const std::size_t off = static_cast<std::size_t>(call.frameNo % 25) * kAudioBlock;
         const int seq = static_cast<int>(call.frameNo);
         ++call.frameNo;
+        const std::uint8_t* block = m_srv.m_tone.data() + off;
+        if (cam && cam->burstMode) {
+            static const std::vector<std::uint8_t> silence(kAudioBlock, AlawEncoder::encode(0));
+            static const std::vector<std::uint8_t> burst = [] {
+                std::vector<std::uint8_t> b;
+                for (int i = 0; i < kAudioBlock; ++i) // 1 kHz square wave, loud
+                    b.push_back(AlawEncoder::encode(static_cast<std::int16_t>((i / 4) % 2 ? 20000 : -20000)));
+                return b;
+            }();
+            block = cam->burstArmed ? burst.data() : silence.data();
+            if (cam->burstArmed)
+                cam->burstSentUs = SimServer::nowUs();
+            cam->burstArmed = false;
+        }
         m_srv.event(
             s, Op::EvAudio,
             [&](kvabwire::WireWriter& w) {
-                w.addText(call.id.c_str()).addInt(seq).addBytes(m_srv.m_tone.data() + off, kAudioBlock);
+                w.addText(call.id.c_str()).addInt(seq).addBytes(block, kAudioBlock);
             },
             true);
         ++m_srv.m_audioBlocks;
