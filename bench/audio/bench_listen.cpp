@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
         qint64 heardUs = 0;
         QElapsedTimer wait;
         wait.start();
-        while (!heardUs && wait.elapsed() < 1500) {
+        while (!heardUs && wait.elapsed() < 2500) {
             QTest::qWait(2);
             const QByteArray bytes = rec.readAllStandardOutput();
             const auto* s = reinterpret_cast<const qint16*>(bytes.constData());
