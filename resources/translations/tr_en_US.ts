@@ -237,6 +237,14 @@
         <translation>No sound device is available</translation>
     </message>
     <message>
+        <source>收听失败</source>
+        <translation>Listening failed</translation>
+    </message>
+    <message>
+        <source>发言失败</source>
+        <translation>Talk-back failed</translation>
+    </message>
+    <message>
         <source>1(开机位置)</source>
         <translation>1 (boot position)</translation>
     </message>

@@ -137,7 +137,11 @@ void TestSimulator::startsUpWithoutStallingTheGui() {
     // The parameter fetches (three requests a camera, one after the other) are done.
     QTest::qWait(4 * 3 * kSlowMs);
     qInstallMessageHandler(logger);
+#ifndef TV_THREAD_SANITIZER
+    // Under ThreadSanitizer every step is many times slower and the figure measures the machine: that
+    // run looks for races here, the plain run for stalls.
     QVERIFY2(meter.longestMs() < 100, qPrintable(QStringLiteral("GUI stalled %1 ms").arg(meter.longestMs())));
+#endif
     QCOMPARE(control("delay 0"), QStringLiteral("ok"));
 
     // A refresh forgets the idle cameras; found again, they are new but keep their records.
