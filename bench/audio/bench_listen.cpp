@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     rec.start("parec", {"-d", "kvab_out.monitor", "--raw", "--rate=8000", "--channels=1", "--format=s16le",
                         "--latency-msec=10"});
     rec.waitForStarted();
-    std::vector<double> delays;
+    std::vector<double> delays, firstMinute, lastMinute;
     int lost = 0;
     QElapsedTimer run;
     run.start();
@@ -119,7 +119,12 @@ int main(int argc, char** argv) {
             ++lost;
             continue;
         }
-        delays.push_back((heardUs - sentUs) / 1000.0);
+        const double ms = (heardUs - sentUs) / 1000.0;
+        delays.push_back(ms);
+        if (run.elapsed() < 60000)
+            firstMinute.push_back(ms);
+        if (run.elapsed() > (seconds - 60) * 1000LL)
+            lastMinute.push_back(ms);
     }
     rec.kill();
     rec.waitForFinished();
@@ -128,8 +133,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_listen: no burst was heard (%d lost)\n", lost);
         return 1;
     }
-    std::sort(delays.begin(), delays.end());
-    std::printf("listen latency over %d s: %zu bursts, median %.1f ms, worst %.1f ms, %d not heard\n",
-                seconds, delays.size(), delays[delays.size() / 2], delays.back(), lost);
+    // Drift shows as a last minute slower than the first.
+    auto print = [seconds](const char* what, std::vector<double> v) {
+        if (v.empty())
+            return;
+        std::sort(v.begin(), v.end());
+        std::printf("listen latency, %s of %d s: %zu bursts, median %.1f ms, worst %.1f ms\n", what, seconds,
+                    v.size(), v[v.size() / 2], v.back());
+    };
+    print("all", delays);
+    print("first minute", firstMinute);
+    print("last minute", lastMinute);
+    std::printf("%d bursts not heard\n", lost);
     return 0;
 }
