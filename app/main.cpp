@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "NxAsyncJob.h"
 
 #include "TvCallWorker.h"
 #include "TvDefaultSettings.h"
@@ -35,5 +36,6 @@ int main(int argc, char* argv[]) {
     // recordings being closed are finished, so their files stay playable.
     TvCallWorker::instance()->waitForIdle(5000);
     VeRecordCenter::waitForWriters(5000);
+    NxAsyncJob::waitForAll(5000);
     return result;
 }

@@ -33,6 +33,10 @@ function(kvab_add_test name)
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
+    if(KVAB_SANITIZE MATCHES "thread")
+        # The race checker runs GL cells and the simulator's streams several times slower.
+        math(EXPR T_TIMEOUT "${T_TIMEOUT} * 4")
+    endif()
     set_tests_properties(${name} PROPERTIES
         TIMEOUT ${T_TIMEOUT}
         LABELS "${T_LABELS}"
@@ -44,7 +48,7 @@ function(kvab_add_test name)
     if(KVAB_SANITIZE MATCHES "thread")
         set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
             "TSAN_OPTIONS=suppressions=${san_dir}/tsan.supp halt_on_error=1 exitcode=66 second_deadlock_stack=1"
-        )
+            "QTEST_FUNCTION_TIMEOUT=900000")
     endif()
     if(KVAB_SANITIZE MATCHES "address")
         set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT

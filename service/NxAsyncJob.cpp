@@ -5,8 +5,30 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+// Standard primitives rather than Qt's: the end of a job is then visible to ThreadSanitizer too.
+std::mutex g_mutex;
+std::condition_variable g_idle;
+int g_running = 0;
+} // namespace
+
 void NxAsyncJob::start(std::function<void()> job) {
-    QThread* thread = QThread::create(std::move(job));
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        ++g_running;
+    }
+    QThread* thread = QThread::create([job = std::move(job)] {
+        job();
+        {
+            std::lock_guard<std::mutex> lock(g_mutex);
+            --g_running;
+        }
+        g_idle.notify_all();
+    });
     // deleteLater needs an event loop: give the thread object to the application's thread, whichever
     // thread (an SDK thread included) started the job.
     if (QCoreApplication* app = QCoreApplication::instance())
@@ -15,4 +37,9 @@ void NxAsyncJob::start(std::function<void()> job) {
     // over through Qt's event queue.
     QObject::connect(thread, &QThread::finished, thread, tvHandOver([thread] { thread->deleteLater(); }));
     thread->start();
+}
+
+bool NxAsyncJob::waitForAll(int milliseconds) {
+    std::unique_lock<std::mutex> lock(g_mutex);
+    return g_idle.wait_for(lock, std::chrono::milliseconds(milliseconds), [] { return g_running == 0; });
 }

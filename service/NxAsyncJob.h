@@ -7,4 +7,7 @@
 class NxAsyncJob {
 public:
     static void start(std::function<void()> job);
+    // Waits at most the given time until no job runs; true when none does. At exit, so that a job
+    // still talking to the SDK ends before the SDK unloads.
+    static bool waitForAll(int milliseconds);
 };

@@ -2,6 +2,7 @@
 // slow cloud and a long device list, LAN discovery, calls on both paths, and the failure paths of the
 // login (to the settings store's server) and the survey that the simulator's control commands reach.
 #include "NxAlarmCenter.h"
+#include "NxAsyncJob.h"
 #include "NxDataCenter.h"
 #include "NxDeviceStateCenter.h"
 #include "NxLanCenter.h"
@@ -88,6 +89,7 @@ private slots:
     void callsOnBothPaths();
     void loginPaths();
     void surveyPaths();
+    void cleanupTestCase();
 
 private:
     QString control(const QString& command) { return m_sim.control(command); }
@@ -252,6 +254,13 @@ void TestSimulator::surveyPaths() {
         }
         QCOMPARE(control(p.undo), QStringLiteral("ok"));
     }
+}
+
+void TestSimulator::cleanupTestCase() {
+    // The lost connection starts a logout: it must have left the SDK before the SDK unloads.
+    m_sim.kill();
+    QTest::qWait(1000);
+    QVERIFY(NxAsyncJob::waitForAll(10000));
 }
 
 QTEST_GUILESS_MAIN(TestSimulator)
