@@ -23,10 +23,9 @@ void NxAsyncJob::start(std::function<void()> job) {
     }
     QThread* thread = QThread::create([job = std::move(job)] {
         job();
-        {
-            std::lock_guard<std::mutex> lock(g_mutex);
-            --g_running;
-        }
+        // Notified under the lock, so a waiter that saw the count drop also saw the notification end.
+        std::lock_guard<std::mutex> lock(g_mutex);
+        --g_running;
         g_idle.notify_all();
     });
     // deleteLater needs an event loop: give the thread object to the application's thread, whichever

@@ -27,6 +27,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
@@ -482,6 +483,9 @@ void TestLiveRoad::offlineCameraTimesOutAndReconnects() {
     TvPlayWidget* cell = display()->cellForKey(id);
     const QString call = m_window->callIdFor(id);
     auto* tip = m_window->findChild<TvTipWidget*>(QStringLiteral("widget_snapTip"));
+    // The folder goes with this test: the next run must not find a folder that no longer exists.
+    const QString ownVideos = TvDefaultSettings::instance()->videoDir();
+    const auto restoreVideos = qScopeGuard([&] { TvDefaultSettings::instance()->setVideoDir(ownVideos); });
     QTemporaryDir videos;
     TvDefaultSettings::instance()->setVideoDir(videos.path());
     display()->selectCellByKey(id);
