@@ -8,25 +8,35 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <new>
 
 namespace {
 // Standard primitives rather than Qt's: the end of a job is then visible to ThreadSanitizer too.
-std::mutex g_mutex;
-std::condition_variable g_idle;
-int g_running = 0;
+struct Jobs {
+    std::mutex mutex;
+    std::condition_variable idle;
+    int running = 0;
+};
+
+// Built in place and never destroyed: a job may still end while the process exits.
+Jobs& jobs() {
+    alignas(Jobs) static unsigned char storage[sizeof(Jobs)];
+    static Jobs* instance = ::new (storage) Jobs;
+    return *instance;
+}
 } // namespace
 
 void NxAsyncJob::start(std::function<void()> job) {
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        ++g_running;
+        std::lock_guard<std::mutex> lock(jobs().mutex);
+        ++jobs().running;
     }
     QThread* thread = QThread::create([job = std::move(job)] {
         job();
         // Notified under the lock, so a waiter that saw the count drop also saw the notification end.
-        std::lock_guard<std::mutex> lock(g_mutex);
-        --g_running;
-        g_idle.notify_all();
+        std::lock_guard<std::mutex> lock(jobs().mutex);
+        --jobs().running;
+        jobs().idle.notify_all();
     });
     // deleteLater needs an event loop: give the thread object to the application's thread, whichever
     // thread (an SDK thread included) started the job.
@@ -39,6 +49,8 @@ void NxAsyncJob::start(std::function<void()> job) {
 }
 
 bool NxAsyncJob::waitForAll(int milliseconds) {
-    std::unique_lock<std::mutex> lock(g_mutex);
-    return g_idle.wait_for(lock, std::chrono::milliseconds(milliseconds), [] { return g_running == 0; });
+    Jobs& all = jobs();
+    std::unique_lock<std::mutex> lock(all.mutex);
+    return all.idle.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                             [&all] { return all.running == 0; });
 }
