@@ -187,16 +187,28 @@ void TvLiveToolbar::stopRecordMenuSlot() {
 }
 
 void TvLiveToolbar::stopCellAudio(TvPlayWidget* cell) {
-    if (cell->isTalking()) {
-        cell->stopTalk();
-        m_display->stopTalk();
-    }
-    if (cell->isListeningOn()) {
-        cell->stopListen();
-        m_display->stopListen();
-    }
+    stopTalking(cell);
+    stopListening(cell);
     ui->pushBtn_listen->setChecked(false);
     ui->pushBtn_speak->setChecked(false);
+}
+
+bool TvLiveToolbar::stopListening(TvPlayWidget* cell) {
+    if (!cell->isListeningOn())
+        return false;
+    cell->stopListen();
+    m_display->stopListen();
+    ui->pushBtn_listen->setChecked(false);
+    return true;
+}
+
+bool TvLiveToolbar::stopTalking(TvPlayWidget* cell) {
+    if (!cell->isTalking())
+        return false;
+    cell->stopTalk();
+    m_display->stopTalk();
+    ui->pushBtn_speak->setChecked(false);
+    return true;
 }
 
 void TvLiveToolbar::on_pushBtn_listen_clicked() {
@@ -205,17 +217,9 @@ void TvLiveToolbar::on_pushBtn_listen_clicked() {
         undoToggle(ui->pushBtn_listen);
         return;
     }
-    if (cell->isTalking()) {
-        cell->stopTalk();
-        m_display->stopTalk();
-        ui->pushBtn_speak->setChecked(false);
-    }
-    if (cell->isListeningOn()) {
-        cell->stopListen();
-        m_display->stopListen();
-        ui->pushBtn_listen->setChecked(false);
+    stopTalking(cell);
+    if (stopListening(cell))
         return;
-    }
     if (!TvDisplayMangeView::hasAudioOutputDevice()) {
         qWarning() << "listen: no sound output device";
         showTip(TvTipMessage, tr("没有可用的声音设备"));
@@ -243,17 +247,9 @@ void TvLiveToolbar::on_pushBtn_speak_clicked() {
         undoToggle(ui->pushBtn_speak);
         return;
     }
-    if (cell->isListeningOn()) {
-        cell->stopListen();
-        m_display->stopListen();
-        ui->pushBtn_listen->setChecked(false);
-    }
-    if (cell->isTalking()) {
-        cell->stopTalk();
-        m_display->stopTalk();
-        ui->pushBtn_speak->setChecked(false);
+    stopListening(cell);
+    if (stopTalking(cell))
         return;
-    }
     if (!TvDisplayMangeView::hasAudioInputDevice()) {
         qWarning() << "talk: no sound input device";
         showTip(TvTipMessage, tr("没有可用的声音设备"));

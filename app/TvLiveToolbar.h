@@ -30,6 +30,9 @@ public:
     void cellBound(TvPlayWidget* cell);
     // A cell that loses the selection (or its play) stops listening and talking.
     void stopCellAudio(TvPlayWidget* cell);
+    // Stop the cell's sound one way and uncheck its button; false when it was not on.
+    bool stopListening(TvPlayWidget* cell);
+    bool stopTalking(TvPlayWidget* cell);
     // The ready cell, or null after showing the "connect first" tip.
     TvPlayWidget* readyCell(bool tip = true);
     QMenu* presetMenu(bool set) const { return set ? m_presetSetMenu : m_presetMoveMenu; }
