@@ -20,12 +20,20 @@ public:
     TvHandOver& operator=(TvHandOver&&) = delete;
     ~TvHandOver() { acquired(); }
 
+    // Released again after the call: the last reference to the wrapper may be dropped, and the
+    // wrapper destroyed, on the posting thread once the call is over.
     decltype(auto) operator()() {
         acquired();
+        const ReleaseOnExit guard{this};
         return m_fn();
     }
 
 private:
+    struct ReleaseOnExit {
+        const TvHandOver* self;
+        ~ReleaseOnExit() { self->released(); }
+    };
+
     void released() const {
 #ifdef TV_THREAD_SANITIZER
         __tsan_release(const_cast<TvHandOver*>(this));
