@@ -1,5 +1,6 @@
 #include "TvAudioIODevice.h"
 
+#include "AlawCodec.h"
 #include "TvMutexLocker.h"
 
 #include <QDebug>
@@ -88,32 +89,11 @@ qint64 TvAudioIODevice::writeData(const char* data, qint64 length) {
     }
     // The sink runs outside the lock: it may hand the block to another thread.
     for (int at = 0; at < blocks.size(); at += kBlockBytes) {
-        QByteArray encoded(kBlockBytes / 2, Qt::Uninitialized);
-        for (int i = 0; i < kBlockBytes / 2; ++i) {
-            const auto lo = uint8_t(blocks[at + 2 * i]);
-            const auto hi = uint8_t(blocks[at + 2 * i + 1]);
-            encoded[i] = char(alaw(int16_t(uint16_t(lo | (hi << 8)))));
-        }
+        std::int16_t pcm[kBlockBytes / 2];
+        std::memcpy(pcm, blocks.constData() + at, kBlockBytes);
+        const std::vector<std::uint8_t> alaw = AlawCodec::encode(pcm, kBlockBytes / 2);
         if (m_sink)
-            m_sink(encoded);
+            m_sink(QByteArray(reinterpret_cast<const char*>(alaw.data()), int(alaw.size())));
     }
     return length;
-}
-
-std::uint8_t TvAudioIODevice::alaw(std::int16_t sample) {
-    static const int segmentEnd[8] = {0xFF, 0x1FF, 0x3FF, 0x7FF, 0xFFF, 0x1FFF, 0x3FFF, 0x7FFF};
-    int pcm = sample;
-    int mask = 0xD5;
-    if (pcm < 0) {
-        mask = 0x55;
-        pcm = -pcm - 8;
-    }
-    int segment = 0;
-    while (segment < 8 && pcm > segmentEnd[segment])
-        ++segment;
-    if (segment >= 8)
-        return std::uint8_t(0x7F ^ mask);
-    int value = segment << 4;
-    value |= (segment < 2) ? ((pcm >> 4) & 0x0F) : ((pcm >> (segment + 3)) & 0x0F);
-    return std::uint8_t(value ^ mask);
 }

@@ -39,9 +39,6 @@ public:
     qint64 bytesAvailable() const override;
     bool atEnd() const override { return false; }
 
-    // ITU-T G.711 A-law of one 16-bit sample.
-    static std::uint8_t alaw(std::int16_t sample);
-
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
     qint64 writeData(const char* data, qint64 length) override;

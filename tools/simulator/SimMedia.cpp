@@ -2,7 +2,7 @@
 // SD downloads faster than real time, each paced against the monotonic clock.
 #include "SimMedia.h"
 
-#include "AlawEncoder.h"
+#include "AlawCodec.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -172,12 +172,12 @@ void SimMedia::pumpAudio(Call& call, Session& s, std::int64_t now) {
         ++call.frameNo;
         const std::uint8_t* block = m_srv.m_tone.data() + off;
         if (cam && cam->burstMode) {
-            static const std::vector<std::uint8_t> silence(kAudioBlock, AlawEncoder::encode(0));
+            static const std::vector<std::uint8_t> silence(kAudioBlock, AlawCodec::encode(std::int16_t(0)));
             static const std::vector<std::uint8_t> burst = [] {
-                std::vector<std::uint8_t> b;
+                std::vector<std::int16_t> pcm;
                 for (int i = 0; i < kAudioBlock; ++i) // 1 kHz square wave, loud
-                    b.push_back(AlawEncoder::encode(static_cast<std::int16_t>((i / 4) % 2 ? 20000 : -20000)));
-                return b;
+                    pcm.push_back(static_cast<std::int16_t>((i / 4) % 2 ? 20000 : -20000));
+                return AlawCodec::encode(pcm.data(), pcm.size());
             }();
             block = cam->burstArmed ? burst.data() : silence.data();
             if (cam->burstArmed)

@@ -1,6 +1,6 @@
 #include "SimServer.h"
 
-#include "AlawEncoder.h"
+#include "AlawCodec.h"
 #include "Md5.h"
 #include "SimControl.h"
 #include "SimMedia.h"
@@ -63,12 +63,14 @@ SimServer::SimServer(Options options) : m_opt(std::move(options)) {
     for (const auto& spec : m_opt.cameras)
         addCamera(spec);
     // A two-tone chime, one second, looped on listening calls.
+    std::vector<std::int16_t> chime;
     for (int i = 0; i < 8000; ++i) {
         const double f = (i < 4000) ? 440.0 : 660.0;
         const double env = 0.5 + 0.5 * std::sin(2.0 * M_PI * i / 8000.0);
         const auto s = static_cast<std::int16_t>(9000.0 * env * std::sin(2.0 * M_PI * f * i / 8000.0));
-        m_tone.push_back(AlawEncoder::encode(s));
+        chime.push_back(s);
     }
+    m_tone = AlawCodec::encode(chime.data(), chime.size());
 }
 
 SimServer::~SimServer() {

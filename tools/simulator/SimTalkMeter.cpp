@@ -1,11 +1,13 @@
 #include "SimTalkMeter.h"
 
+#include "AlawCodec.h"
+
 #include <cmath>
 
 void SimTalkMeter::add(const std::uint8_t* alaw, std::size_t length) {
     std::vector<std::int16_t> pcm(length);
     for (std::size_t i = 0; i < length; ++i)
-        pcm[i] = decode(alaw[i]);
+        pcm[i] = AlawCodec::decode(alaw[i]);
     addPcm(pcm.data(), length);
 }
 
@@ -51,15 +53,4 @@ int SimTalkMeter::dominantHz() const {
 std::string SimTalkMeter::describe() const {
     return "samples=" + std::to_string(m_total) + " rms=" + std::to_string(static_cast<int>(rms())) +
            " freq=" + std::to_string(dominantHz());
-}
-
-std::int16_t SimTalkMeter::decode(std::uint8_t alaw) {
-    // ITU-T G.711: even bits inverted, then sign, segment and mantissa.
-    const int a = alaw ^ 0x55;
-    const int segment = (a & 0x70) >> 4;
-    int magnitude = (a & 0x0F) << 4;
-    magnitude += (segment == 0) ? 8 : 0x108;
-    if (segment > 1)
-        magnitude <<= segment - 1;
-    return static_cast<std::int16_t>((a & 0x80) ? magnitude : -magnitude);
 }

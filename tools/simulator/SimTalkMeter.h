@@ -22,8 +22,6 @@ public:
     // "samples=.. rms=.. freq=.."
     std::string describe() const;
 
-    static std::int16_t decode(std::uint8_t alaw);
-
 private:
     std::vector<std::int16_t> m_recent; // at most one second
     std::int64_t m_total = 0;
