@@ -495,4 +495,119 @@
         <translation>The database cannot be opened: %1</translation>
     </message>
 </context>
+<context>
+    <name>VeSDFilesDialog</name>
+    <message>
+        <source>%1 SD卡录像查询</source>
+        <translation>%1 SD card recordings</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>Start Time</source>
+        <translation>Start Time</translation>
+    </message>
+    <message>
+        <source>Filename</source>
+        <translation>Filename</translation>
+    </message>
+    <message>
+        <source>Size (MB)</source>
+        <translation>Size (MB)</translation>
+    </message>
+    <message>
+        <source>Download Progress</source>
+        <translation>Download Progress</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Tip</translation>
+    </message>
+    <message>
+        <source>读取SD卡录像失败</source>
+        <translation>Reading the SD card recordings failed</translation>
+    </message>
+    <message>
+        <source>SD卡中没有录像</source>
+        <translation>No recordings on the SD card</translation>
+    </message>
+    <message>
+        <source>该文件已经下载，确定要重新下载？</source>
+        <translation>This file has already been downloaded. Re-download it?</translation>
+    </message>
+    <message>
+        <source>当前有文件正在下载，关闭后将停止下载，确定要关闭？</source>
+        <translation>A file is being downloaded and closing stops the download. Close anyway?</translation>
+    </message>
+    <message>
+        <source>无法写入录像文件夹：%1</source>
+        <translation>The recording folder cannot be written: %1</translation>
+    </message>
+    <message>
+        <source>下载失败：%1</source>
+        <translation>Download failed: %1</translation>
+    </message>
+    <message>
+        <source>录像文件写入失败：%1</source>
+        <translation>Writing the recording file failed: %1</translation>
+    </message>
+    <message>
+        <source>文件不存在：%1</source>
+        <translation>The file does not exist: %1</translation>
+    </message>
+    <message>
+        <source>无法打开文件：%1</source>
+        <translation>The file cannot be opened: %1</translation>
+    </message>
+    <message>
+        <source>无法打开文件夹：%1</source>
+        <translation>The folder cannot be opened: %1</translation>
+    </message>
+    <message>
+        <source>Wait for download</source>
+        <translation>Wait for download</translation>
+    </message>
+    <message>
+        <source>Downloading</source>
+        <translation>Downloading</translation>
+    </message>
+    <message>
+        <source>Download success</source>
+        <translation>Download success</translation>
+    </message>
+    <message>
+        <source>Partly downloaded</source>
+        <translation>Partly downloaded</translation>
+    </message>
+    <message>
+        <source>Downloadable</source>
+        <translation>Downloadable</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>Cancel Download</source>
+        <translation>Cancel Download</translation>
+    </message>
+    <message>
+        <source>Open file</source>
+        <translation>Open file</translation>
+    </message>
+    <message>
+        <source>Open Dir</source>
+        <translation>Open Dir</translation>
+    </message>
+    <message>
+        <source>Prev</source>
+        <translation>Prev</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Next</translation>
+    </message>
+</context>
 </TS>
