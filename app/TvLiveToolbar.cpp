@@ -60,6 +60,9 @@ TvLiveToolbar::TvLiveToolbar(Ui::MainWindow* form, QWidget* window)
         connect(p.button, &QPushButton::released, this, &T::on_pushBtn_ptz_released);
     }
     connect(ui->widget_snapTip, &TvTipWidget::clickedSignal, this, &T::on_widget_snapTip_clicked);
+    // Queued: the report comes from inside the audio object that the slot deletes.
+    connect(m_display, &TvDisplayMangeView::soundDeviceLostSignal, this, &T::soundDeviceLostSlot,
+            Qt::QueuedConnection);
 }
 
 void TvLiveToolbar::enableButtons() {
@@ -191,6 +194,17 @@ void TvLiveToolbar::stopCellAudio(TvPlayWidget* cell) {
     stopListening(cell);
     ui->pushBtn_listen->setChecked(false);
     ui->pushBtn_speak->setChecked(false);
+}
+
+void TvLiveToolbar::soundDeviceLostSlot() {
+    bool stopped = false;
+    for (TvPlayWidget* cell : m_display->cells()) {
+        stopped = stopTalking(cell) || stopped;
+        stopped = stopListening(cell) || stopped;
+    }
+    qWarning() << "the sound device was lost; sound stopped:" << stopped;
+    if (stopped)
+        showTip(TvTipMessage, tr("没有可用的声音设备"));
 }
 
 bool TvLiveToolbar::stopListening(TvPlayWidget* cell) {

@@ -69,6 +69,8 @@ public slots:
     void on_pushBtn_wifi_clicked();
     void on_pushBtn_video_set_clicked();
     void on_widget_snapTip_clicked(TvTipWidgetType kind);
+    // The sound server went away: every cell stops listening and talking, with a tip.
+    void soundDeviceLostSlot();
 
 private:
     void sendPressed(int selector) { send(selector, 0); }

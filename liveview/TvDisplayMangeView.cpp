@@ -125,13 +125,16 @@ bool TvDisplayMangeView::startListen() {
     }
     if (!running) {
         m_output->start(m_listenDevice);
-        running = m_output && m_output->error() == QAudio::NoError;
-        if (!running)
-            qWarning() << "startListen: the sound output failed";
+        running = m_output->error() == QAudio::NoError;
+        if (!running) {
+            qWarning() << "startListen: the sound output failed" << m_output->error();
+            stopListen(); // nothing half-open: the next listen starts afresh
+            return false;
+        }
         TvMutexLocker lock(&m_audioLock);
-        m_outputRunning = running;
+        m_outputRunning = true;
     }
-    return running;
+    return true;
 }
 
 void TvDisplayMangeView::stopListen() {
@@ -172,6 +175,11 @@ void TvDisplayMangeView::stateChanged(QAudio::State state) {
     if (!output)
         return;
     qWarning() << "state is changed============ " << state << output->error();
+    if (state == QAudio::StoppedState &&
+        (output->error() == QAudio::FatalError || output->error() == QAudio::OpenError)) {
+        emit soundDeviceLostSignal();
+        return;
+    }
     // Judged by the output's state now: the report was queued and may be stale.
     if (output->state() == QAudio::IdleState && output->error() == QAudio::UnderrunError) {
         {
@@ -197,7 +205,10 @@ bool TvDisplayMangeView::startTalk() {
         m_input = new QAudioInput(device, soundFormat(device), this);
         m_input->setBufferSize(kInputBufferBytes);
         connect(m_input, &QAudioInput::stateChanged, this, [this](QAudio::State state) {
-            qWarning() << "talk input state" << state << (m_input ? m_input->error() : QAudio::NoError);
+            const QAudio::Error error = m_input ? m_input->error() : QAudio::NoError;
+            qWarning() << "talk input state" << state << error;
+            if (state == QAudio::StoppedState && (error == QAudio::FatalError || error == QAudio::OpenError))
+                emit soundDeviceLostSignal();
         });
     }
     if (!m_talkDevice) {

@@ -68,6 +68,8 @@ signals:
     void didSelectWidget(TvPlayWidget* previous, TvPlayWidget* current);
     void startListenSignal();
     void exitFullScreenSignal();
+    // The sound server or device went away while listening or talking.
+    void soundDeviceLostSignal();
 
 public slots:
     void wantExclusiveSlot(void* cell, bool on);

@@ -33,9 +33,12 @@ public:
         return up && run("pactl", {"set-default-sink", "kvab_out"}) &&
                run("pactl", {"set-default-source", "kvab_mic.monitor"});
     }
-    ~PulseSession() {
+    ~PulseSession() { stop(); }
+    // The sound server goes away, as when a desktop's daemon dies.
+    void stop() {
         if (m_started)
             run("pulseaudio", {"--kill"});
+        m_started = false;
     }
 
     // Records `ms` milliseconds of what the client plays, as 8 kHz mono 16-bit samples.
