@@ -154,6 +154,7 @@ bool SimCamera::sysInfo(int selector, std::string* reply) const {
 }
 
 int SimCamera::setSelector(int selector, int value, int extra) {
+    ++writes;
     auto set = [](int* field, int v, bool ok) {
         if (!ok)
             return -1;

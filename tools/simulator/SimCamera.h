@@ -44,6 +44,9 @@ public:
     bool surveyFails = false;
     bool surveyEmpty = false;
 
+    // Selector writes received (settings, PTZ and maintenance alike), for the control's "writes".
+    std::int64_t writes = 0;
+
     std::int64_t talkBlocks = 0;
     // Listening latency probe: once armed, listening calls carry silence, and the next block is a loud
     // 1 kHz burst whose sending time (steady clock, microseconds) is kept.

@@ -28,7 +28,7 @@ int toInt(const std::string& s, int fallback) {
 }
 
 const char kHelp[] =
-    "ok list stats calls burst talkcount talkaudio ptz add remove offline online reboot stall unstall "
+    "ok list stats calls burst writes talkcount talkaudio ptz add remove offline online reboot stall unstall "
     "corrupt "
     "truncate "
     "garbage-frames surveyfail surveyempty alarm drop garbage cut kick delay dropreplies answer regfail "
@@ -94,6 +94,10 @@ bool SimControl::query(const Words& w, std::string* answer) {
             cam->burstArmed = true;
             *answer = "ok";
         }
+        return true;
+    }
+    if (cmd == "writes") {
+        *answer = cam ? "ok " + std::to_string(cam->writes) : "error unknown camera";
         return true;
     }
     if (cmd == "talkcount") {

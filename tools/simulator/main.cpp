@@ -42,7 +42,8 @@ void usage() {
         "  [offline], remove ID, offline ID, online ID, reboot ID, stall ID [MS], unstall ID, corrupt ID "
         "[N],\n"
         "  truncate ID [N], garbage-frames ID [N], surveyfail ID [off], surveyempty ID [off],\n"
-        "  alarm ID motion|io, talkcount ID, talkaudio ID, ptz ID, calls [ID], drop, garbage, cut, kick, "
+        "  alarm ID motion|io, writes ID, talkcount ID, talkaudio ID, ptz ID, calls [ID], drop, garbage, "
+        "cut, kick, "
         "delay MS, dropreplies N,\n"
         "  answer login|region|pwd now|never|MS (when the answering event follows), regfail [off],\n"
         "  accountpwd PASSWORD, surveydelay MS, quit\n");
