@@ -1,0 +1,34 @@
+#include "TvDialogSupport.h"
+
+#include "NxDataCenter.h"
+#include "TvHandOver.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace TvDialogSupport {
+
+void notice(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("TvDialogSupport", "提示"), text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool breaksRecord(const QString& text) {
+    return text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('='));
+}
+
+void runJob(QObject* owner, std::function<qint32()> work, std::function<void(qint32)> done) {
+    QPointer<QObject> guard(owner);
+    NxDataCenter::instance()->runInBackground([guard, work, done] {
+        const qint32 result = work();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), tvHandOver([guard, done, result] {
+                                      if (guard)
+                                          done(result);
+                                  }),
+                                  Qt::QueuedConnection);
+    });
+}
+
+} // namespace TvDialogSupport
