@@ -9,6 +9,7 @@
 #include "TvBorderHitTest.h"
 #include "TvBorderResizer.h"
 #include "TvDefaultSettings.h"
+#include "TvDeviceActions.h"
 #include "TvDeviceTreeView.h"
 #include "TvDisplayMangeView.h"
 #include "TvGlobal.h"
@@ -56,11 +57,13 @@ MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::Main
 
     g_mainWindow = this;
     initTitleBar();
+    m_devices = new TvDeviceActions(this);
 
     connect(ui->widget_displayMan, &TvDisplayMangeView::exitFullScreenSignal, this,
             &MainWindow::on_pushBtn_fullscreen_clicked);
     connect(ui->widget_displayMan, &TvDisplayMangeView::didSelectWidget, this, &MainWindow::didSelectWidget);
     m_toolbar = new TvLiveToolbar(ui.get(), this);
+    connect(m_toolbar, &TvLiveToolbar::videoSettingSignal, this, &MainWindow::videoSettingSlot);
     ui->widget_snapTip->hide();
     enableLiveToolbar();
 
@@ -219,10 +222,8 @@ void MainWindow::on_treeView_lan_doubleClicked(const QModelIndex& index) {
     auto* camera = index.data(TvDeviceTreeView::CameraRole).value<VeCameraModel*>();
     if (!camera)
         return;
-    if (!camera->isLanOnline() && !camera->isAccessPwdValid()) {
-        dialogUnavailable("VeLocalAccessPwdDialog");
+    if (m_devices->askLocalPassword(camera))
         return;
-    }
     if (camera != contextCamera)
         camera->mainStream = true;
     if (playWithCamera(camera) < 0)
@@ -295,10 +296,10 @@ void MainWindow::on_treeView_lan_customContextMenuRequested(const QPoint& pos) {
     add(tr("关闭视频"), &MainWindow::closeVideoMenuSlot, playing);
     treeMenu->addSeparator();
     // Dialogs that come with later parts of the client stay disabled until they exist.
-    add(tr("添加设备"), &MainWindow::addDeviceMenuSlot, false);
+    add(tr("添加设备"), &MainWindow::addDeviceMenuSlot, true);
     add(tr("删除设备"), &MainWindow::deleteDeviceMenuSlot, (online || offline) && listed);
-    add(tr("修改设备别名"), &MainWindow::updateAliasMenuSlot, false);
-    add(tr("修改访问密码"), &MainWindow::updateAccessPwdMenuSlot, false);
+    add(tr("修改设备别名"), &MainWindow::updateAliasMenuSlot, listed);
+    add(tr("修改访问密码"), &MainWindow::updateAccessPwdMenuSlot, listed);
     add(tr("设备设置"), &MainWindow::lanCameraSetMenuSlot, false);
     add(tr("重启设备"), &MainWindow::rebootDeviceMenuSlot, playing || online);
     add(tr("SD卡录像查询"), &MainWindow::SDFilesMenuSlot, false);
@@ -327,7 +328,7 @@ void MainWindow::showCustomMenuSlot(void* target) {
     stopRec->setEnabled(cell->isRecording());
     connect(stopRec, &QAction::triggered, this, &MainWindow::stopRecordMenuSlot);
     QAction* settings = cellMenu->addAction(tr("Camera设置"));
-    settings->setEnabled(false); // the camera settings dialog comes later
+    settings->setEnabled(contextCamera != nullptr);
     connect(settings, &QAction::triggered, this, &MainWindow::cameraSettingMenuSlot);
     connect(cellMenu->addAction(tr("全屏")), &QAction::triggered, this,
             &MainWindow::on_pushBtn_fullscreen_clicked);
@@ -375,10 +376,8 @@ void MainWindow::rebootDeviceMenuSlot() {
         return;
     VeCameraModel* camera = contextCamera;
     contextCamera = nullptr;
-    if (!camera->isLanOnline() && !camera->isAccessPwdValid()) {
-        dialogUnavailable("VeLocalAccessPwdDialog");
+    if (m_devices->askLocalPassword(camera))
         return;
-    }
     const bool ok = warn(tr("确定要重启设备吗？"), true) == QMessageBox::Ok;
     qWarning() << "reboot confirmed" << ok;
     if (!ok)
@@ -429,13 +428,20 @@ void MainWindow::dialogUnavailable(const char* slot) {
 }
 
 void MainWindow::addDeviceMenuSlot() {
-    dialogUnavailable("addDeviceMenuSlot");
+    contextCamera = nullptr;
+    m_devices->addDevice();
+    updateDeviceListSlot();
 }
 void MainWindow::updateAliasMenuSlot() {
-    dialogUnavailable("updateAliasMenuSlot");
+    VeCameraModel* camera = contextCamera;
+    contextCamera = nullptr;
+    if (m_devices->updateAlias(camera))
+        updateDeviceListSlot();
 }
 void MainWindow::updateAccessPwdMenuSlot() {
-    dialogUnavailable("updateAccessPwdMenuSlot");
+    VeCameraModel* camera = contextCamera;
+    contextCamera = nullptr;
+    m_devices->updateAccessPwd(camera);
 }
 void MainWindow::lanCameraSetMenuSlot() {
     wifiRequest = false;
@@ -445,10 +451,16 @@ void MainWindow::SDFilesMenuSlot() {
     dialogUnavailable("SDFilesMenuSlot");
 }
 void MainWindow::cameraSettingMenuSlot() {
-    dialogUnavailable("cameraSettingMenuSlot");
+    VeCameraModel* camera = contextCamera;
+    contextCamera = nullptr;
+    m_devices->cameraSetting(camera);
+}
+void MainWindow::videoSettingSlot(VeCameraModel* camera) {
+    contextCamera = camera;
+    cameraSettingMenuSlot();
 }
 void MainWindow::on_pushBtn_addDev_clicked() {
-    dialogUnavailable("on_pushBtn_addDev_clicked");
+    addDeviceMenuSlot();
 }
 void MainWindow::on_pushBtn_setting_clicked() {
     VeAppSettingDialog* dialog = new VeAppSettingDialog(this);

@@ -26,6 +26,7 @@ class MainWindow;
 class NxDataCenter;
 class QMenu;
 class TvBorderResizer;
+class TvDeviceActions;
 class TvLiveToolbar;
 class TvPlayWidget;
 class VeCameraModel;
@@ -98,6 +99,8 @@ public slots:
     void startRecordMenuSlot();
     void stopRecordMenuSlot();
     void on_pushBtn_addDev_clicked();
+    // The toolbar's video settings button.
+    void videoSettingSlot(VeCameraModel* camera);
     void on_pushBtn_setting_clicked();
     void on_pushBtn_alarm_log_clicked();
     void on_pushBtn_help_clicked();
@@ -135,7 +138,8 @@ private:
     QMenu* treeMenu = nullptr;
     // Owned by the window, never by a cell: the cell it was opened on may delete itself meanwhile.
     QPointer<QMenu> cellMenu;
-    TvLiveToolbar* m_toolbar = nullptr; // a child of the window
+    TvLiveToolbar* m_toolbar = nullptr;   // a child of the window
+    TvDeviceActions* m_devices = nullptr; // a child of the window
     bool wifiRequest = false;
     VeCameraModel* contextCamera = nullptr;
     QList<VeCameraModel*> deviceList;

@@ -69,7 +69,6 @@ void TvLiveToolbar::enableButtons() {
     for (QPushButton* button : ui->widget_righttool_bottom->findChildren<QPushButton*>())
         button->setEnabled(true);
     ui->pushBtn_wifi->setEnabled(false);
-    ui->pushBtn_video_set->setEnabled(false);
 }
 
 void TvLiveToolbar::cellBound(TvPlayWidget* cell) {
@@ -331,7 +330,8 @@ void TvLiveToolbar::on_pushBtn_wifi_clicked() {
 }
 
 void TvLiveToolbar::on_pushBtn_video_set_clicked() {
-    qWarning() << "on_pushBtn_video_set_clicked is not available in this version";
+    if (TvPlayWidget* cell = readyCell())
+        emit videoSettingSignal(cell->camera());
 }
 
 void TvLiveToolbar::on_widget_snapTip_clicked(TvTipWidgetType kind) {

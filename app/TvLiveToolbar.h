@@ -13,6 +13,7 @@ class QPushButton;
 class QWidget;
 class TvDisplayMangeView;
 class TvPlayWidget;
+class VeCameraModel;
 
 // The live-view toolbar of the main window's right-hand panel. Every button acts on the display
 // manager's selected cell when it is ready (bound and not idle): snapshot, recording, listening and
@@ -25,7 +26,7 @@ public:
 
     TvLiveToolbar(Ui::MainWindow* ui, QWidget* window);
 
-    // Enables the toolbar; the Wi-Fi and video settings buttons stay off while their dialogs are missing.
+    // Enables the toolbar; the Wi-Fi button stays off while the device settings dialog is missing.
     void enableButtons();
     void cellBound(TvPlayWidget* cell);
     // A cell that loses the selection (or its play) stops listening and talking.
@@ -40,6 +41,10 @@ public:
     // The folder to write into: the configured one when it exists; the default one (cache location and
     // the leaf) is created when missing; an empty text after telling the user otherwise.
     QString usableFolder(const QString& configured, const QString& leaf);
+
+signals:
+    // The video settings button on a ready cell: the camera's settings dialog is wanted.
+    void videoSettingSignal(VeCameraModel* camera);
 
 public slots:
     void on_pushBtn_snap_clicked();
