@@ -7,6 +7,7 @@
 #include "NxLanCenter.h"
 #include "NxLoginCenter.h"
 #include "NxRecordCodec.h"
+#include "NxSDCenter.h"
 #include "NxVideoCenter.h"
 #include "NxWiFiSSIDCenter.h"
 #include "VeCameraModel.h"
@@ -58,7 +59,7 @@ NxDataCenter::NxDataCenter(QObject* parent) : QObject(parent) {
     loginCenter->setVideoCenter(videoCenter);
     wifiSsidCenter = new NxWiFiSSIDCenter(this, this);
     alarmCenter = new NxAlarmCenter(this);
-    // The SD center is created here, after the alarm center, once the SD-card recordings exist.
+    sdCenter = new NxSDCenter(this, this);
 
     lanCenter->refreshLan(1);
 }

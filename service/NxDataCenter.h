@@ -14,6 +14,7 @@ class NxDeviceQueryAdapter;
 class NxLanCenter;
 class NxLoginCenter;
 class NxVideoCenter;
+class NxSDCenter;
 class NxWiFiSSIDCenter;
 class VeCameraModel;
 
@@ -73,7 +74,7 @@ public:
     NxLoginCenter* loginCenter = nullptr;
     NxWiFiSSIDCenter* wifiSsidCenter = nullptr;
     NxVideoCenter* videoCenter = nullptr;
-    // The SD center (sdCenter) joins here with the SD-card recordings.
+    NxSDCenter* sdCenter = nullptr;
 
 signals:
     void updateDeviceListSignal();

@@ -1,0 +1,123 @@
+#pragma once
+
+#include "NxSDCenter.h"
+#include "VeBasicDialog.h"
+#include "VeRecordCenter.h"
+#include "VeSDFileEntry.h"
+
+#include <QHash>
+#include <QModelIndex>
+#include <QMutex>
+#include <QStringList>
+
+#include <atomic>
+#include <memory>
+
+class QTableWidgetItem;
+class VeCameraModel;
+class VeSDDownloadDataBase;
+
+namespace Ui {
+class VeSDFilesDialog;
+}
+
+// The recordings on a camera's SD card, page by page, downloaded one at a time into local QuickTime
+// files. The SDK calls wait for the camera and run on the service's worker; its callbacks arrive on SDK
+// threads and reach the file table only through queued signals.
+class VeSDFilesDialog : public VeBasicDialog {
+    Q_OBJECT
+public:
+    // database: where downloads are remembered; the client's own when null.
+    VeSDFilesDialog(VeCameraModel* camera, QWidget* parent = nullptr,
+                    VeSDDownloadDataBase* database = nullptr);
+    ~VeSDFilesDialog() override;
+
+    static constexpr int kPageSize = 25;
+    static constexpr int kQueryTicks = 11;
+
+signals:
+    void signalTotalFilesChanged(int total);
+    void signalFileHashUpdate();
+    void signalUpdateDownloadProgress(int bytes);
+    void signalDownloadSucceed();
+    void fileEntrySignal(VeSDFileEntry entry, int lastFlag);
+
+private slots:
+    void downloadNextFile();
+    void slotTotalFilesChanged(int total);
+    void slotFileHashUpdate();
+    void slotDownloadFiles();
+    void slotCancelDownloadFiles();
+    void slotOpenFile();
+    void slotUpdateDownloadProgress(int bytes);
+    void on_pushButton_prev_clicked();
+    void on_pushButton_next_clicked();
+    void on_tableWidget_customContextMenuRequested(const QPoint& pos);
+    void on_tableWidget_itemClicked(QTableWidgetItem* item);
+    void on_tableWidget_itemPressed(QTableWidgetItem* item);
+    void on_pushButton_open_clicked();
+    void on_tableWidget_doubleClicked(const QModelIndex& index);
+    void fileEntrySlot(VeSDFileEntry entry, int lastFlag);
+    void recordingEndedSlot(QString path, bool ok);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    static void sdFileCallback(void* context, int number, const char* entry, int lastFlag);
+    static void sdDataCallback(void* context, int sequence, const unsigned char* data, int length,
+                               short resolution, short encoding, short reserved, short frameType);
+    void onData(const unsigned char* data, int length, short resolution, short frameType);
+
+    void queryPage(int page);
+    void listRequested(quint64 serial, qint32 result);
+    void stopQueryTimer();
+    void updatePageControls();
+    void lookUpLocalCopy(VeSDFileEntry* entry);
+    // Under the queue mutex: starts queued files until one starts.
+    void startNextLocked();
+    bool startDownloadFile(const QString& name);
+    void downloadStarted(quint64 serial, qint32 result, const QString& callId);
+    void finishDownload(QString name);
+    void cancelInBackground(const QString& callId);
+    void showTip(const QString& text);
+    QString selectedName() const;
+    int rowOf(const QString& name) const;
+    QString progressText(const VeSDFileEntry& entry) const;
+    void setProgressText(const QString& name, const QString& text);
+
+    std::unique_ptr<Ui::VeSDFilesDialog> ui;
+    VeCameraModel* m_camera;
+    VeSDDownloadDataBase* m_database;
+    NxSDCenter* m_center;
+    NxSDCenter::Route m_route;
+
+    int m_page = 1;
+    int m_pageCount = 0;
+    int m_totalFiles = 0;
+    QHash<QString, VeSDFileEntry> m_files;
+    int m_timerId = -1;
+    int m_ticks = 0;
+    quint64 m_querySerial = 0;
+    int m_selectedRow = -1;
+
+    QMutex m_queueMutex;
+    QStringList m_queue;
+    QString m_currentName;
+    QString m_callId;
+    qint64 m_currentSize = 0;
+    qint64 m_receivedBytes = 0;
+    bool m_startPending = false;
+    quint64 m_downloadSerial = 0;
+    QHash<QString, QString> m_recordedNames; // local path -> card file name, until the file is closed
+
+    // Read by the data callback on the SDK thread.
+    std::atomic<bool> m_closing{false};
+    std::atomic<bool> m_downloading{false};
+    std::atomic<bool> m_endReached{false};
+    std::atomic<bool> m_unknownResolutionLogged{false};
+    QMutex m_recordMutex;
+    QString m_recordPath; // where the next key frame starts the recording; empty once started
+    VeRecordCenter m_recordCenter;
+};

@@ -1,0 +1,312 @@
+// SD-card recordings: entry texts and frame codes the camera may get wrong, the download table on good
+// and bad files, and the dialog with real widgets against the camera simulator through the real SDK:
+// pages, a download decoded back, the re-download question, a lost local copy, closing mid-download.
+#include "NxDataCenter.h"
+#include "NxLanCenter.h"
+#include "SimProcess.h"
+#include "TvDefaultSettings.h"
+#include "VeCameraModel.h"
+#include "VeSDDownloadDataBase.h"
+#include "VeSDFileEntry.h"
+#include "VeSDFilesDialog.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTranslator>
+#include <QtTest>
+
+namespace {
+
+const char kCam[] = "KV-SDC-01";
+
+// Video packets and picture size of a recording, read back by FFmpeg; packets -1 when unreadable.
+struct Probe {
+    int packets = -1, width = 0, height = 0;
+};
+Probe probe(const QString& path) {
+    Probe p;
+    AVFormatContext* ctx = nullptr;
+    if (avformat_open_input(&ctx, path.toUtf8().constData(), nullptr, nullptr) < 0)
+        return p;
+    if (avformat_find_stream_info(ctx, nullptr) >= 0 && ctx->nb_streams == 1) {
+        p = Probe{0, ctx->streams[0]->codecpar->width, ctx->streams[0]->codecpar->height};
+        AVPacket* packet = av_packet_alloc();
+        while (av_read_frame(ctx, packet) >= 0) {
+            ++p.packets;
+            av_packet_unref(packet);
+        }
+        av_packet_free(&packet);
+    }
+    avformat_close_input(&ctx);
+    return p;
+}
+
+// Presses a button of the next message box as soon as it shows; records its text.
+void answerNextBox(QMessageBox::StandardButton button, QString* text) {
+    QTimer::singleShot(50, [button, text] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return answerNextBox(button, text);
+        *text = box->text();
+        box->button(button)->click();
+    });
+}
+
+} // namespace
+
+class TestSdFiles : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QTranslator m_english;
+    SimProcess m_sim;
+    std::unique_ptr<VeSDDownloadDataBase> m_db;
+    VeCameraModel* m_camera = nullptr;
+
+    QTableWidget* table(QWidget* d) { return d->findChild<QTableWidget*>(QStringLiteral("tableWidget")); }
+    QString tip(QWidget* d) { return d->findChild<QLabel*>(QStringLiteral("label_tip"))->text(); }
+    int rowOf(QWidget* d, const QString& name) {
+        for (int r = 0; r < table(d)->rowCount(); ++r)
+            if (table(d)->item(r, 2)->text() == name)
+                return r;
+        return -1;
+    }
+    QString cell(QWidget* d, const QString& name, int column) {
+        const int r = rowOf(d, name);
+        return r < 0 ? QString() : table(d)->item(r, column)->text();
+    }
+    // Presses the file's row, then runs one of the dialog's actions on it.
+    void act(QWidget* d, const QString& name, const char* slot) {
+        QTableWidgetItem* item = table(d)->item(rowOf(d, name), 2);
+        QVERIFY(item);
+        emit table(d)->itemPressed(item);
+        QVERIFY(QMetaObject::invokeMethod(d, slot));
+    }
+    QPointer<VeSDFilesDialog> openDialog(VeCameraModel* camera) {
+        auto* d = new VeSDFilesDialog(camera, nullptr, m_db.get());
+        d->show();
+        return d;
+    }
+    // The page that holds the file, listed; the file's row exists.
+    void showPageOf(VeSDFilesDialog* d, const QString& name) {
+        QTRY_VERIFY_WITH_TIMEOUT(table(d)->rowCount() > 0 && d->cursor().shape() != Qt::WaitCursor, 15000);
+        if (rowOf(d, name) < 0) {
+            d->findChild<QPushButton*>(QStringLiteral("pushButton_next"))->click();
+            QTRY_VERIFY_WITH_TIMEOUT(rowOf(d, name) >= 0 && d->cursor().shape() != Qt::WaitCursor, 15000);
+        }
+    }
+
+private slots:
+    void entryTexts_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("name"); // empty: refused
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("local");
+        const QString t = QStringLiteral("2024-01-01T12:00:00");
+        QTest::newRow("plain") << QByteArray("name=20240101120000.nxv;fid=7;size=1048576;")
+                               << "20240101120000.nxv" << 7 << 1048576 << t << "20240101120000.mov";
+        QTest::newRow("two dots drop .nxv") << QByteArray("n=20240101120000.h264.nxv;i=3;s=9")
+                                            << "20240101120000.h264" << 3 << 9 << t << "20240101120000.mov";
+        QTest::newRow("short name, no time")
+            << QByteArray("name=clip.nxv;id=1;size=5;") << "clip.nxv" << 1 << 5 << QString() << "clip.mov";
+        QTest::newRow("not a date") << QByteArray("name=20241399250000.nxv;id=1;size=5;")
+                                    << "20241399250000.nxv" << 1 << 5 << QString() << "20241399250000.mov";
+        for (const char* bad : {"name=a.nxv;id=1", "name=a.nxv;id1;size=2", "name=a.nxv;id=x;size=2",
+                                "name=a.nxv;id=1;size=2k", "name=a.nxv;id=1;size=-2", "name=;id=1;size=2",
+                                "name=../../x.nxv;id=1;size=2", "name=a/b.nxv;id=1;size=2", ""})
+            QTest::newRow(bad) << QByteArray(bad) << QString() << 0 << 0 << QString() << QString();
+    }
+    void entryTexts() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, name);
+        VeSDFileEntry entry;
+        QString problem;
+        QCOMPARE(VeSDFileEntry::parse(text, &entry, &problem), !name.isEmpty());
+        QCOMPARE(problem.isEmpty(), !name.isEmpty());
+        if (name.isEmpty())
+            return;
+        QCOMPARE(entry.name, name);
+        QTEST(entry.id, "id");
+        QTEST(int(entry.size), "size");
+        QTEST(entry.startTime().toString(Qt::ISODate), "start");
+        QTEST(entry.localFileName(), "local");
+    }
+
+    void frameSizes() {
+        const struct {
+            int code, width, height;
+            bool known;
+        } rows[] = {{1, 320, 180, true},   {4, 640, 360, true},     {9, 1280, 720, true},
+                    {0, 1920, 1080, true}, {10, 1920, 1080, false}, {-1, 1920, 1080, false}};
+        for (const auto& row : rows) {
+            bool known = !row.known;
+            QCOMPARE(VeSDFileEntry::frameSize(row.code, &known), QSize(row.width, row.height));
+            QCOMPARE(known, row.known);
+        }
+    }
+
+    void downloadTable_data() {
+        QTest::addColumn<QByteArray>("content"); // written first; "dir" makes the folder a file
+        QTest::addColumn<bool>("available");
+        QTest::newRow("new") << QByteArray() << true;
+        QTest::newRow("damaged") << QByteArray(4096, 'x') << true;
+        QTest::newRow("folder is a file") << QByteArray("dir") << false;
+    }
+    void downloadTable() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, available);
+        QString path = m_dir.filePath(QStringLiteral("t%1.db").arg(QTest::currentDataTag()));
+        if (!content.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        }
+        if (content == "dir")
+            path += QStringLiteral("/sddownload.db");
+        VeSDDownloadDataBase db(path);
+        QCOMPARE(db.isAvailable(), available);
+        QCOMPARE(db.insertDownload("A", "f1", "/p/f1.mov", 10), available);
+        VeSDDownloadDataBase::Row row;
+        QCOMPARE(db.findDownload("A", "f1", &row), available);
+        QVERIFY(!db.findDownload("B", "f1", &row) && !db.findDownload("A", "f2", &row));
+        if (available)
+            QVERIFY(row.devid == "A" && row.filename == "f1" && row.size == 10 && row.path == "/p/f1.mov");
+        db.deleteDownload("A", "f1");
+        QVERIFY(!db.findDownload("A", "f1", &row));
+    }
+
+    void initTestCase() {
+        QVERIFY(m_english.load(QStringLiteral(":/tr_en_US"), QString(), QString(), QString()));
+        QApplication::installTranslator(&m_english);
+        qputenv("KVAB_SDK_TIMEOUT_MS", "1500");
+        QVERIFY(m_sim.start({"--clip-seconds", "2", "--cameras", QStringLiteral("lan:%1").arg(kCam)}));
+        TvDefaultSettings::instance()->saveDeviceInfo({});
+        m_db = std::make_unique<VeSDDownloadDataBase>(m_dir.filePath(QStringLiteral("sddownload.db")));
+        NxDataCenter* data = NxDataCenter::instance();
+        QTRY_VERIFY_WITH_TIMEOUT(data->lanCenter->contains(kCam), 15000);
+        m_camera = data->lanCenter->device(kCam);
+        TvDefaultSettings::instance()->setVideoDir(m_dir.filePath(QStringLiteral("videos")));
+    }
+
+    void listsPagesAndDownloads() {
+        QPointer<VeSDFilesDialog> d = openDialog(m_camera);
+        // 30 files: page 1 holds the newest 25, the next page the rest.
+        QTRY_COMPARE_WITH_TIMEOUT(table(d)->rowCount(), 25, 15000);
+        QCOMPARE(d->findChild<QLabel*>(QStringLiteral("label_pageCount"))->text(), QStringLiteral("2"));
+        QVERIFY(!d->findChild<QPushButton*>(QStringLiteral("pushButton_prev"))->isEnabled());
+        const QString name = QStringLiteral("20240101120000.nxv");
+        showPageOf(d, name);
+        QCOMPARE(table(d)->rowCount(), 5);
+        QCOMPARE(cell(d, name, 1), QStringLiteral("2024-01-01 12:00:00"));
+        QCOMPARE(table(d)->item(0, 1)->text(), QStringLiteral("2024-01-01 12:40:00")); // newest first
+
+        // Queued twice and once more behind it: one download; the other is cancelled while it waits.
+        const QString other = QStringLiteral("20240101121000.nxv");
+        act(d, name, "slotDownloadFiles");
+        act(d, name, "slotDownloadFiles");
+        act(d, other, "slotDownloadFiles");
+        QCOMPARE(cell(d, other, 4), QStringLiteral("Wait for download"));
+        act(d, other, "slotCancelDownloadFiles");
+        QCOMPARE(cell(d, other, 4), QStringLiteral("Downloadable"));
+        QTRY_COMPARE_WITH_TIMEOUT(cell(d, name, 4), QStringLiteral("Download success"), 30000);
+        const QString mov = TvDefaultSettings::instance()->videoDir() + QStringLiteral("/20240101120000.mov");
+        VeSDDownloadDataBase::Row row;
+        QVERIFY(m_db->findDownload(kCam, name, &row));
+        QCOMPARE(row.path, mov);
+        QVERIFY(!m_db->findDownload(kCam, other, &row));
+        QVERIFY(VeRecordCenter::waitForWriters(10000));
+        const Probe p = probe(mov);
+        QVERIFY2(p.packets >= 8 * 15, qPrintable(QString::number(p.packets))); // eight seconds of video
+        QCOMPARE(QSize(p.width, p.height), QSize(640, 360));
+
+        // The re-download question: OK removes the copy and its row and starts nothing.
+        QString asked;
+        answerNextBox(QMessageBox::Ok, &asked);
+        act(d, name, "slotDownloadFiles");
+        QVERIFY(asked.contains(QStringLiteral("re-download"), Qt::CaseInsensitive));
+        QVERIFY(!QFile::exists(mov) && !m_db->findDownload(kCam, name, &row));
+        QCOMPARE(cell(d, name, 4), QStringLiteral("Downloadable"));
+
+        // A copy deleted behind the dialog's back is downloadable after the next listing, its row gone.
+        act(d, name, "slotDownloadFiles");
+        QTRY_COMPARE_WITH_TIMEOUT(cell(d, name, 4), QStringLiteral("Download success"), 30000);
+        QVERIFY(VeRecordCenter::waitForWriters(10000));
+        QVERIFY(QFile::remove(mov));
+        d->findChild<QPushButton*>(QStringLiteral("pushButton_prev"))->click();
+        showPageOf(d, name);
+        QCOMPARE(cell(d, name, 4), QStringLiteral("Downloadable"));
+        QVERIFY(!m_db->findDownload(kCam, name, &row));
+        d->close();
+        QTRY_VERIFY(d.isNull());
+    }
+
+    void closingWhileDownloading() {
+        // Cancel keeps it open and downloading; OK stops at once and keeps the part as a playable file.
+        // Each round closes while SDK threads deliver frames: a late callback must find nothing.
+        const QString name = QStringLiteral("20240101122000.nxv");
+        for (int round = 0; round < 3; ++round) {
+            QPointer<VeSDFilesDialog> d = openDialog(m_camera);
+            showPageOf(d, name);
+            act(d, name, "slotDownloadFiles");
+            QTRY_VERIFY_WITH_TIMEOUT(cell(d, name, 4).contains(QStringLiteral(" kB")) &&
+                                         !cell(d, name, 4).contains(QStringLiteral("(0/")),
+                                     15000);
+            QString asked;
+            answerNextBox(QMessageBox::Cancel, &asked);
+            d->close();
+            QVERIFY(!asked.isEmpty() && d && d->isVisible());
+            answerNextBox(QMessageBox::Ok, &asked);
+            d->close();
+            QTRY_VERIFY(d.isNull());
+            VeSDDownloadDataBase::Row row;
+            QVERIFY(m_db->findDownload(kCam, name, &row));
+            QVERIFY(VeRecordCenter::waitForWriters(10000));
+            QVERIFY(probe(row.path).packets > 0);
+            m_db->deleteDownload(kCam, name);
+        }
+    }
+
+    void failuresAreShown() {
+        // An unwritable folder: a tip, nothing recorded, the dialog goes on.
+        const QString videos = TvDefaultSettings::instance()->videoDir();
+        const QString blocked = m_dir.filePath(QStringLiteral("blocked"));
+        QFile(blocked).open(QIODevice::WriteOnly);
+        TvDefaultSettings::instance()->setVideoDir(blocked + QStringLiteral("/videos"));
+        QPointer<VeSDFilesDialog> d = openDialog(m_camera);
+        const QString name = QStringLiteral("20240101123000.nxv");
+        showPageOf(d, name);
+        act(d, name, "slotDownloadFiles");
+        QVERIFY(tip(d).contains(blocked));
+        QCOMPARE(cell(d, name, 4), QStringLiteral("Downloadable"));
+        d->close();
+        TvDefaultSettings::instance()->setVideoDir(videos);
+
+        // A camera nobody reaches: the list request fails at once and says so.
+        VeCameraModel nowhere(QStringLiteral("KV-NONE-9"), "", "", "G711", 0, 0, "", "");
+        d = openDialog(&nowhere);
+        QTRY_VERIFY_WITH_TIMEOUT(!tip(d).isEmpty(), 10000);
+        QCOMPARE(table(d)->rowCount(), 0);
+        QVERIFY(d->cursor().shape() != Qt::WaitCursor);
+        d->close();
+        QTRY_VERIFY(d.isNull());
+    }
+};
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    TestSdFiles test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_sdfiles.moc"
