@@ -5,10 +5,14 @@
 
 #include <mutex>
 
-// Keeps every log line of the process (they come from decode and job threads too) and still prints them.
+// Keeps every log line of the process (they come from decode, job and SDK threads too) and still prints
+// them, or, when quiet, only a fatal one.
 class LogLines {
 public:
-    static void install() { previous() = qInstallMessageHandler(&LogLines::handle); }
+    static void install(bool quiet = false) {
+        quietMode() = quiet;
+        previous() = qInstallMessageHandler(&LogLines::handle);
+    }
     static void clear() {
         std::lock_guard<std::mutex> lock(mutex());
         lines().clear();
@@ -20,6 +24,7 @@ public:
             n += line.contains(part) ? 1 : 0;
         return n;
     }
+    static bool contains(const QString& part) { return count(part) > 0; }
 
 private:
     static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message) {
@@ -27,7 +32,7 @@ private:
             std::lock_guard<std::mutex> lock(mutex());
             lines().append(message);
         }
-        if (previous())
+        if (previous() && (!quietMode() || type == QtFatalMsg))
             previous()(type, context, message);
     }
     static std::mutex& mutex() {
@@ -37,6 +42,10 @@ private:
     static QStringList& lines() {
         static QStringList* l = new QStringList;
         return *l;
+    }
+    static bool& quietMode() {
+        static bool q = false;
+        return q;
     }
     static QtMessageHandler& previous() {
         static QtMessageHandler h = nullptr;

@@ -206,7 +206,7 @@ inline int nalType(const Bytes& unit) {
     return unit.size() > 4 ? unit[4] & 0x1F : -1;
 }
 
-// The same unit with three-byte start codes (as withoutSei leaves it: four-byte codes only).
+// The same unit with three-byte start codes (repack leaves four-byte codes only).
 inline Bytes threeByteCodes(const Bytes& unit) {
     Bytes out;
     for (size_t i = 0; i < unit.size(); ++i) {

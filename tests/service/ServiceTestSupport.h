@@ -1,6 +1,7 @@
 #pragma once
 
 // The service tests' view of the process log, the alarm log and the SDK test double.
+#include "../liveview/LogLines.h"
 #include "FakeSdk.h"
 #include "NxAlarmLog.h"
 #include "NxDataCenter.h"
@@ -12,52 +13,12 @@
 #include <QStringList>
 #include <QtTest>
 #include <atomic>
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
-
-// Every log line of the test process; lines arrive from SDK threads while the test reads, so they are
-// kept as plain strings under a lock. Never freed: SDK threads may still log during exit.
-class LogCapture {
-public:
-    static void install() {
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-            {
-                std::lock_guard<std::mutex> locker(store().mutex);
-                store().lines.push_back(message.toStdString());
-            }
-            if (type == QtFatalMsg) {
-                std::fprintf(stderr, "%s\n", qPrintable(message));
-                abort();
-            }
-        });
-    }
-    static void clear() {
-        std::lock_guard<std::mutex> locker(store().mutex);
-        store().lines.clear();
-    }
-    static bool contains(const QString& part) {
-        std::lock_guard<std::mutex> locker(store().mutex);
-        for (const std::string& line : store().lines)
-            if (QString::fromStdString(line).contains(part))
-                return true;
-        return false;
-    }
-
-private:
-    struct Store {
-        std::mutex mutex;
-        std::vector<std::string> lines;
-    };
-    static Store& store() {
-        static Store* s = new Store;
-        return *s;
-    }
-};
 
 // Records alarm log events instead of writing a database.
 class RecordingAlarmLog : public NxAlarmLog {

@@ -65,12 +65,12 @@ private:
 };
 
 void TestCenters::initTestCase() {
-    LogCapture::install();
+    LogLines::install(true);
     NxAlarmLog::install(&g_alarmLog);
     NxAlarmCenter::setClock(&testClock);
     d = startCenters();
     login = d->loginCenter;
-    QVERIFY(LogCapture::contains("Is it double init data center ?"));
+    QVERIFY(LogLines::contains("Is it double init data center ?"));
     QCOMPARE(NxDataCenter::instance(), d);
     QTRY_COMPARE(Sdk::count("vmoLogin_EX"), 1);
 }
@@ -120,11 +120,11 @@ void TestCenters::lanTableRules() {
     // A refresh keeps the playing camera and forgets the idle one, which then comes back as new.
     l1->playing = true;
     resetSdk();
-    LogCapture::clear();
+    LogLines::clear();
     VeCameraModel* l2 = lan->device("L2");
     lan->refreshLan(3);
     QTRY_COMPARE(Sdk::calls({"nx_LanRefresh"}), Calls({"nx_LanRefresh()"}));
-    QVERIFY(LogCapture::contains(QString::fromUtf8("局域网刷新方式 3")));
+    QVERIFY(LogLines::contains(QString::fromUtf8("局域网刷新方式 3")));
     QVERIFY(lan->contains("L1") && !lan->contains("L2"));
     Sdk::fireLan("L2", "F2", 201, "G711");
     Sdk::fireLan("L1", "F1", 101, "G711");
@@ -234,7 +234,7 @@ void TestCenters::parameterOperations() {
     std::strcpy(c.pswd, "wifipass");
     EmailInfo e{};
     std::strcpy(e.pwd, "mailpass");
-    LogCapture::clear();
+    LogLines::clear();
     d->setIPInfo(cloud.get(), 0, ip);
     d->setWiFiInfo(lan, 0, 1, c);
     QCOMPARE(d->formatSD(lan), 0);
@@ -249,7 +249,7 @@ void TestCenters::parameterOperations() {
                     "DoLocalMonFormatSD(101, 0)", "nx_DoLocalMonSetAlarmEmail(101, L1, " + mail + ", 0)",
                     "nx_DoMonSetAlarmEmail(C9, " + mail + ", 0)", "vmoSetLANInfo(00:11, 101, 110, 0, 0)",
                     "vmoSetWANInfo(C9, 110, 0, 0)"}));
-    QVERIFY(!LogCapture::contains("wifipass") && !LogCapture::contains("mailpass"));
+    QVERIFY(!LogLines::contains("wifipass") && !LogLines::contains("mailpass"));
     Sdk::setResult("DoLocalMonFormatSD", -1);
     QCOMPARE(d->formatSD(lan), 0);
 
@@ -261,10 +261,10 @@ void TestCenters::parameterOperations() {
                   "smtpser=s;user=me;pwd=hidden;emailinfo=i;");
     Sdk::setReply(202, "move=1;outmove=0;auto=1;loopwr=1;splite=20;");
     Sdk::setReply(209, "onvif=1;onvifaudio=1;");
-    LogCapture::clear();
+    LogLines::clear();
     QCOMPARE(d->getEmailInfo(lan, &e), 0);
     QCOMPARE(QByteArray(e.pwd), QByteArray("hidden"));
-    QVERIFY(!LogCapture::contains("hidden"));
+    QVERIFY(!LogLines::contains("hidden"));
     Sdk::setResult("GetLanSysInfo", -1);
     qint32 onvif = 0, audio = 0;
     QCOMPARE(d->getOnvifState(lan, &onvif, &audio), -1);
@@ -277,15 +277,15 @@ void TestCenters::parameterOperations() {
 
     // The access password check: never with an empty local password, only 1 is valid, nothing logged.
     resetSdk();
-    LogCapture::clear();
+    LogLines::clear();
     QVERIFY(!d->checkAccessPwd("local1", ""));
     QCOMPARE(Sdk::calls(), Calls());
     for (int answer : {1, 2}) {
         Sdk::setResult("vmoCheckAccessPwd", answer);
         QCOMPARE(d->checkAccessPwd("local1", "stored1"), answer == 1);
     }
-    QVERIFY(LogCapture::contains("localPwd"));
-    QVERIFY(!LogCapture::contains("local1") && !LogCapture::contains("stored1"));
+    QVERIFY(LogLines::contains("localPwd"));
+    QVERIFY(!LogLines::contains("local1") && !LogLines::contains("stored1"));
     VeCameraModel cam("x", "x", "", "", 0, 0, "stored1", "local1"); // asks through the installed query
     Sdk::setResult("vmoCheckAccessPwd", 1);
     QVERIFY(cam.isAccessPwdValid());
@@ -395,7 +395,7 @@ void TestCenters::videoIdentities() {
                "vmoWANCalling(3, 0, C9, FX, 0)", "vmoWANCloseCall(C9, listen)", "vmoWANCloseCall(C9, talk)",
                "vmoWANCloseCall(C9, vid-wan)", "vmoWANCloseCall(C9, )", "vmoLANCloseCall(vid-lan)",
                "vmoLANCalling(2, 0, 300, FL, 0)", "vmoLANCloseCall(l2)", "vmoLANCalling(3, 0, 300, FL, 0)"}));
-    QVERIFY(LogCapture::contains(QString::fromUtf8("both(FC)将以子码流呼叫视频")));
+    QVERIFY(LogLines::contains(QString::fromUtf8("both(FC)将以子码流呼叫视频")));
 
     // The stream handler: nothing before it is set or after it is cleared; null fields, which the
     // fake's own firing cannot carry, give a null identity or are dropped.

@@ -40,7 +40,7 @@ private:
 };
 
 void TestLoginCenter::initTestCase() {
-    LogCapture::install();
+    LogLines::install(true);
     NxAlarmLog::install(&g_alarmLog);
     d = startCenters();
     login = d->loginCenter;
@@ -66,12 +66,12 @@ void TestLoginCenter::loginStateMachine() {
     QCOMPARE(login->pendingOperation(), 0);
     QVERIFY(!login->isLoggedIn());
 
-    LogCapture::clear();
+    LogLines::clear();
     resetSdk();
     QVERIFY(login->login("u", "s3cr3t"));
     QVERIFY(Sdk::calls({"vmoLogin_EX"}).value(0).startsWith("vmoLogin_EX(u, s3cr3t,"));
-    QVERIFY(LogCapture::contains(QString::fromUtf8("正在登录:")));
-    QVERIFY(!LogCapture::contains("s3cr3t"));
+    QVERIFY(LogLines::contains(QString::fromUtf8("正在登录:")));
+    QVERIFY(!LogLines::contains("s3cr3t"));
     Sdk::fireSystem(1, ""); // wrong password: only logged
     QCOMPARE(login->pendingOperation(), 1);
     completeLogin();
@@ -148,9 +148,9 @@ void TestLoginCenter::timeoutsAndLogout() {
     resetSdk();
 
     // A wait that expires while nothing is pending only logs.
-    LogCapture::clear();
+    LogLines::clear();
     emit login->startLoginTimerSignal(1);
-    QTRY_VERIFY(LogCapture::contains(QString::fromUtf8("互联网相关操作(0)超时")));
+    QTRY_VERIFY(LogLines::contains(QString::fromUtf8("互联网相关操作(0)超时")));
     QTest::qWait(100);
     QCOMPARE(result.count(), 5);
     QCOMPARE(pwd.count(), 4);
@@ -203,7 +203,7 @@ void TestLoginCenter::statusAnswers() {
     // A listed camera is updated in place and the list saved; the password stays out of the log; its
     // parameters are fetched on the cloud path.
     VeCameraModel* b = login->cloudDevice("b");
-    LogCapture::clear();
+    LogLines::clear();
     resetSdk();
     Sdk::fireSystem(119, "devid=b;pwd=abcd;status=1;devtype=T9;audiotype=G726;count=1;");
     QTRY_COMPARE(loaded.count(), 1);
@@ -211,8 +211,8 @@ void TestLoginCenter::statusAnswers() {
     QCOMPARE(b->devFlag, QStringLiteral("T9"));
     QCOMPARE(b->audioType, qint32(AudioTypeG726));
     QVERIFY(state->isWanOnline("b"));
-    QVERIFY(LogCapture::contains("pwd=***;"));
-    QVERIFY(!LogCapture::contains("abcd"));
+    QVERIFY(LogLines::contains("pwd=***;"));
+    QVERIFY(!LogLines::contains("abcd"));
     QList<VeCameraModel*> saved = TvDefaultSettings::instance()->loadDeviceInfo();
     QCOMPARE(saved.size(), 3);
     QCOMPARE(saved.at(1)->devAccess, QStringLiteral("abcd"));

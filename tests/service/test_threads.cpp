@@ -46,7 +46,7 @@ private slots:
 };
 
 void TestThreads::initTestCase() {
-    LogCapture::install(); // keeps the log lines of thousands of reports off the console
+    LogLines::install(true); // keeps the log lines of thousands of reports off the console
     NxAlarmLog::install(&g_alarmLog);
     std::vector<std::unique_ptr<VeCameraModel>> saved;
     QList<VeCameraModel*> list;
