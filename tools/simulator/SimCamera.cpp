@@ -237,6 +237,7 @@ int SimCamera::setSelector(int selector, int value, int extra) {
 }
 
 int SimCamera::setSdRecord(const std::string& record) {
+    ++writes;
     auto r = parseRecord(record);
     int move = 0, outmove = 0, autoRec = 0, loopwr = 0, splite = 0, audio = 0, recqc = 0;
     if (!toInt(r["move"], &move) || !toInt(r["outmove"], &outmove) || !toInt(r["auto"], &autoRec) ||
@@ -253,6 +254,7 @@ int SimCamera::setSdRecord(const std::string& record) {
 }
 
 int SimCamera::setWifi(int flag, int open, const std::string& record) {
+    ++writes;
     auto r = parseRecord(record);
     if (!r.count("sid") || !r.count("pswd") || !fits(r["sid"]) || r["pswd"].size() > 319 || !fits(r["ip"]) ||
         !fits(r["netmask"]) || !fits(r["netwet"]) || !fits(r["dns"]))
@@ -272,6 +274,7 @@ int SimCamera::setWifi(int flag, int open, const std::string& record) {
 }
 
 int SimCamera::setIp(int kind, const std::string& record) {
+    ++writes;
     auto r = parseRecord(record);
     for (const char* key : {"ip", "netwet", "netmask", "dns", "mac", "newmac"})
         if (!r.count(key) || !fits(r[key]))
@@ -290,6 +293,7 @@ int SimCamera::setIp(int kind, const std::string& record) {
 }
 
 int SimCamera::setEmail(const std::string& record) {
+    ++writes;
     auto r = parseRecord(record);
     int entype = 0, port = 0, count = 0;
     for (const char* key : {"sedemail", "reemail", "smtpser", "user", "pwd"})
@@ -305,6 +309,7 @@ int SimCamera::setEmail(const std::string& record) {
 }
 
 void SimCamera::formatSd() {
+    ++writes;
     m_files.clear();
     m_use = 0;
 }
@@ -399,6 +404,8 @@ int SimCamera::dataCommand(const std::string& text, std::vector<Report>* reports
 }
 
 std::string SimCamera::surveyReply() const {
+    if (!surveyText.empty())
+        return surveyText;
     return fmt("sid=KVAB-Office;enc=WPA2;signal=%d:sid=KVAB-Guest;enc=NONE;signal=%d:"
                "sid=Neighbour 2.4G;enc=WPA;signal=%d:",
                70 + m_index % 25, 40 + m_index % 20, 10 + m_index % 15);

@@ -43,8 +43,9 @@ public:
     int garbageFrames = 0; // bytes in front of the first start code
     bool surveyFails = false;
     bool surveyEmpty = false;
+    std::string surveyText; // the survey's answer when set, instead of the built-in networks
 
-    // Selector writes received (settings, PTZ and maintenance alike), for the control's "writes".
+    // Writes received (selectors, records and the SD format alike), for the control's "writes".
     std::int64_t writes = 0;
 
     std::int64_t talkBlocks = 0;

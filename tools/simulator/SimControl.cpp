@@ -29,9 +29,8 @@ int toInt(const std::string& s, int fallback) {
 
 const char kHelp[] =
     "ok list stats calls burst writes talkcount talkaudio ptz add remove offline online reboot stall unstall "
-    "corrupt "
-    "truncate "
-    "garbage-frames surveyfail surveyempty alarm drop garbage cut kick delay dropreplies answer regfail "
+    "corrupt truncate garbage-frames surveyfail surveyempty survey alarm drop garbage cut kick delay "
+    "dropreplies answer regfail "
     "accountpwd surveydelay quit";
 
 } // namespace
@@ -129,8 +128,8 @@ bool SimControl::query(const Words& w, std::string* answer) {
 
 bool SimControl::cameraCommand(const Words& w, std::string* answer) {
     static const char* const kCommands[] = {
-        "add",     "remove",   "offline",        "online",     "reboot",      "stall", "unstall",
-        "corrupt", "truncate", "garbage-frames", "surveyfail", "surveyempty", "alarm"};
+        "add",     "remove",   "offline",        "online",     "reboot",      "stall",  "unstall",
+        "corrupt", "truncate", "garbage-frames", "surveyfail", "surveyempty", "survey", "alarm"};
     const std::string& cmd = w[0];
     if (std::find(std::begin(kCommands), std::end(kCommands), cmd) == std::end(kCommands))
         return false;
@@ -187,6 +186,8 @@ bool SimControl::cameraCommand(const Words& w, std::string* answer) {
         cam->surveyFails = arg(2) != "off";
     } else if (cmd == "surveyempty") {
         cam->surveyEmpty = arg(2) != "off";
+    } else if (cmd == "survey") {
+        cam->surveyText = arg(2); // survey ID sid=NAME;enc=X;signal=N:... ; none: the built-in list
     } else {
         m_srv.raiseAlarm(*cam, arg(2) == "io");
     }

@@ -195,6 +195,7 @@ bool SimRequests::records(Session& s, kvabwire::WireReader& r, std::string* repl
         if (selector == PCQ_SEL_FACTORY_RESET) {
             cam->factoryReset();
             *result = 0;
+            m_srv.rebootCamera(*cam); // a reset camera starts again with its defaults
         } else if (selector == PCQ_SEL_REBOOT || selector == PCQ_SEL_FIRMWARE) {
             *result = 0;
             m_srv.rebootCamera(*cam);
@@ -229,6 +230,8 @@ bool SimRequests::records(Session& s, kvabwire::WireReader& r, std::string* repl
         SimCamera* cam = r.ok() ? m_srv.reachable(s, id, kvabwire::kPathLan) : nullptr;
         if (cam)
             *result = cam->setWifi(flag, open, record);
+        if (cam && *result == 0)
+            m_srv.rebootCamera(*cam); // a new network takes a restart
         return true;
     }
     case Op::SetDevIp: {
@@ -238,6 +241,8 @@ bool SimRequests::records(Session& s, kvabwire::WireReader& r, std::string* repl
         SimCamera* cam = r.ok() ? m_srv.reachable(s, id, kvabwire::kPathLan) : nullptr;
         if (cam)
             *result = cam->setIp(kind, record);
+        if (cam && *result == 0)
+            m_srv.rebootCamera(*cam);
         return true;
     }
     case Op::WifiSurvey: {
