@@ -610,4 +610,340 @@
         <translation>Next</translation>
     </message>
 </context>
+<context>
+    <name>TvDeviceActions</name>
+    <message>
+        <source>读取设备参数失败，请稍后再试</source>
+        <translation>The camera settings could not be read; please try again later</translation>
+    </message>
+</context>
+<context>
+    <name>TvDialogSupport</name>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+</context>
+<context>
+    <name>VeAddDeviceDialog</name>
+    <message>
+        <source>添加设备</source>
+        <translation>Add device</translation>
+    </message>
+    <message>
+        <source>设备 ID：</source>
+        <translation>Device ID:</translation>
+    </message>
+    <message>
+        <source>设备别名：</source>
+        <translation>Device alias:</translation>
+    </message>
+    <message>
+        <source>设备访问密码：</source>
+        <translation>Access password:</translation>
+    </message>
+    <message>
+        <source>确 定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取 消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>设备ID不能为空</source>
+        <translation>The device ID cannot be empty</translation>
+    </message>
+    <message>
+        <source>设备ID格式不正确（最多31个字母、数字或符号，不含 ; 和 =）</source>
+        <translation>The device ID is not valid (up to 31 letters, digits or symbols, without ; and =)</translation>
+    </message>
+    <message>
+        <source>访问密码不能包含 ; 或 =</source>
+        <translation>The access password cannot contain ; or =</translation>
+    </message>
+    <message>
+        <source>已经添加过该设备，不需要重复添加</source>
+        <translation>This device has already been added</translation>
+    </message>
+    <message>
+        <source>添加失败，请稍后重试</source>
+        <translation>Adding failed, please try again later</translation>
+    </message>
+    <message>
+        <source>添加设备成功</source>
+        <translation>Device added</translation>
+    </message>
+    <message>
+        <source>您添加的设备不存在</source>
+        <translation>The device you added does not exist</translation>
+    </message>
+    <message>
+        <source>添加失败，访问密码错误</source>
+        <translation>Adding failed: wrong access password</translation>
+    </message>
+</context>
+<context>
+    <name>VeCameraSettingDialog</name>
+    <message>
+        <source>Camera设置</source>
+        <translation>Camera settings</translation>
+    </message>
+    <message>
+        <source>警报管理：</source>
+        <translation>Alarms:</translation>
+    </message>
+    <message>
+        <source>移动侦测敏感度：</source>
+        <translation>Motion sensitivity:</translation>
+    </message>
+    <message>
+        <source>高</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>中</source>
+        <translation>Medium</translation>
+    </message>
+    <message>
+        <source>低</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>声音侦测敏感度：</source>
+        <translation>Sound sensitivity:</translation>
+    </message>
+    <message>
+        <source>高(60dB~70dB)</source>
+        <translation>High (60dB~70dB)</translation>
+    </message>
+    <message>
+        <source>中(70dB~80dB)</source>
+        <translation>Medium (70dB~80dB)</translation>
+    </message>
+    <message>
+        <source>低(&gt;80dB)</source>
+        <translation>Low (&gt;80dB)</translation>
+    </message>
+    <message>
+        <source>关闭 IR CUT</source>
+        <translation>IR cut off</translation>
+    </message>
+    <message>
+        <source>人体感应侦测(PIR)</source>
+        <translation>Body detection (PIR)</translation>
+    </message>
+    <message>
+        <source>颜色空间：</source>
+        <translation>Colour:</translation>
+    </message>
+    <message>
+        <source>对比度：</source>
+        <translation>Contrast:</translation>
+    </message>
+    <message>
+        <source>饱和度：</source>
+        <translation>Saturation:</translation>
+    </message>
+    <message>
+        <source>亮度：</source>
+        <translation>Brightness:</translation>
+    </message>
+    <message>
+        <source>锐度：</source>
+        <translation>Sharpness:</translation>
+    </message>
+    <message>
+        <source>画面品质：</source>
+        <translation>Picture quality:</translation>
+    </message>
+    <message>
+        <source>码流模式：</source>
+        <translation>Bit rate mode:</translation>
+    </message>
+    <message>
+        <source>速 率(KB)：</source>
+        <translation>Bit rate (KB):</translation>
+    </message>
+    <message>
+        <source>帧 率：</source>
+        <translation>Frame rate:</translation>
+    </message>
+    <message>
+        <source>分辨率：</source>
+        <translation>Resolution:</translation>
+    </message>
+    <message>
+        <source>频 率：</source>
+        <translation>Frequency:</translation>
+    </message>
+    <message>
+        <source>恢复默认</source>
+        <translation>Defaults</translation>
+    </message>
+    <message>
+        <source>应 用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>退 出</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>设置失败，请检查设备是否在线</source>
+        <translation>The setting failed; please check that the camera is online</translation>
+    </message>
+</context>
+<context>
+    <name>VeConfigWiFiDialog</name>
+    <message>
+        <source>WiFi配置</source>
+        <translation>Wi-Fi settings</translation>
+    </message>
+    <message>
+        <source>SSID:</source>
+        <translation>SSID:</translation>
+    </message>
+    <message>
+        <source>密码:</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <source>确 定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取 消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>SSID 不能为空</source>
+        <translation>The SSID cannot be empty</translation>
+    </message>
+    <message>
+        <source>SSID 和密码不能包含 ; 或 =</source>
+        <translation>The SSID and the password cannot contain ; or =</translation>
+    </message>
+    <message>
+        <source>配置失败，请稍后再试</source>
+        <translation>The settings failed, please try again later</translation>
+    </message>
+</context>
+<context>
+    <name>VeLocalAccessPwdDialog</name>
+    <message>
+        <source>访问密码</source>
+        <translation>Access password</translation>
+    </message>
+    <message>
+        <source>&lt;p&gt;访问密码错误，请输入正确的密码后再操作：&lt;/p&gt;</source>
+        <translation>&lt;p&gt;Wrong access password. Please enter the correct password first:&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>访问密码：</source>
+        <translation>Access password:</translation>
+    </message>
+    <message>
+        <source>确 定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取 消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>访问密码不能包含 ; 或 =</source>
+        <translation>The access password cannot contain ; or =</translation>
+    </message>
+</context>
+<context>
+    <name>VeUpdateAccessPwdDialog</name>
+    <message>
+        <source>修改访问密码</source>
+        <translation>Change access password</translation>
+    </message>
+    <message>
+        <source>设备 ID：</source>
+        <translation>Device ID:</translation>
+    </message>
+    <message>
+        <source>旧访问密码：</source>
+        <translation>Old password:</translation>
+    </message>
+    <message>
+        <source>新访问密码：</source>
+        <translation>New password:</translation>
+    </message>
+    <message>
+        <source>新访问密码（确认）：</source>
+        <translation>New password (again):</translation>
+    </message>
+    <message>
+        <source>确 定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取 消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>旧密码不能为空</source>
+        <translation>The old password cannot be empty</translation>
+    </message>
+    <message>
+        <source>旧密码错误，请重新输入</source>
+        <translation>Wrong old password, please enter it again</translation>
+    </message>
+    <message>
+        <source>新密码长度至少为4位</source>
+        <translation>The new password needs at least 4 characters</translation>
+    </message>
+    <message>
+        <source>两次输入的新密码不一致</source>
+        <translation>The two new passwords differ</translation>
+    </message>
+    <message>
+        <source>新密码最多31位，只能包含字母、数字和符号（不含 ; 和 =）</source>
+        <translation>The new password has at most 31 letters, digits or symbols (without ; and =)</translation>
+    </message>
+    <message>
+        <source>访问密码修改失败，请稍后再试</source>
+        <translation>The access password was not changed, please try again later</translation>
+    </message>
+    <message>
+        <source>访问密码修改成功，请牢记您的新密码</source>
+        <translation>The access password was changed; please remember your new password</translation>
+    </message>
+</context>
+<context>
+    <name>VeUpdateAliasDialog</name>
+    <message>
+        <source>修改设备别名</source>
+        <translation>Rename device</translation>
+    </message>
+    <message>
+        <source>设备 ID：</source>
+        <translation>Device ID:</translation>
+    </message>
+    <message>
+        <source>设备别名：</source>
+        <translation>Device alias:</translation>
+    </message>
+    <message>
+        <source>确 定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取 消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>设备已不在列表中</source>
+        <translation>The device is no longer in the list</translation>
+    </message>
+</context>
 </TS>
