@@ -113,8 +113,12 @@ void VeSDFilesDialog::sdFileCallback(void* context, int number, const char* entr
                    << "is destruct.......";
         return;
     }
-    if (!entry || !*entry)
+    if (!entry || !*entry) {
+        // An empty final entry is how a camera lists an empty card: the wait ends now.
+        if (lastFlag == 0)
+            emit self->signalFileHashUpdate();
         return;
+    }
     VeSDFileEntry parsed;
     QString problem;
     if (!VeSDFileEntry::parse(QByteArray(entry), &parsed, &problem)) {
@@ -287,6 +291,8 @@ void VeSDFilesDialog::slotFileHashUpdate() {
     }
     table->sortItems(ColumnStart, Qt::DescendingOrder);
     m_selectedRow = rowOf(selected);
+    if (m_files.isEmpty())
+        showTip(tr("SD卡中没有录像"));
 }
 
 void VeSDFilesDialog::on_pushButton_prev_clicked() {

@@ -15,6 +15,7 @@ extern "C" {
 }
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
@@ -32,6 +33,7 @@ const char kCam[] = "KV-SDC-01";
 // Video packets and picture size of a recording, read back by FFmpeg; packets -1 when unreadable.
 struct Probe {
     int packets = -1, width = 0, height = 0;
+    double seconds = 0;
 };
 Probe probe(const QString& path) {
     Probe p;
@@ -39,7 +41,8 @@ Probe probe(const QString& path) {
     if (avformat_open_input(&ctx, path.toUtf8().constData(), nullptr, nullptr) < 0)
         return p;
     if (avformat_find_stream_info(ctx, nullptr) >= 0 && ctx->nb_streams == 1) {
-        p = Probe{0, ctx->streams[0]->codecpar->width, ctx->streams[0]->codecpar->height};
+        p = Probe{0, ctx->streams[0]->codecpar->width, ctx->streams[0]->codecpar->height,
+                  double(ctx->duration) / AV_TIME_BASE};
         AVPacket* packet = av_packet_alloc();
         while (av_read_frame(ctx, packet) >= 0) {
             ++p.packets;
@@ -229,6 +232,7 @@ private slots:
         const Probe p = probe(mov);
         QVERIFY2(p.packets >= 8 * 15, qPrintable(QString::number(p.packets))); // eight seconds of video
         QCOMPARE(QSize(p.width, p.height), QSize(640, 360));
+        QVERIFY(p.seconds > 0);
 
         // The re-download question: OK removes the copy and its row and starts nothing.
         QString asked;
@@ -262,6 +266,8 @@ private slots:
             QTRY_VERIFY_WITH_TIMEOUT(cell(d, name, 4).contains(QStringLiteral(" kB")) &&
                                          !cell(d, name, 4).contains(QStringLiteral("(0/")),
                                      15000);
+            if (round == 0 && QDir().mkpath(QStringLiteral("/work/briefs/shots")))
+                d->grab().save(QStringLiteral("/work/briefs/shots/sdfiles_downloading.png"));
             QString asked;
             answerNextBox(QMessageBox::Cancel, &asked);
             d->close();
@@ -298,6 +304,19 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!tip(d).isEmpty(), 10000);
         QCOMPARE(table(d)->rowCount(), 0);
         QVERIFY(d->cursor().shape() != Qt::WaitCursor);
+        d->close();
+        QTRY_VERIFY(d.isNull());
+
+        // A freshly formatted card: the empty listing ends at once, long before the query's time-out.
+        QVERIFY(NxDataCenter::instance()->formatSD(m_camera) >= 0);
+        QElapsedTimer clock;
+        clock.start();
+        d = openDialog(m_camera);
+        QTRY_VERIFY_WITH_TIMEOUT(d->cursor().shape() != Qt::WaitCursor, 15000);
+        QVERIFY2(clock.elapsed() < (VeSDFilesDialog::kQueryTicks - 5) * 1000,
+                 qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(table(d)->rowCount(), 0);
+        QVERIFY(!tip(d).isEmpty());
         d->close();
         QTRY_VERIFY(d.isNull());
     }

@@ -303,6 +303,11 @@ bool SimRequests::sdCard(Session& s, kvabwire::WireReader& r, std::string* reply
         std::sort(files.begin(), files.end(), [](const auto& a, const auto& b) { return a.id > b.id; });
         const std::size_t first = static_cast<std::size_t>(page - 1) * static_cast<std::size_t>(pageSize);
         const std::size_t last = std::min(files.size(), first + static_cast<std::size_t>(pageSize));
+        if (first >= last) {
+            // An empty card (or a page past the end) says so at once with one empty, final entry.
+            m_srv.event(s, Op::EvSdFile, [&](kvabwire::WireWriter& w) { w.addInt(0).addText("").addInt(0); });
+            return true;
+        }
         for (std::size_t i = first; i < last; ++i) {
             char entry[256];
             std::snprintf(entry, sizeof entry, "name=%s;fid=%d;size=%d;", files[i].name.c_str(), files[i].id,
