@@ -550,6 +550,10 @@
         <translation>Download failed: %1</translation>
     </message>
     <message>
+        <source>下载中断：%1</source>
+        <translation>The download was cut off: %1</translation>
+    </message>
+    <message>
         <source>录像文件写入失败：%1</source>
         <translation>Writing the recording file failed: %1</translation>
     </message>
