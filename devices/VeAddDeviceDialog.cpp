@@ -8,6 +8,7 @@
 #include "TvDialogSupport.h"
 #include "VeCameraModel.h"
 #include "VeTitleBar.h"
+#include "pcQuorvane.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -68,7 +69,8 @@ void VeAddDeviceDialog::on_pushBtn_ok_clicked() {
     TvDialogSupport::runJob(
         this, [login, id] { return login->queryDeviceStatus(id); },
         [this, id](qint32 result) {
-            if (result >= 0 || m_pendingId != id)
+            // A late reply may still bring the record: the 5-second wait decides then.
+            if (result >= 0 || result == PCQ_ERR_TIMEOUT || m_pendingId != id)
                 return;
             qWarning() << "add device: status request failed" << id << result;
             leaveWaiting();

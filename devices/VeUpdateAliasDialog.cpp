@@ -2,7 +2,6 @@
 
 #include "ui_VeUpdateAliasDialog.h"
 
-#include "DeviceRecord.h"
 #include "NxDataCenter.h"
 #include "NxLoginCenter.h"
 #include "TvDialogSupport.h"
@@ -28,10 +27,6 @@ void VeUpdateAliasDialog::on_pushBtn_ok_clicked() {
     QString alias = ui->lineEdit_alias->text().trimmed();
     if (alias.isEmpty())
         alias = ui->lineEdit_devid->text();
-    if (alias.toUtf8().size() >= int(sizeof(DeviceRecord::alias))) {
-        TvDialogSupport::notice(this, tr("设备别名太长"));
-        return;
-    }
     if (!m_camera) {
         // The camera left the list while the dialog was open: nothing is renamed.
         qWarning() << "rename: the camera is gone";
