@@ -5,7 +5,6 @@
 #include "NxDataCenter.h"
 #include "TvDefaultSettings.h"
 #include "TvDesktop.h"
-#include "TvMediaObject.h"
 #include "TvMutexLocker.h"
 #include "VeCameraModel.h"
 #include "VeSDDownloadDataBase.h"
@@ -29,8 +28,6 @@
 
 namespace {
 
-// No access unit of a camera comes near this; a larger length is a broken callback.
-constexpr int kMaxFrameBytes = 16 * 1024 * 1024;
 enum Column { ColumnId, ColumnStart, ColumnName, ColumnSize, ColumnProgress, ColumnCount };
 
 // Runs fn on the GUI thread unless the dialog is gone by then; else runs gone (may be empty).
@@ -82,7 +79,7 @@ VeSDFilesDialog::VeSDFilesDialog(VeCameraModel* camera, QWidget* parent, VeSDDow
             &VeSDFilesDialog::slotUpdateDownloadProgress);
     connect(this, &VeSDFilesDialog::signalDownloadSucceed, this, &VeSDFilesDialog::downloadNextFile);
     connect(this, &VeSDFilesDialog::fileEntrySignal, this, &VeSDFilesDialog::fileEntrySlot);
-    connect(&m_recordCenter, &VeRecordCenter::recordingEndedSignal, this,
+    connect(m_sink.recordCenter(), &VeRecordCenter::recordingEndedSignal, this,
             &VeSDFilesDialog::recordingEndedSlot);
 
     if (!m_database->isAvailable())
@@ -99,7 +96,7 @@ VeSDFilesDialog::~VeSDFilesDialog() {
     nx_InitSdData(nullptr, nullptr);
     if (m_downloading && !m_startPending)
         cancelInBackground(m_callId);
-    m_recordCenter.stop();
+    m_sink.finish();
 }
 
 // ---- SDK threads ----
@@ -144,39 +141,18 @@ void VeSDFilesDialog::sdDataCallback(void* context, int sequence, const unsigned
     Q_UNUSED(sequence)
     Q_UNUSED(encoding)
     Q_UNUSED(reserved)
-    self->onData(data, length, resolution, frameType);
-}
-
-void VeSDFilesDialog::onData(const unsigned char* data, int length, short resolution, short frameType) {
-    if (!m_downloading)
+    if (!self->m_downloading)
         return;
-    if (length == PCQ_SD_END_OF_FILE) {
-        m_endReached = true;
-        emit signalDownloadSucceed();
-        return;
+    switch (self->m_sink.take(data, length, resolution, frameType)) {
+    case VeSDDownloadSink::Frame::End:
+        emit self->signalDownloadSucceed();
+        break;
+    case VeSDDownloadSink::Frame::Received:
+        emit self->signalUpdateDownloadProgress(length);
+        break;
+    default:
+        break;
     }
-    if (length <= 0 || length > kMaxFrameBytes || !data) {
-        qWarning() << "SD frame dropped: length" << length;
-        return;
-    }
-    bool known = true;
-    const QSize size = VeSDFileEntry::frameSize(resolution, &known);
-    if (!known && !m_unknownResolutionLogged.exchange(true))
-        qWarning() << "SD frames of unknown resolution code" << resolution << "taken as 1920x1080";
-    const TvMediaObject object(true, data, length, size.width(), size.height());
-    if (m_recordCenter.isRecording()) {
-        m_recordCenter.push(&object);
-    } else if (frameType == 2) {
-        m_recordCenter.push(&object);
-        QString path;
-        {
-            TvMutexLocker locker(&m_recordMutex);
-            path.swap(m_recordPath);
-        }
-        if (!path.isEmpty() && !m_recordCenter.start(path))
-            qWarning() << "SD download not recorded:" << path;
-    }
-    emit signalUpdateDownloadProgress(length);
 }
 
 // ---- listing ----
@@ -218,6 +194,20 @@ void VeSDFilesDialog::stopQueryTimer() {
 }
 
 void VeSDFilesDialog::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_stallTimerId) {
+        if (!m_downloading) {
+            killTimer(m_stallTimerId);
+            m_stallTimerId = -1;
+        } else if (++m_stallTicks >= kStallTicks) {
+            // The camera or the connection went away: keep what came and go on with the queue.
+            qWarning() << "SD download stalled:" << m_currentName << m_receivedBytes;
+            showTip(tr("下载中断：%1").arg(m_currentName));
+            TvMutexLocker locker(&m_queueMutex);
+            finishDownload(m_currentName);
+            startNextLocked();
+        }
+        return;
+    }
     if (event->timerId() != m_timerId)
         return VeBasicDialog::timerEvent(event);
     if (++m_ticks < kQueryTicks)
@@ -358,19 +348,15 @@ bool VeSDFilesDialog::startDownloadFile(const QString& name) {
         setProgressText(name, progressText(entry));
         return false;
     }
-    // A recording that a late frame of the previous file started must not take this file's frames.
-    m_recordCenter.stop();
-    m_recordCenter.clearCache();
     m_downloading = true;
-    m_endReached = false;
     m_currentName = name;
     m_currentSize = entry.size;
     m_receivedBytes = 0;
+    m_stallTicks = 0;
+    if (m_stallTimerId < 0)
+        m_stallTimerId = startTimer(1000, Qt::CoarseTimer);
     m_callId.clear();
-    {
-        TvMutexLocker locker(&m_recordMutex);
-        m_recordPath = folder + QLatin1Char('/') + entry.localFileName();
-    }
+    m_sink.begin(folder + QLatin1Char('/') + entry.localFileName());
     m_route = m_center->routeOf(m_camera);
     const NxSDCenter::Route route = m_route;
     const quint64 serial = ++m_downloadSerial;
@@ -414,10 +400,7 @@ void VeSDFilesDialog::downloadStarted(quint64 serial, qint32 result, const QStri
     const QString name = m_currentName;
     m_downloading = false;
     m_currentName.clear();
-    {
-        TvMutexLocker locker(&m_recordMutex);
-        m_recordPath.clear();
-    }
+    m_sink.finish();
     if (m_files.contains(name))
         m_files[name].downloading = false;
     setProgressText(name, progressText(m_files.value(name)));
@@ -428,6 +411,7 @@ void VeSDFilesDialog::downloadStarted(quint64 serial, qint32 result, const QStri
 void VeSDFilesDialog::slotUpdateDownloadProgress(int bytes) {
     if (!m_downloading)
         return;
+    m_stallTicks = 0;
     m_receivedBytes += bytes;
     const qint64 size = m_files.value(m_currentName).size;
     setProgressText(m_currentName,
@@ -450,26 +434,20 @@ void VeSDFilesDialog::finishDownload(QString name) { // a copy: the current name
         cancelInBackground(m_callId);
     m_startPending = false;
     m_downloading = false;
-    {
-        TvMutexLocker locker(&m_recordMutex);
-        m_recordPath.clear();
-    }
+    const QString path = m_sink.finish();
     const bool listed = m_files.contains(name);
     VeSDFileEntry entry = m_files.value(name);
-    if (m_recordCenter.isRecording()) {
-        const QString path = m_recordCenter.path();
+    if (!path.isEmpty()) {
         m_recordedNames.insert(path, name);
         m_database->insertDownload(m_camera->deviceId, name, path, m_receivedBytes);
-        m_recordCenter.stop();
         entry.downloaded = true;
-        entry.complete = m_endReached && m_receivedBytes >= m_currentSize;
+        entry.complete = m_sink.endReached() && m_receivedBytes >= m_currentSize;
         if (!entry.complete)
             qWarning() << "SD download kept in part:" << name << m_receivedBytes << "of" << m_currentSize;
     } else if (m_receivedBytes > 0) {
         qWarning() << "SD download without a key frame, nothing kept:" << name;
         showTip(tr("下载失败：%1").arg(name));
     }
-    m_recordCenter.clearCache();
     m_currentName.clear();
     m_callId.clear();
     m_receivedBytes = 0;

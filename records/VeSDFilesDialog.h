@@ -2,7 +2,7 @@
 
 #include "NxSDCenter.h"
 #include "VeBasicDialog.h"
-#include "VeRecordCenter.h"
+#include "VeSDDownloadSink.h"
 #include "VeSDFileEntry.h"
 
 #include <QHash>
@@ -34,6 +34,8 @@ public:
 
     static constexpr int kPageSize = 25;
     static constexpr int kQueryTicks = 11;
+    // Seconds without data after which a download counts as cut off.
+    static constexpr int kStallTicks = 5;
 
 signals:
     void signalTotalFilesChanged(int total);
@@ -68,7 +70,6 @@ private:
     static void sdFileCallback(void* context, int number, const char* entry, int lastFlag);
     static void sdDataCallback(void* context, int sequence, const unsigned char* data, int length,
                                short resolution, short encoding, short reserved, short frameType);
-    void onData(const unsigned char* data, int length, short resolution, short frameType);
 
     void queryPage(int page);
     void listRequested(quint64 serial, qint32 result);
@@ -99,6 +100,8 @@ private:
     QHash<QString, VeSDFileEntry> m_files;
     int m_timerId = -1;
     int m_ticks = 0;
+    int m_stallTimerId = -1;
+    int m_stallTicks = 0;
     quint64 m_querySerial = 0;
     int m_selectedRow = -1;
 
@@ -112,12 +115,8 @@ private:
     quint64 m_downloadSerial = 0;
     QHash<QString, QString> m_recordedNames; // local path -> card file name, until the file is closed
 
-    // Read by the data callback on the SDK thread.
+    // Read by the callbacks on SDK threads.
     std::atomic<bool> m_closing{false};
     std::atomic<bool> m_downloading{false};
-    std::atomic<bool> m_endReached{false};
-    std::atomic<bool> m_unknownResolutionLogged{false};
-    QMutex m_recordMutex;
-    QString m_recordPath; // where the next key frame starts the recording; empty once started
-    VeRecordCenter m_recordCenter;
+    VeSDDownloadSink m_sink;
 };

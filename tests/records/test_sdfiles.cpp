@@ -7,6 +7,7 @@
 #include "TvDefaultSettings.h"
 #include "VeCameraModel.h"
 #include "VeSDDownloadDataBase.h"
+#include "VeSDDownloadSink.h"
 #include "VeSDFileEntry.h"
 #include "VeSDFilesDialog.h"
 
@@ -160,6 +161,46 @@ private slots:
         }
     }
 
+    void framesOfOneDownload() {
+        // Steps of one download in order: frames before begin and after finish belong to nobody, broken
+        // lengths are refused, frames before the first key frame are counted but not recorded.
+        using F = VeSDDownloadSink::Frame;
+        const QByteArray p = QByteArray::fromHex("0000000141e0"),
+                         key = QByteArray::fromHex("0000000167420028");
+        const struct {
+            const char* step; // "begin", "finish" or a frame
+            const QByteArray* data;
+            int length, frameType, resolution;
+            F want;
+            int cached;
+        } steps[] = {{"early", &p, 6, 1, 4, F::Idle, 0},
+                     {"begin", nullptr, 0, 0, 0, F::Idle, 0},
+                     {"P before key", &p, 6, 1, 4, F::Received, 0},
+                     {"negative", &p, -5, 1, 4, F::Bad, 0},
+                     {"empty", &p, 0, 1, 4, F::Bad, 0},
+                     {"huge", &p, VeSDDownloadSink::kMaxFrameBytes + 1, 1, 4, F::Bad, 0},
+                     {"no data", nullptr, 6, 1, 4, F::Bad, 0},
+                     {"key, unknown resolution", &key, 8, 2, 77, F::Received, 1},
+                     {"end", nullptr, -110, 0, 4, F::End, 1},
+                     {"finish", nullptr, 0, 0, 0, F::Idle, 0},
+                     {"late", &p, 6, 1, 4, F::Idle, 0}};
+        VeSDDownloadSink sink;
+        for (const auto& step : steps) {
+            if (qstrcmp(step.step, "begin") == 0) {
+                sink.begin(m_dir.filePath(QStringLiteral("sink.mov")));
+            } else if (qstrcmp(step.step, "finish") == 0) {
+                sink.finish();
+            } else {
+                const auto* bytes =
+                    step.data ? reinterpret_cast<const unsigned char*>(step.data->constData()) : nullptr;
+                QVERIFY2(sink.take(bytes, step.length, step.resolution, step.frameType) == step.want,
+                         step.step);
+            }
+            QVERIFY2(sink.recordCenter()->cachedCount() == step.cached, step.step);
+        }
+        QVERIFY(sink.endReached());
+    }
+
     void downloadTable_data() {
         QTest::addColumn<QByteArray>("content"); // written first; "dir" makes the folder a file
         QTest::addColumn<bool>("available");
@@ -304,6 +345,22 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!tip(d).isEmpty(), 10000);
         QCOMPARE(table(d)->rowCount(), 0);
         QVERIFY(d->cursor().shape() != Qt::WaitCursor);
+        d->close();
+        QTRY_VERIFY(d.isNull());
+
+        // A download cut in the middle ends within seconds, kept in part and playable.
+        d = openDialog(m_camera);
+        const QString cut = QStringLiteral("20240101124000.nxv");
+        showPageOf(d, cut);
+        act(d, cut, "slotDownloadFiles");
+        QTRY_VERIFY_WITH_TIMEOUT(!cell(d, cut, 4).contains(QStringLiteral("(0/")), 15000);
+        QCOMPARE(m_sim.control(QStringLiteral("stall %1").arg(kCam)), QStringLiteral("ok"));
+        QTRY_COMPARE_WITH_TIMEOUT(cell(d, cut, 4), QStringLiteral("Partly downloaded"), 15000);
+        QVERIFY(tip(d).contains(cut));
+        QCOMPARE(m_sim.control(QStringLiteral("unstall %1").arg(kCam)), QStringLiteral("ok"));
+        VeSDDownloadDataBase::Row row;
+        QVERIFY(m_db->findDownload(kCam, cut, &row) && row.size > 0);
+        QVERIFY(VeRecordCenter::waitForWriters(10000) && probe(row.path).packets > 0);
         d->close();
         QTRY_VERIFY(d.isNull());
 

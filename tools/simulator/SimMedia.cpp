@@ -195,6 +195,13 @@ void SimMedia::pumpAudio(Call& call, Session& s, std::int64_t now) {
 }
 
 void SimMedia::pumpSd(Call& call, Session& s, std::int64_t now) {
+    // A stalled camera holds its transfer where it is (a download cut in the middle).
+    if (const SimCamera* cam = m_srv.camera(call.camera)) {
+        if (cam->stallUntilMs < 0 || (cam->stallUntilMs > 0 && now / 1000 < cam->stallUntilMs)) {
+            call.startUs = now - call.frameNo * call.periodUs;
+            return;
+        }
+    }
     if (!call.clip) {
         call.clip = m_srv.m_clips->get(call.key);
         if (!call.clip) {
