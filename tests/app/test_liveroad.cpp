@@ -118,19 +118,19 @@ struct MenuItem {
 // The tree menu for a camera in each state ("+" enabled). The items of dialogs that are not part of the
 // client yet stay disabled.
 const QString kMenuNone =
-    "主码流 播放- 子码流 播放- 关闭视频- 添加设备- 删除设备- 修改设备别名- 修改访问密码- 设备设置- "
+    "主码流 播放- 子码流 播放- 关闭视频- 添加设备+ 删除设备- 修改设备别名- 修改访问密码- 设备设置- "
     "重启设备- SD卡录像查询- 刷新+";
 const QString kMenuOfflineListed =
-    "主码流 播放- 子码流 播放- 关闭视频- 添加设备- 删除设备+ 修改设备别名- 修改访问密码- "
+    "主码流 播放- 子码流 播放- 关闭视频- 添加设备+ 删除设备+ 修改设备别名+ 修改访问密码+ "
     "设备设置- 重启设备- SD卡录像查询- 刷新+";
 const QString kMenuOnlineListed =
-    "主码流 播放+ 子码流 播放+ 关闭视频- 添加设备- 删除设备+ 修改设备别名- 修改访问密码- "
+    "主码流 播放+ 子码流 播放+ 关闭视频- 添加设备+ 删除设备+ 修改设备别名+ 修改访问密码+ "
     "设备设置- 重启设备+ SD卡录像查询- 刷新+";
 const QString kMenuOnline =
-    "主码流 播放+ 子码流 播放+ 关闭视频- 添加设备- 删除设备- 修改设备别名- 修改访问密码- "
+    "主码流 播放+ 子码流 播放+ 关闭视频- 添加设备+ 删除设备- 修改设备别名- 修改访问密码- "
     "设备设置- 重启设备+ SD卡录像查询- 刷新+";
 const QString kMenuPlaying =
-    "主码流 播放- 子码流 播放- 关闭视频+ 添加设备- 删除设备- 修改设备别名- 修改访问密码- "
+    "主码流 播放- 子码流 播放- 关闭视频+ 添加设备+ 删除设备- 修改设备别名- 修改访问密码- "
     "设备设置- 重启设备+ SD卡录像查询- 刷新+";
 
 QString describe(const QList<MenuItem>& items) {
@@ -422,11 +422,11 @@ void TestLiveRoad::cellMenuAfterAClosedCellDeletedItself() {
     // Recording from the menu, and its end reported in the status bar.
     auto* tip = m_window->findChild<TvTipWidget*>(QStringLiteral("widget_snapTip"));
     QCOMPARE(describe(cellMenu(cellB, QStringLiteral("开始录像"))),
-             QStringLiteral("关闭视频+ 开始录像+ 停止录像- Camera设置- 全屏+"));
+             QStringLiteral("关闭视频+ 开始录像+ 停止录像- Camera设置+ 全屏+"));
     QVERIFY(cellB->isRecording());
     QTest::qWait(500);
     QCOMPARE(describe(cellMenu(cellB, QStringLiteral("停止录像"))),
-             QStringLiteral("关闭视频+ 开始录像- 停止录像+ Camera设置- 全屏+"));
+             QStringLiteral("关闭视频+ 开始录像- 停止录像+ Camera设置+ 全屏+"));
     QTRY_VERIFY_WITH_TIMEOUT(tip->isShown() && tip->kind() == TvTipRecordDone, 5000);
 }
 
