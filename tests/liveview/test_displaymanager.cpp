@@ -5,6 +5,7 @@
 #include "NxDataCenter.h"
 #include "TvDisplayMangeView.h"
 #include "TvGridLayout.h"
+#include "TvMutexLocker.h" // TV_THREAD_SANITIZER
 #include "VeOpenGLWidget.h"
 #include "VePlayCoverWidget.h"
 
