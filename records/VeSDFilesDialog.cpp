@@ -26,6 +26,8 @@
 #include <QTableWidgetItem>
 #include <QUrl>
 
+std::atomic<VeSDFilesDialog*> VeSDFilesDialog::s_registered{nullptr};
+
 namespace {
 
 enum Column { ColumnId, ColumnStart, ColumnName, ColumnSize, ColumnProgress, ColumnCount };
@@ -84,6 +86,7 @@ VeSDFilesDialog::VeSDFilesDialog(VeCameraModel* camera, QWidget* parent, VeSDDow
 
     if (!m_database->isAvailable())
         qWarning() << "SD downloads are not remembered: no download database" << m_database->problem();
+    s_registered = this;
     InitSdFile(this, &VeSDFilesDialog::sdFileCallback);
     nx_InitSdData(this, &VeSDFilesDialog::sdDataCallback);
     queryPage(m_page);
@@ -91,9 +94,13 @@ VeSDFilesDialog::VeSDFilesDialog(VeCameraModel* camera, QWidget* parent, VeSDDow
 
 VeSDFilesDialog::~VeSDFilesDialog() {
     m_closing = true;
-    // The SDK waits for a callback that is running: after this none can reach the dialog.
-    InitSdFile(nullptr, nullptr);
-    nx_InitSdData(nullptr, nullptr);
+    // The SDK waits for a callback that is running: after this none can reach the dialog. A newer dialog
+    // has replaced the registrations already (waiting the same way), and keeps them.
+    VeSDFilesDialog* self = this;
+    if (s_registered.compare_exchange_strong(self, nullptr)) {
+        InitSdFile(nullptr, nullptr);
+        nx_InitSdData(nullptr, nullptr);
+    }
     if (m_downloading && !m_startPending)
         cancelInBackground(m_callId);
     m_sink.finish();

@@ -119,4 +119,6 @@ private:
     std::atomic<bool> m_closing{false};
     std::atomic<bool> m_downloading{false};
     VeSDDownloadSink m_sink;
+    // The dialog whose callbacks the SDK holds.
+    static std::atomic<VeSDFilesDialog*> s_registered;
 };
