@@ -562,6 +562,13 @@ void VeSDFilesDialog::on_tableWidget_doubleClicked(const QModelIndex& index) {
         slotDownloadFiles();
 }
 
+void VeSDFilesDialog::reject() {
+    if (m_downloading)
+        close();
+    else
+        VeBasicDialog::reject();
+}
+
 void VeSDFilesDialog::closeEvent(QCloseEvent* event) {
     if (m_downloading) {
         if (!askOk(this, tr("当前有文件正在下载，关闭后将停止下载，确定要关闭？"))) {

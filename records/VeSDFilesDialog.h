@@ -62,6 +62,10 @@ private slots:
     void fileEntrySlot(VeSDFileEntry entry, int lastFlag);
     void recordingEndedSlot(QString path, bool ok);
 
+public slots:
+    // Escape asks like the close button while a file downloads.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;

@@ -311,7 +311,7 @@ private slots:
                 d->grab().save(QStringLiteral("/work/briefs/shots/sdfiles_downloading.png"));
             QString asked;
             answerNextBox(QMessageBox::Cancel, &asked);
-            d->close();
+            QTest::keyClick(d, Qt::Key_Escape);
             QVERIFY(!asked.isEmpty() && d && d->isVisible());
             answerNextBox(QMessageBox::Ok, &asked);
             d->close();
