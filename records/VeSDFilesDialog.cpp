@@ -106,15 +106,12 @@ VeSDFilesDialog::~VeSDFilesDialog() {
     m_sink.finish();
 }
 
-// ---- SDK threads ----
-
 void VeSDFilesDialog::sdFileCallback(void* context, int number, const char* entry, int lastFlag) {
     auto* self = static_cast<VeSDFilesDialog*>(context);
     if (!self)
         return;
     if (self->m_closing) {
-        qWarning() << "nxCallbackSDFile"
-                   << "is destruct.......";
+        qWarning("nxCallbackSDFile is destruct.......");
         return;
     }
     if (!entry || !*entry) {
@@ -135,19 +132,15 @@ void VeSDFilesDialog::sdFileCallback(void* context, int number, const char* entr
     emit self->fileEntrySignal(parsed, lastFlag);
 }
 
-void VeSDFilesDialog::sdDataCallback(void* context, int sequence, const unsigned char* data, int length,
-                                     short resolution, short encoding, short reserved, short frameType) {
+void VeSDFilesDialog::sdDataCallback(void* context, int, const unsigned char* data, int length,
+                                     short resolution, short, short, short frameType) {
     auto* self = static_cast<VeSDFilesDialog*>(context);
     if (!self)
         return;
     if (self->m_closing) {
-        qWarning() << "nxMediaSDCallback"
-                   << "is destruct.......";
+        qWarning("nxMediaSDCallback is destruct.......");
         return;
     }
-    Q_UNUSED(sequence)
-    Q_UNUSED(encoding)
-    Q_UNUSED(reserved)
     if (!self->m_downloading)
         return;
     switch (self->m_sink.take(data, length, resolution, frameType)) {
@@ -161,8 +154,6 @@ void VeSDFilesDialog::sdDataCallback(void* context, int sequence, const unsigned
         break;
     }
 }
-
-// ---- listing ----
 
 void VeSDFilesDialog::queryPage(int page) {
     setCursor(Qt::WaitCursor);
@@ -303,8 +294,6 @@ void VeSDFilesDialog::on_pushButton_next_clicked() {
         return;
     queryPage(++m_page);
 }
-
-// ---- downloads ----
 
 void VeSDFilesDialog::slotDownloadFiles() {
     const QString name = selectedName();
@@ -497,8 +486,6 @@ void VeSDFilesDialog::slotCancelDownloadFiles() {
     }
 }
 
-// ---- opening and the menu ----
-
 void VeSDFilesDialog::slotOpenFile() {
     const QString name = selectedName();
     VeSDDownloadDataBase::Row row;
@@ -583,8 +570,6 @@ void VeSDFilesDialog::closeEvent(QCloseEvent* event) {
     m_closing = true;
     VeBasicDialog::closeEvent(event);
 }
-
-// ---- helpers ----
 
 void VeSDFilesDialog::showTip(const QString& text) {
     ui->label_tip->setText(text);
