@@ -51,7 +51,6 @@ void TestClickedLabel::clicks() {
     QFETCH(int, clicks);
     TvClickedLabel label;
     label.resize(100, 30);
-    QVERIFY(label.openExternalLinks());
     QSignalSpy spy(&label, &TvClickedLabel::clickedSignal);
     for (const int moves : gestures) {
         if (moves < 0)

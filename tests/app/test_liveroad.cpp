@@ -3,6 +3,7 @@
 // recording; the tree and cell menus run as a user runs them; stopping, restarting and exiting while
 // frames arrive leave nothing behind.
 #include "../liveview/LogLines.h"
+#include "AppTestSupport.h"
 #include "MainWindow.h"
 #include "NxAlarmLog.h"
 #include "NxDataCenter.h"
@@ -23,7 +24,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -36,7 +36,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <iterator>
 #include <memory>
 #include <mutex>
@@ -110,11 +109,6 @@ struct StopAtExit {
     }
 };
 
-struct MenuItem {
-    QString text;
-    bool enabled;
-};
-
 // The tree menu for a camera in each state ("+" enabled). The items of dialogs that are not part of the
 // client yet stay disabled.
 const QString kMenuNone =
@@ -132,43 +126,6 @@ const QString kMenuOnline =
 const QString kMenuPlaying =
     "主码流 播放- 子码流 播放- 关闭视频+ 添加设备+ 删除设备- 修改设备别名- 修改访问密码- "
     "设备设置- 重启设备+ SD卡录像查询- 刷新+";
-
-QString describe(const QList<MenuItem>& items) {
-    QStringList parts;
-    for (const MenuItem& i : items)
-        parts << i.text + (i.enabled ? "+" : "-");
-    return parts.join(' ');
-}
-
-// Runs a context menu the way a user does: `open` blocks in the menu's exec(); meanwhile the menu is
-// found among the top-level widgets, its items read, and the item `choose` triggered (or the menu closed).
-QList<MenuItem> runMenu(const std::function<void()>& open, const QString& choose = QString()) {
-    QList<MenuItem> items;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* menu = qobject_cast<QMenu*>(w);
-            if (!menu || !menu->isVisible())
-                continue;
-            poll.stop();
-            QAction* chosen = nullptr;
-            for (QAction* a : menu->actions()) {
-                if (a->isSeparator())
-                    continue;
-                items.append({a->text(), a->isEnabled()});
-                if (a->text() == choose)
-                    chosen = a;
-            }
-            menu->close();
-            if (chosen)
-                chosen->trigger();
-            return;
-        }
-    });
-    poll.start(10);
-    open();
-    return items;
-}
 
 // Slot i of the 4 x 4 layout in an area of w x h, with the one-pixel seams.
 QRect gridSlot(int i, int w, int h) {
@@ -202,8 +159,9 @@ private:
     }
     VeCameraModel* lan(const QString& id) const { return m_data->lanCenter->device(id); }
     QList<VeCameraModel*> gridCameras() const;
-    QList<MenuItem> menuAt(const QPoint& pos, const QString& choose = QString());
-    QList<MenuItem> cellMenu(TvPlayWidget* cell, const QString& choose = QString());
+    // The menu's items joined by spaces, as in the constants above.
+    QString menuAt(const QPoint& pos, const QString& choose = QString());
+    QStringList cellMenu(TvPlayWidget* cell, const QString& choose = QString());
     QPoint pointOf(VeCameraModel* camera);
     // The cell's newest picture (at most 200 ms old) and whether its tint is the camera's.
     bool showsItsCamera(TvPlayWidget* cell, QString* why);
@@ -221,18 +179,20 @@ QList<VeCameraModel*> TestLiveRoad::gridCameras() const {
     return cameras;
 }
 
-QList<MenuItem> TestLiveRoad::menuAt(const QPoint& pos, const QString& choose) {
-    return runMenu([&] { m_window->on_treeView_lan_customContextMenuRequested(pos); }, choose);
+QString TestLiveRoad::menuAt(const QPoint& pos, const QString& choose) {
+    return answerPopup([&] { m_window->on_treeView_lan_customContextMenuRequested(pos); }, choose)
+        .items.join(' ');
 }
 
-QList<MenuItem> TestLiveRoad::cellMenu(TvPlayWidget* cell, const QString& choose) {
-    return runMenu(
-        [&] {
-            const QPoint pos = cell->rect().center();
-            QContextMenuEvent event(QContextMenuEvent::Mouse, pos, cell->mapToGlobal(pos));
-            QApplication::sendEvent(cell, &event);
-        },
-        choose);
+QStringList TestLiveRoad::cellMenu(TvPlayWidget* cell, const QString& choose) {
+    return answerPopup(
+               [&] {
+                   const QPoint pos = cell->rect().center();
+                   QContextMenuEvent event(QContextMenuEvent::Mouse, pos, cell->mapToGlobal(pos));
+                   QApplication::sendEvent(cell, &event);
+               },
+               choose)
+        .items;
 }
 
 QPoint TestLiveRoad::pointOf(VeCameraModel* camera) {
@@ -357,15 +317,15 @@ void TestLiveRoad::treeMenuFollowsTheCameraState() {
     QWidget* viewport = tree()->viewport();
     const QPoint empty(10, viewport->height() - 3);
     QVERIFY2(!tree()->indexAt(empty).isValid(), "no empty space below the rows");
-    QCOMPARE(describe(menuAt(empty)), kMenuNone);
+    QCOMPARE(menuAt(empty), kMenuNone);
 
     VeCameraModel* offline = m_data->loginCenter->cloudDevice(kOffline1);
     QVERIFY(offline && !offline->isOnline());
-    QCOMPARE(describe(menuAt(pointOf(offline))), kMenuOfflineListed);
+    QCOMPARE(menuAt(pointOf(offline)), kMenuOfflineListed);
 
     VeCameraModel* cloud = m_data->loginCenter->cloudDevice(kCloud);
     QVERIFY(cloud && cloud->isOnline() && !cloud->playing);
-    QCOMPARE(describe(menuAt(pointOf(cloud))), kMenuOnlineListed);
+    QCOMPARE(menuAt(pointOf(cloud)), kMenuOnlineListed);
 
     // A LAN-only camera: online, not cloud-listed. Its sub-stream item plays it.
     const QString id = QLatin1String(kLanIds[16]);
@@ -373,7 +333,7 @@ void TestLiveRoad::treeMenuFollowsTheCameraState() {
     QVERIFY(camera && camera->isOnline());
     camera->mainStream = true;
     const int opened = g_alarms.count(id, NxAlarmLog::VideoOpened);
-    QCOMPARE(describe(menuAt(pointOf(camera), QStringLiteral("子码流 播放"))), kMenuOnline);
+    QCOMPARE(menuAt(pointOf(camera), QStringLiteral("子码流 播放")), kMenuOnline);
     QVERIFY(!camera->mainStream);
     QCOMPARE(g_alarms.count(id, NxAlarmLog::VideoOpened), opened + 1);
     QTRY_VERIFY_WITH_TIMEOUT(allPlaying({camera}), 30000);
@@ -381,7 +341,7 @@ void TestLiveRoad::treeMenuFollowsTheCameraState() {
 
     // Playing: its close item stops it.
     const QPointer<TvPlayWidget> cell = display()->cellForKey(id);
-    QCOMPARE(describe(menuAt(pointOf(camera), QStringLiteral("关闭视频"))), kMenuPlaying);
+    QCOMPARE(menuAt(pointOf(camera), QStringLiteral("关闭视频")), kMenuPlaying);
     QVERIFY(!camera->playing);
     QVERIFY(display()->cells().isEmpty());
     QVERIFY(m_window->callIdFor(id).isEmpty());
@@ -411,8 +371,7 @@ void TestLiveRoad::cellMenuAfterAClosedCellDeletedItself() {
     const StopAtExit stopB{m_window.get(), b};
     QTRY_VERIFY_WITH_TIMEOUT(allPlaying({a, b}), 30000);
     const QPointer<TvPlayWidget> cellA = display()->cellForKey(a->deviceId);
-    const QList<MenuItem> items = cellMenu(cellA, QStringLiteral("关闭视频"));
-    QCOMPARE(items.size(), 5);
+    QCOMPARE(cellMenu(cellA, QStringLiteral("关闭视频")).size(), 5);
     QVERIFY(!a->playing);
     QTRY_VERIFY_WITH_TIMEOUT(cellA.isNull(), 5000); // past the cell's end pause
     QTest::qWait(100);
@@ -421,11 +380,11 @@ void TestLiveRoad::cellMenuAfterAClosedCellDeletedItself() {
     QVERIFY(b->playing);
     // Recording from the menu, and its end reported in the status bar.
     auto* tip = m_window->findChild<TvTipWidget*>(QStringLiteral("widget_snapTip"));
-    QCOMPARE(describe(cellMenu(cellB, QStringLiteral("开始录像"))),
+    QCOMPARE(cellMenu(cellB, QStringLiteral("开始录像")).join(' '),
              QStringLiteral("关闭视频+ 开始录像+ 停止录像- Camera设置+ 全屏+"));
     QVERIFY(cellB->isRecording());
     QTest::qWait(500);
-    QCOMPARE(describe(cellMenu(cellB, QStringLiteral("停止录像"))),
+    QCOMPARE(cellMenu(cellB, QStringLiteral("停止录像")).join(' '),
              QStringLiteral("关闭视频+ 开始录像- 停止录像+ Camera设置+ 全屏+"));
     QTRY_VERIFY_WITH_TIMEOUT(tip->isShown() && tip->kind() == TvTipRecordDone, 5000);
 }
@@ -477,7 +436,7 @@ void TestLiveRoad::sixteenCellsPlayTheirOwnCameras() {
     QCOMPARE(view->cells().size(), kGrid);
     QVERIFY(!extra->playing && m_window->callIdFor(extra->deviceId).isEmpty());
     // The tree menu of a playing camera.
-    QCOMPARE(describe(menuAt(pointOf(cameras.first()))), kMenuPlaying);
+    QCOMPARE(menuAt(pointOf(cameras.first())), kMenuPlaying);
 }
 
 void TestLiveRoad::offlineCameraTimesOutAndReconnects() {
