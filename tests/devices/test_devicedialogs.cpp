@@ -2,6 +2,7 @@
 // cameras and cloud. Each change is checked where it lands: in the device list, at the simulated camera
 // (its write counter, a read-back of its records, its cloud record), and no password in any log line.
 #include "../liveview/LogLines.h"
+#include "MainWindow.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
 #include "NxLoginCenter.h"
@@ -81,6 +82,7 @@ private slots:
     void settingsWrite();
     void settingsReset();
     void wifi();
+    void panelOpensTheDialogs();
     void cleanupTestCase();
 
 private:
@@ -392,6 +394,43 @@ void TestDeviceDialogs::wifi() {
         QCOMPARE(!row.ssid.isEmpty() && QString::fromUtf8(info.sid) == row.ssid, row.message.isEmpty());
         delete dialog;
     }
+}
+
+// The device panel: a double-click on a camera whose password is not accepted asks for it instead of
+// doing nothing; the toolbar's video settings open with the values the camera reports.
+void TestDeviceDialogs::panelOpensTheDialogs() {
+    const auto dialogOf = [](const char* name) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->inherits(name) && w->isVisible())
+                return qobject_cast<QDialog*>(w);
+        return static_cast<QDialog*>(nullptr);
+    };
+    MainWindow window;
+    window.updateDeviceListSlot();
+    VeCameraModel* camera = m_data->loginCenter->cloudDevice(kPwd);
+    camera->userAccess = QStringLiteral("stale");
+    QTimer::singleShot(50, [&] {
+        QDialog* dialog = dialogOf("VeLocalAccessPwdDialog");
+        QVERIFY(dialog);
+        setText(dialog, "lineEdit_pwd", QStringLiteral("abcd")); // the password since changePassword
+        dialog->findChild<QPushButton*>(QStringLiteral("pushBtn_ok"))->click();
+    });
+    window.on_treeView_lan_doubleClicked(camera->modelIndex);
+    QVERIFY(camera->isAccessPwdValid());
+    QVERIFY(!camera->playing); // the action ends with the password: the user asks again
+
+    const VideoParam reported = readBack();
+    int shownBri = -1;
+    QTimer poll; // the dialog runs modally inside the read's hand-back
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* settings = static_cast<VeCameraSettingDialog*>(dialogOf("VeCameraSettingDialog"))) {
+            shownBri = settings->param().bri;
+            settings->reject();
+        }
+    });
+    poll.start(20);
+    window.videoSettingSlot(m_data->lanCenter->device(kLan));
+    QTRY_COMPARE(shownBri, reported.bri);
 }
 
 void TestDeviceDialogs::cleanupTestCase() {
