@@ -5,6 +5,7 @@
 #include "NxDataCenter.h"
 #include "TvDefaultSettings.h"
 #include "TvDesktop.h"
+#include "TvHandOver.h"
 #include "TvMutexLocker.h"
 #include "VeCameraModel.h"
 #include "VeSDDownloadDataBase.h"
@@ -35,15 +36,13 @@ enum Column { ColumnId, ColumnStart, ColumnName, ColumnSize, ColumnProgress, Col
 // Runs fn on the GUI thread unless the dialog is gone by then; else runs gone (may be empty).
 template <typename Fn, typename Gone>
 void backOnGui(const QPointer<VeSDFilesDialog>& guard, Fn fn, Gone gone) {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [guard, fn, gone] {
-            if (guard)
-                fn(guard.data());
-            else
-                gone();
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(QCoreApplication::instance(), tvHandOver([guard, fn, gone] {
+                                  if (guard)
+                                      fn(guard.data());
+                                  else
+                                      gone();
+                              }),
+                              Qt::QueuedConnection);
 }
 
 bool askOk(QWidget* parent, const QString& text) {

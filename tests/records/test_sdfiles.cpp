@@ -1,6 +1,7 @@
 // SD-card recordings: entry texts and frame codes the camera may get wrong, the download table on good
 // and bad files, and the dialog with real widgets against the camera simulator through the real SDK:
 // pages, a download decoded back, the re-download question, a lost local copy, closing mid-download.
+#include "NxAsyncJob.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
 #include "SimProcess.h"
@@ -385,6 +386,12 @@ private slots:
         QVERIFY(!tip(d).isEmpty());
         d->close();
         QTRY_VERIFY(d.isNull());
+    }
+    void cleanupTestCase() {
+        // The lost connection starts a logout: it must have left the SDK before the SDK unloads.
+        m_sim.kill();
+        QTest::qWait(1000);
+        QVERIFY(NxAsyncJob::waitForAll(10000) && VeRecordCenter::waitForWriters(10000));
     }
 };
 
