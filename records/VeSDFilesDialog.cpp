@@ -605,3 +605,7 @@ void VeSDFilesDialog::setProgressText(const QString& name, const QString& text) 
     if (row >= 0)
         ui->tableWidget->item(row, ColumnProgress)->setText(text);
 }
+
+// Compiled here rather than with the library's other meta-objects, so that programs linking the library
+// without this dialog need no SDK.
+#include "moc_VeSDFilesDialog.cpp"
