@@ -73,6 +73,14 @@ inline QTimer* watchdogOf(TvPlayWidget* cell) {
     return cell->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
+// A drag with the left button in small steps, as a hand would do it.
+inline void drag(QWidget* widget, QPoint from, QPoint to, int steps = 8) {
+    QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, from);
+    for (int i = 1; i <= steps; ++i)
+        QTest::mouseMove(widget, from + (to - from) * i / steps);
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, to);
+}
+
 // Waits until every cell has deleted itself.
 inline bool waitAllDeleted(const QList<QPointer<TvPlayWidget>>& cells, int timeoutMs = 10000) {
     QElapsedTimer clock;

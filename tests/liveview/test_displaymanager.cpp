@@ -48,13 +48,6 @@ TvPlayWidget* cellAt(TvDisplayMangeView& view, QPoint pos) {
     return nullptr;
 }
 
-void drag(QWidget* window, QPoint from, QPoint to, int steps = 8) {
-    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
-    for (int i = 1; i <= steps; ++i)
-        QTest::mouseMove(window, from + (to - from) * i / steps);
-    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, to);
-}
-
 void doubleClick(QWidget* window, QPoint pos) {
     QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, pos);
 }

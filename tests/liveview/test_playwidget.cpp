@@ -35,14 +35,6 @@ QString describe(const QRect& r) {
     return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
-// A drag with the left button in small steps, as a hand would do it.
-void drag(QWidget* widget, QPoint from, QPoint to, int steps = 6) {
-    QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, from);
-    for (int i = 1; i <= steps; ++i)
-        QTest::mouseMove(widget, from + (to - from) * i / steps);
-    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, to);
-}
-
 // A started cell for the camera whose loop ends quickly after a stop; the watchdog is left to the test.
 TvPlayWidget* startedCell(VeCameraModel* camera, int endPauseMs = 10, bool handTicks = true) {
     auto* cell = new TvPlayWidget;
