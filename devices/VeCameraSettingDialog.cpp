@@ -81,9 +81,10 @@ void VeCameraSettingDialog::change(qint32* field, qint32 selector, qint32 value)
 void VeCameraSettingDialog::write(const QList<QPair<qint32, qint32>>& writes) {
     if (!m_camera) {
         qWarning() << "camera settings: the camera is gone, nothing written";
+        TvDialogSupport::notice(this, tr("设置失败，请检查设备是否在线"));
         return;
     }
-    VeCameraModel* camera = m_camera;
+    VeCameraModel* camera = m_camera; // records are retired, never destroyed, while the process runs
     NxDataCenter* data = NxDataCenter::instance();
     TvDialogSupport::runJob(
         this,

@@ -345,6 +345,21 @@ void TestDeviceDialogs::settingsWrite() {
         QCOMPARE(reinterpret_cast<const qint32*>(&back)[row.field], row.expected);
         QCOMPARE(reinterpret_cast<const qint32*>(&dialog.param())[row.field], row.expected);
     }
+    // A camera that goes away while its dialog is open: one message for its failed writes.
+    VeCameraSettingDialog dialog(m_data->lanCenter->device(kLan), readBack(), QString());
+    QVERIFY(m_sim.control(QStringLiteral("offline %1").arg(kLan)).startsWith("ok"));
+    const int boxes = m_boxes->texts.size();
+    dialog.findChild<QComboBox*>("comboBox_bright")->setCurrentText(QStringLiteral("20"));
+    dialog.findChild<QComboBox*>("comboBox_sharp")->setCurrentText(QStringLiteral("20"));
+    QTRY_COMPARE(m_boxes->texts.size(), boxes + 1);
+    QCOMPARE(m_boxes->texts.last(), tx("VeCameraSettingDialog", "设置失败，请检查设备是否在线"));
+    QVERIFY(m_sim.control(QStringLiteral("online %1").arg(kLan)).startsWith("ok"));
+    const auto back = [this] { // reachable again, and nothing of the failed writes arrived
+        VideoParam p{};
+        return m_data->getVideoParam(m_data->lanCenter->device(kLan), &p) >= 0 && p.bri != 20 && p.sha != 20;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(back(), 10000);
+    QCOMPARE(m_boxes->texts.size(), boxes + 1);
 }
 
 void TestDeviceDialogs::settingsReset() {
