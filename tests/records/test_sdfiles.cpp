@@ -19,6 +19,7 @@ extern "C" {
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -27,6 +28,8 @@ extern "C" {
 #include <QTimer>
 #include <QTranslator>
 #include <QtTest>
+
+#include <functional>
 
 namespace {
 
@@ -96,6 +99,23 @@ private:
         QVERIFY(item);
         emit table(d)->itemPressed(item);
         QVERIFY(QMetaObject::invokeMethod(d, slot));
+    }
+    // Which of the row's menu items (Download, Cancel Download, Open file) are enabled, as "1"/"0".
+    QString menuState(QWidget* d, const QString& name) {
+        QString state;
+        std::function<void()> read = [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return QTimer::singleShot(20, read);
+            for (QAction* action : menu->actions())
+                if (!action->isSeparator())
+                    state += action->isEnabled() ? '1' : '0';
+            menu->close();
+        };
+        QTimer::singleShot(0, read);
+        emit table(d)->customContextMenuRequested(
+            table(d)->visualItemRect(table(d)->item(rowOf(d, name), 2)).center());
+        return state;
     }
     QPointer<VeSDFilesDialog> openDialog(VeCameraModel* camera) {
         auto* d = new VeSDFilesDialog(camera, nullptr, m_db.get());
@@ -250,6 +270,14 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(table(d)->rowCount(), 25, 15000);
         QCOMPARE(d->findChild<QLabel*>(QStringLiteral("label_pageCount"))->text(), QStringLiteral("2"));
         QVERIFY(!d->findChild<QPushButton*>(QStringLiteral("pushButton_prev"))->isEnabled());
+        // Page counts at the page boundary, then back to the card's own 30.
+        for (const auto& row : {qMakePair(25, QStringLiteral("1")), qMakePair(26, QStringLiteral("2")),
+                                qMakePair(1, QStringLiteral("1")), qMakePair(30, QStringLiteral("2"))}) {
+            emit d->signalTotalFilesChanged(row.first);
+            QCOMPARE(d->findChild<QLabel*>(QStringLiteral("label_pageCount"))->text(), row.second);
+            QCOMPARE(d->findChild<QPushButton*>(QStringLiteral("pushButton_next"))->isEnabled(),
+                     row.first > 25);
+        }
         const QString name = QStringLiteral("20240101120000.nxv");
         showPageOf(d, name);
         QCOMPARE(table(d)->rowCount(), 5);
@@ -262,9 +290,12 @@ private slots:
         act(d, name, "slotDownloadFiles");
         act(d, other, "slotDownloadFiles");
         QCOMPARE(cell(d, other, 4), QStringLiteral("Wait for download"));
+        QCOMPARE(menuState(d, name) + menuState(d, other), QStringLiteral("010110"));
         act(d, other, "slotCancelDownloadFiles");
         QCOMPARE(cell(d, other, 4), QStringLiteral("Downloadable"));
+        QCOMPARE(menuState(d, other), QStringLiteral("100"));
         QTRY_COMPARE_WITH_TIMEOUT(cell(d, name, 4), QStringLiteral("Download success"), 30000);
+        QCOMPARE(menuState(d, name), QStringLiteral("101"));
         const QString mov = TvDefaultSettings::instance()->videoDir() + QStringLiteral("/20240101120000.mov");
         VeSDDownloadDataBase::Row row;
         QVERIFY(m_db->findDownload(kCam, name, &row));
