@@ -169,19 +169,6 @@ private slots:
         QTEST(entry.localFileName(), "local");
     }
 
-    void frameSizes() {
-        const struct {
-            int code, width, height;
-            bool known;
-        } rows[] = {
-            {1, 320, 180, true}, {9, 1280, 720, true}, {0, 1920, 1080, true}, {10, 1920, 1080, false}};
-        for (const auto& row : rows) {
-            bool known = !row.known;
-            QVERIFY(VeSDFileEntry::frameSize(row.code, &known) == QSize(row.width, row.height) &&
-                    known == row.known);
-        }
-    }
-
     void framesOfOneDownload() {
         // Steps of one download in order: frames before begin and after finish belong to nobody, broken
         // lengths are refused, frames before the first key frame are counted but not recorded.
