@@ -129,32 +129,25 @@ void TestDeviceDialogs::okAndExpect(QDialog* dialog, const QString& message) {
 }
 
 void TestDeviceDialogs::addDevice_data() {
-    QTest::addColumn<QString>("id");
-    QTest::addColumn<QString>("pwd");
-    QTest::addColumn<QString>("fault"); // a simulator command for the row, undone after it
-    QTest::addColumn<QString>("message");
-    const auto c = "VeAddDeviceDialog";
-    const QString badId = tx(c, "设备ID格式不正确（最多31个字母、数字或符号，不含 ; 和 =）");
-    QTest::newRow("empty id") << "" << kSimPwd << "" << tx(c, "设备ID不能为空");
-    QTest::newRow("id too long") << QString(32, 'A') << kSimPwd << "" << badId;
-    QTest::newRow("hostile id") << "A;pwd=1" << kSimPwd << "" << badId;
-    QTest::newRow("hostile password") << kCloud << "12;34"
-                                      << "" << tx(c, "访问密码不能包含 ; 或 =");
-    QTest::newRow("already listed") << kPwd << kSimPwd << "" << tx(c, "已经添加过该设备，不需要重复添加");
-    QTest::newRow("unknown id") << "NO-SUCH-9" << kSimPwd << "" << tx(c, "您添加的设备不存在");
-    QTest::newRow("wrong password") << kCloud << "999999"
-                                    << "" << tx(c, "添加失败，访问密码错误");
-    QTest::newRow("silent cloud") << kCloud << kSimPwd << "delay 6500" << tx(c, "添加失败，请稍后重试");
-    QTest::newRow("silent cloud, LAN camera") << kLanAdd << ""
-                                              << "delay 6500" << tx(c, "添加设备成功");
-    QTest::newRow("right password") << kCloud << kSimPwd << "" << tx(c, "添加设备成功");
+    // id, password, a simulator command for the row (undone after it), the message
+    QTest::addColumn<QStringList>("row");
+    const auto m = [](const char* text) { return tx("VeAddDeviceDialog", text); };
+    const QString badId = m("设备ID格式不正确（最多31个字母、数字或符号，不含 ; 和 =）");
+    QTest::newRow("empty id") << QStringList{"", kSimPwd, "", m("设备ID不能为空")};
+    QTest::newRow("id too long") << QStringList{QString(32, 'A'), kSimPwd, "", badId};
+    QTest::newRow("hostile id") << QStringList{"A;pwd=1", kSimPwd, "", badId};
+    QTest::newRow("hostile password") << QStringList{kCloud, "12;34", "", m("访问密码不能包含 ; 或 =")};
+    QTest::newRow("already listed") << QStringList{kPwd, kSimPwd, "", m("已经添加过该设备，不需要重复添加")};
+    QTest::newRow("unknown id") << QStringList{"NO-SUCH-9", kSimPwd, "", m("您添加的设备不存在")};
+    QTest::newRow("wrong password") << QStringList{kCloud, "999999", "", m("添加失败，访问密码错误")};
+    QTest::newRow("silent cloud") << QStringList{kCloud, kSimPwd, "delay 6500", m("添加失败，请稍后重试")};
+    QTest::newRow("silent cloud, LAN") << QStringList{kLanAdd, "", "delay 6500", m("添加设备成功")};
+    QTest::newRow("right password") << QStringList{kCloud, kSimPwd, "", m("添加设备成功")};
 }
 
 void TestDeviceDialogs::addDevice() {
-    QFETCH(QString, id);
-    QFETCH(QString, pwd);
-    QFETCH(QString, fault);
-    QFETCH(QString, message);
+    QFETCH(QStringList, row);
+    const QString id = row[0], pwd = row[1], fault = row[2], message = row[3];
     const bool added = message == tx("VeAddDeviceDialog", "添加设备成功");
     QPointer<VeAddDeviceDialog> dialog = new VeAddDeviceDialog;
     dialog->show();
@@ -223,34 +216,22 @@ void TestDeviceDialogs::renameAndLocalPassword() {
 }
 
 void TestDeviceDialogs::changePassword_data() {
-    QTest::addColumn<QString>("oldPwd");
-    QTest::addColumn<QString>("newPwd");
-    QTest::addColumn<QString>("confirm");
-    QTest::addColumn<QString>("message");
-    const auto c = "VeUpdateAccessPwdDialog";
-    QTest::newRow("old empty") << ""
-                               << "abcd"
-                               << "abcd" << tx(c, "旧密码不能为空");
-    QTest::newRow("old wrong") << "654321"
-                               << "abcd"
-                               << "abcd" << tx(c, "旧密码错误，请重新输入");
-    QTest::newRow("3 characters") << kSimPwd << "abc"
-                                  << "abc" << tx(c, "新密码长度至少为4位");
-    QTest::newRow("mismatch") << kSimPwd << "abcd"
-                              << "abce" << tx(c, "两次输入的新密码不一致");
-    QTest::newRow("separator") << kSimPwd << "ab=cd"
-                               << "ab=cd" << tx(c, "新密码最多31位，只能包含字母、数字和符号（不含 ; 和 =）");
-    QTest::newRow("cloud refuses") << kSimPwd << "abcd"
-                                   << "abcd" << tx(c, "访问密码修改失败，请稍后再试");
-    QTest::newRow("4 characters") << kSimPwd << "abcd"
-                                  << "abcd" << tx(c, "访问密码修改成功，请牢记您的新密码");
+    QTest::addColumn<QStringList>("row"); // old, new, confirmation, the message
+    const auto m = [](const char* text) { return tx("VeUpdateAccessPwdDialog", text); };
+    QTest::newRow("old empty") << QStringList{"", "abcd", "abcd", m("旧密码不能为空")};
+    QTest::newRow("old wrong") << QStringList{"654321", "abcd", "abcd", m("旧密码错误，请重新输入")};
+    QTest::newRow("3 characters") << QStringList{kSimPwd, "abc", "abc", m("新密码长度至少为4位")};
+    QTest::newRow("mismatch") << QStringList{kSimPwd, "abcd", "abce", m("两次输入的新密码不一致")};
+    QTest::newRow("separator") << QStringList{kSimPwd, "ab=cd", "ab=cd",
+                                              m("新密码最多31位，只能包含字母、数字和符号（不含 ; 和 =）")};
+    QTest::newRow("cloud refuses") << QStringList{kSimPwd, "abcd", "abcd", m("访问密码修改失败，请稍后再试")};
+    QTest::newRow("4 characters") << QStringList{kSimPwd, "abcd", "abcd",
+                                                 m("访问密码修改成功，请牢记您的新密码")};
 }
 
 void TestDeviceDialogs::changePassword() {
-    QFETCH(QString, oldPwd);
-    QFETCH(QString, newPwd);
-    QFETCH(QString, confirm);
-    QFETCH(QString, message);
+    QFETCH(QStringList, row);
+    const QString oldPwd = row[0], newPwd = row[1], confirm = row[2], message = row[3];
     const bool refused = QTest::currentDataTag() == QLatin1String("cloud refuses");
     VeCameraModel* camera = m_data->loginCenter->cloudDevice(kPwd);
     const QString before = camera->devAccess;
