@@ -950,4 +950,502 @@
         <translation>The device is no longer in the list</translation>
     </message>
 </context>
+<context>
+    <name>VeDevSettingDialog</name>
+    <message>
+        <source>设备设置</source>
+        <translation>Device Settings</translation>
+    </message>
+    <message>
+        <source>设备状态</source>
+        <translation>Device Status</translation>
+    </message>
+    <message>
+        <source>登录状态：</source>
+        <translation>Login state:</translation>
+    </message>
+    <message>
+        <source>IP地址信息</source>
+        <translation>IP Address</translation>
+    </message>
+    <message>
+        <source>自动获取IP地址（DHCP）：</source>
+        <translation>Obtain an IP address automatically (DHCP)</translation>
+    </message>
+    <message>
+        <source>用户设置IP地址：</source>
+        <translation>Use the following IP address:</translation>
+    </message>
+    <message>
+        <source>IP地址：</source>
+        <translation>IP address:</translation>
+    </message>
+    <message>
+        <source>子网掩码：</source>
+        <translation>Subnet mask:</translation>
+    </message>
+    <message>
+        <source>默认网关：</source>
+        <translation>Default gateway:</translation>
+    </message>
+    <message>
+        <source>DNS服务器：</source>
+        <translation>DNS server:</translation>
+    </message>
+    <message>
+        <source>MAC地址：</source>
+        <translation>MAC address:</translation>
+    </message>
+    <message>
+        <source>配置完成设备会自动重启，重启时间大约1分钟</source>
+        <translation>The device restarts after the change; this takes about 1 minute</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>启用WiFi设置</source>
+        <translation>Enable Wi-Fi</translation>
+    </message>
+    <message>
+        <source>SSID：</source>
+        <translation>SSID:</translation>
+    </message>
+    <message>
+        <source>搜索</source>
+        <translation>Search</translation>
+    </message>
+    <message>
+        <source>网络数量：</source>
+        <translation>Networks:</translation>
+    </message>
+    <message>
+        <source>数据加密：</source>
+        <translation>Encryption:</translation>
+    </message>
+    <message>
+        <source>密码：</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <source>安全类型：</source>
+        <translation>Security:</translation>
+    </message>
+    <message>
+        <source>画面品质：</source>
+        <translation>Picture Quality:</translation>
+    </message>
+    <message>
+        <source>分辨率：</source>
+        <translation>Resolution:</translation>
+    </message>
+    <message>
+        <source>帧 率：</source>
+        <translation>Frame rate:</translation>
+    </message>
+    <message>
+        <source>速 率(KB)：</source>
+        <translation>Bit rate (KB):</translation>
+    </message>
+    <message>
+        <source>码流模式：</source>
+        <translation>Bit-rate mode:</translation>
+    </message>
+    <message>
+        <source>频 率：</source>
+        <translation>Frequency:</translation>
+    </message>
+    <message>
+        <source>颜色空间：</source>
+        <translation>Color:</translation>
+    </message>
+    <message>
+        <source>锐度：</source>
+        <translation>Sharpness:</translation>
+    </message>
+    <message>
+        <source>亮度：</source>
+        <translation>Brightness:</translation>
+    </message>
+    <message>
+        <source>饱和度：</source>
+        <translation>Saturation:</translation>
+    </message>
+    <message>
+        <source>对比度：</source>
+        <translation>Contrast:</translation>
+    </message>
+    <message>
+        <source>恢复默认</source>
+        <translation>Defaults</translation>
+    </message>
+    <message>
+        <source>SD使用信息</source>
+        <translation>SD Card Usage</translation>
+    </message>
+    <message>
+        <source>总容量：</source>
+        <translation>Capacity:</translation>
+    </message>
+    <message>
+        <source>已用空间：</source>
+        <translation>Used:</translation>
+    </message>
+    <message>
+        <source>剩余空间：</source>
+        <translation>Free:</translation>
+    </message>
+    <message>
+        <source>录像配置</source>
+        <translation>Recording</translation>
+    </message>
+    <message>
+        <source>报警录像</source>
+        <translation>Record on alarm</translation>
+    </message>
+    <message>
+        <source>开机自动录像</source>
+        <translation>Record after power-on</translation>
+    </message>
+    <message>
+        <source>录像自动循环覆盖</source>
+        <translation>Overwrite the oldest recordings</translation>
+    </message>
+    <message>
+        <source>语音录制</source>
+        <translation>Record sound</translation>
+    </message>
+    <message>
+        <source>录像质量：</source>
+        <translation>Quality:</translation>
+    </message>
+    <message>
+        <source>主码流</source>
+        <translation>Main stream</translation>
+    </message>
+    <message>
+        <source>子码流</source>
+        <translation>Sub stream</translation>
+    </message>
+    <message>
+        <source>录像分割大小(MB)：</source>
+        <translation>File split size (MB):</translation>
+    </message>
+    <message>
+        <source>*请不要热插拔SD卡！！！</source>
+        <translation>* Do not insert or remove the SD card while the device is on!</translation>
+    </message>
+    <message>
+        <source>格式化SD卡</source>
+        <translation>Format SD Card</translation>
+    </message>
+    <message>
+        <source>触发条件</source>
+        <translation>Triggers</translation>
+    </message>
+    <message>
+        <source>移动侦测敏感度：</source>
+        <translation>Motion detection:</translation>
+    </message>
+    <message>
+        <source>高</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>中</source>
+        <translation>Medium</translation>
+    </message>
+    <message>
+        <source>低</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>声音侦测敏感度：</source>
+        <translation>Sound detection:</translation>
+    </message>
+    <message>
+        <source>高(60dB~70dB)</source>
+        <translation>High (60dB~70dB)</translation>
+    </message>
+    <message>
+        <source>中(70dB~80dB)</source>
+        <translation>Medium (70dB~80dB)</translation>
+    </message>
+    <message>
+        <source>低(&gt;80dB)</source>
+        <translation>Low (&gt;80dB)</translation>
+    </message>
+    <message>
+        <source>人体感应侦测(PIR)</source>
+        <translation>Body heat detection (PIR)</translation>
+    </message>
+    <message>
+        <source>邮件报警</source>
+        <translation>E-mail Alarm</translation>
+    </message>
+    <message>
+        <source>发送者邮箱：</source>
+        <translation>Sender:</translation>
+    </message>
+    <message>
+        <source>SMTP服务器：</source>
+        <translation>SMTP server:</translation>
+    </message>
+    <message>
+        <source>SMTP端口：</source>
+        <translation>SMTP port:</translation>
+    </message>
+    <message>
+        <source>接收者邮箱：</source>
+        <translation>Receiver:</translation>
+    </message>
+    <message>
+        <source>报警图片数量：</source>
+        <translation>Alarm pictures:</translation>
+    </message>
+    <message>
+        <source>加密方式：</source>
+        <translation>Security:</translation>
+    </message>
+    <message>
+        <source>清空信息</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>IE地址：</source>
+        <translation>Web address:</translation>
+    </message>
+    <message>
+        <source>RTSP地址：</source>
+        <translation>RTSP address:</translation>
+    </message>
+    <message>
+        <source>开启</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>音频：</source>
+        <translation>Audio:</translation>
+    </message>
+    <message>
+        <source>设备维护</source>
+        <translation>Maintenance</translation>
+    </message>
+    <message>
+        <source>同步本机时间</source>
+        <translation>Sync Time</translation>
+    </message>
+    <message>
+        <source>固件升级</source>
+        <translation>Upgrade Firmware</translation>
+    </message>
+    <message>
+        <source>设备重启</source>
+        <translation>Reboot</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Factory Reset</translation>
+    </message>
+    <message>
+        <source>4G优先</source>
+        <translation>Prefer 4G</translation>
+    </message>
+    <message>
+        <source>连接热点</source>
+        <translation>Connect to a hotspot</translation>
+    </message>
+    <message>
+        <source>控制开关1状态</source>
+        <translation>Switch 1 on</translation>
+    </message>
+    <message>
+        <source>控制开关2状态</source>
+        <translation>Switch 2 on</translation>
+    </message>
+    <message>
+        <source>有线设置</source>
+        <translation>Wired</translation>
+    </message>
+    <message>
+        <source>无线设置</source>
+        <translation>Wireless</translation>
+    </message>
+    <message>
+        <source>视频参数</source>
+        <translation>Video</translation>
+    </message>
+    <message>
+        <source>SD卡设置</source>
+        <translation>SD Card</translation>
+    </message>
+    <message>
+        <source>报警设置</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>输入的内容不能包含 ; 或 =</source>
+        <translation>The text cannot contain ; or =</translation>
+    </message>
+    <message>
+        <source>4G设置</source>
+        <translation>4G</translation>
+    </message>
+    <message>
+        <source>搜索WiFi失败，请稍后再试</source>
+        <translation>The Wi-Fi search failed, please try again later</translation>
+    </message>
+    <message>
+        <source>配置成功，设备正在重启</source>
+        <translation>Settings applied, the device is restarting</translation>
+    </message>
+    <message>
+        <source>配置失败，请稍后再试</source>
+        <translation>The settings were not applied, please try again later</translation>
+    </message>
+    <message>
+        <source>无线网络名称太长（最多31个字节）</source>
+        <translation>The network name is too long (31 bytes at most)</translation>
+    </message>
+    <message>
+        <source>配置成功，设备正在重启，请拔掉网线</source>
+        <translation>Settings applied, the device is restarting; please unplug the network cable</translation>
+    </message>
+    <message>
+        <source>设置失败，请检查设备是否在线</source>
+        <translation>The setting was not applied, please check that the device is online</translation>
+    </message>
+    <message>
+        <source>录像分割大小只能在5M至100M之间。</source>
+        <translation>The file split size must be between 5 MB and 100 MB.</translation>
+    </message>
+    <message>
+        <source>设备不在局域网，无法格式化！</source>
+        <translation>The device is not on the LAN and cannot be formatted!</translation>
+    </message>
+    <message>
+        <source>格式化后，SD卡里所有文件都会被清除，确定要格式化？</source>
+        <translation>Formatting erases every file on the SD card. Format it?</translation>
+    </message>
+    <message>
+        <source>格式化成功，设备正在重启...</source>
+        <translation>SD card formatted, the device is restarting...</translation>
+    </message>
+    <message>
+        <source>格式化失败！</source>
+        <translation>Formatting failed!</translation>
+    </message>
+    <message>
+        <source>设置成功，设备正在重启，大概需要2分钟...</source>
+        <translation>Settings applied, the device is restarting; this takes about 2 minutes...</translation>
+    </message>
+    <message>
+        <source>SSID不能为空！</source>
+        <translation>The SSID cannot be empty!</translation>
+    </message>
+    <message>
+        <source>配置失败</source>
+        <translation>The settings were not applied</translation>
+    </message>
+    <message>
+        <source>配置成功</source>
+        <translation>Settings applied</translation>
+    </message>
+    <message>
+        <source>同步时间成功。</source>
+        <translation>Time synchronised.</translation>
+    </message>
+    <message>
+        <source>确定要升级固件？升级过程大约需要3分钟，请不要拔掉电源或网线。</source>
+        <translation>Upgrade the firmware? This takes about 3 minutes; do not unplug the power or the network cable.</translation>
+    </message>
+    <message>
+        <source>正在升级固件，升级过程大约需要3分钟...</source>
+        <translation>Upgrading the firmware; this takes about 3 minutes...</translation>
+    </message>
+    <message>
+        <source>升级固件失败，请稍后再试</source>
+        <translation>The firmware upgrade failed, please try again later</translation>
+    </message>
+    <message>
+        <source>确定要恢复出厂设置？</source>
+        <translation>Restore the factory settings?</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置成功，设备正在重启，大概需要一分钟。</source>
+        <translation>Factory settings restored, the device is restarting; this takes about a minute.</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置失败，请稍后再试</source>
+        <translation>The factory reset failed, please try again later</translation>
+    </message>
+    <message>
+        <source>确定要重启设备？</source>
+        <translation>Restart the device?</translation>
+    </message>
+    <message>
+        <source>设备正在重启，大概需要一分钟。</source>
+        <translation>The device is restarting; this takes about a minute.</translation>
+    </message>
+    <message>
+        <source>重启设备失败，请稍后再试</source>
+        <translation>The restart failed, please try again later</translation>
+    </message>
+    <message>
+        <source>无效的IP地址</source>
+        <translation>Invalid IP address</translation>
+    </message>
+    <message>
+        <source>无效的子网掩码</source>
+        <translation>Invalid subnet mask</translation>
+    </message>
+    <message>
+        <source>无效的网关地址</source>
+        <translation>Invalid gateway address</translation>
+    </message>
+    <message>
+        <source>无效的DNS</source>
+        <translation>Invalid DNS server</translation>
+    </message>
+    <message>
+        <source>读取设备参数失败，请稍后再试</source>
+        <translation>The device settings could not be read, please try again later</translation>
+    </message>
+    <message>
+        <source>登录成功</source>
+        <translation>Logged in</translation>
+    </message>
+    <message>
+        <source>登录失败</source>
+        <translation>Not logged in</translation>
+    </message>
+    <message>
+        <source>无效的发送者邮箱！</source>
+        <translation>Invalid sender address!</translation>
+    </message>
+    <message>
+        <source>无效的接收者邮箱！</source>
+        <translation>Invalid receiver address!</translation>
+    </message>
+    <message>
+        <source>无效的SMTP端口</source>
+        <translation>Invalid SMTP port</translation>
+    </message>
+</context>
+<context>
+    <name>TvLiveToolbar</name>
+    <message>
+        <source>设备不在局域网，不能修改WiFi！</source>
+        <translation>The device is not on the LAN; its Wi-Fi cannot be changed!</translation>
+    </message>
+</context>
 </TS>
