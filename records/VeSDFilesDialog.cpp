@@ -408,10 +408,10 @@ void VeSDFilesDialog::slotUpdateDownloadProgress(int bytes) {
         return;
     m_stallTicks = 0;
     m_receivedBytes += bytes;
-    const qint64 size = m_files.value(m_currentName).size;
+    // The size as listed when the download started: the page may have changed since.
     setProgressText(m_currentName,
                     tr("Downloading") +
-                        QStringLiteral(" (%1/%2) kB").arg(m_receivedBytes / 1024).arg(size / 1024));
+                        QStringLiteral(" (%1/%2) kB").arg(m_receivedBytes / 1024).arg(m_currentSize / 1024));
 }
 
 void VeSDFilesDialog::cancelInBackground(const QString& callId) {
