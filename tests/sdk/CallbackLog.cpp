@@ -4,10 +4,6 @@
 
 namespace {
 
-CallbackLog& L() {
-    return CallbackLog::instance();
-}
-
 template <typename List, typename Item> void add(List& list, Item item, bool noteThread = false) {
     std::lock_guard<std::mutex> lock(L().mutex);
     list.append(std::move(item));

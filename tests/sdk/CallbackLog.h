@@ -70,3 +70,7 @@ public:
 private:
     CallbackLog() = default;
 };
+
+inline CallbackLog& L() {
+    return CallbackLog::instance();
+}

@@ -10,9 +10,6 @@
 #include <cstring>
 
 namespace {
-CallbackLog& L() {
-    return CallbackLog::instance();
-}
 const QStringList kCameras{"--cameras", "lan:F-LAN-1,lan:F-LAN-2,cloud:F-CLD-1", "--clip-seconds", "2"};
 } // namespace
 

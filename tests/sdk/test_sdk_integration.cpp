@@ -10,9 +10,6 @@
 #include <cstring>
 
 namespace {
-CallbackLog& L() {
-    return CallbackLog::instance();
-}
 
 // The record's text, or a null string when the read fails.
 QString sysInfo(int selector, const char* id) {
