@@ -7,7 +7,9 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -23,6 +25,20 @@ QString sysInfo(int selector, const char* id) {
 // A write succeeded and the camera's record now holds the part.
 bool wrote(int rc, int selector, const char* id, const char* part) {
     return rc == 0 && sysInfo(selector, id).contains(part);
+}
+
+// Makes a write that restarts the camera: it answers, is away while it restarts and is reported again
+// under a new handle, which is returned (0: the write failed or the camera did not come back).
+int restartedBy(const std::function<int()>& write, const char* id) {
+    L().clear();
+    if (write() != 0)
+        return 0;
+    const bool back = L().waitFor(
+        [id] {
+            return std::any_of(L().lan.cbegin(), L().lan.cend(), [id](const auto& r) { return r.id == id; });
+        },
+        5000);
+    return back ? L().nxid(id) : 0;
 }
 
 bool keyFrameLayout(const QByteArray& d) {
@@ -175,7 +191,7 @@ void TestSdkIntegration::loginStatusAndPasswords() {
 }
 
 void TestSdkIntegration::recordsReadAndWrite() {
-    const int h = L().nxid("KV-LAN-01");
+    int h = L().nxid("KV-LAN-01");
     QVERIFY(h > 0);
     // Each selector answers with its own record (its first key), 209 byte-exact.
     const QList<QPair<int, QString>> reads{{201, "ip="},   {202, "move="},  {203, "stream="},
@@ -202,9 +218,12 @@ void TestSdkIntegration::recordsReadAndWrite() {
     QCOMPARE(SetLanSysInfo(h, 108, "move=0;", 0), -1);
     const char* wifi =
         "entype=auto;sid=Home;stype=wap2;option=;keytype=;pswd=pw;mac=;ip=;netmask=;netwet=;dns=;";
-    QVERIFY(wrote(SetLanWifi(1, 1, h, wifi), 204, lan, "sid=Home;satype="));
+    // A wireless or wired change restarts the camera.
+    h = restartedBy([&] { return SetLanWifi(1, 1, h, wifi); }, lan);
+    QVERIFY(h > 0 && sysInfo(204, lan).contains("sid=Home;satype="));
     const char* ip = "ip=192.168.1.200;netwet=192.168.1.1;netmask=255.255.255.0;dns=1.1.1.1;mac=x;newmac=x;";
-    QVERIFY(wrote(SetLanDevIP(2, h, ip), 201, lan, "ip=192.168.1.200;"));
+    h = restartedBy([&] { return SetLanDevIP(2, h, ip); }, lan);
+    QVERIFY(h > 0 && sysInfo(201, lan).contains("ip=192.168.1.200;"));
     const char* mail =
         "sedemail=a@k.v;reemail=b@k.v;smtpser=smtp.k.v;user=a;pwd=p;entype=2;port=587;count=3;";
     QVERIFY(wrote(nx_DoLocalMonSetAlarmEmail(h, lan, mail, 0), 208, lan, "entype=2;sedemail=a@k.v;"));
@@ -221,9 +240,10 @@ void TestSdkIntegration::recordsReadAndWrite() {
 }
 
 void TestSdkIntegration::rebootAndReset() {
-    const int h = L().nxid("KV-LAN-02");
+    int h = L().nxid("KV-LAN-02");
     QCOMPARE(vmoSetLANInfo("KV-LAN-02", h, 50, 12, 0), 0);
-    QVERIFY(wrote(vmoSetLANInfo("KV-LAN-02", h, 109, 0, 0), 203, "KV-LAN-02", "bri=32;"));
+    h = restartedBy([h] { return vmoSetLANInfo("KV-LAN-02", h, 109, 0, 0); }, "KV-LAN-02"); // a factory reset
+    QVERIFY(h > 0 && sysInfo(203, "KV-LAN-02").contains("bri=32;"));
     L().clear();
     QCOMPARE(vmoSetLANInfo("00:1A:4B:00:00:01", h, 110, 0, 0), 0); // the MAC stands first for a reboot
     QVERIFY(sysInfo(203, "KV-LAN-02").isNull());                   // away while it restarts
