@@ -20,7 +20,7 @@ void VeFrameTimer::add(int64_t arrivalUs, int poc, bool idr) {
         frame.dts = 0;
         m_firstDts = 0;
     } else {
-        int64_t dts = m_lastDts + kDefaultFrameUs;
+        int64_t dts = m_lastDts + m_frameUs;
         if (arrivalUs > 0) {
             if (!m_hasOrigin) {
                 // The first times were unknown: anchor the clock so that this frame follows them.
@@ -63,7 +63,7 @@ void VeFrameTimer::finish() {
 
 int64_t VeFrameTimer::meanFrameUs() const {
     if (m_count < 2)
-        return kDefaultFrameUs;
+        return m_frameUs;
     return std::max<int64_t>(kMinStepUs, (m_lastDts - m_firstDts) / (m_count - 1));
 }
 

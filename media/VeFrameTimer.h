@@ -22,7 +22,9 @@ public:
         int64_t duration = 0;
     };
 
-    // arrivalUs <= 0: unknown (the frame follows the last at the default frame length). poc < 0:
+    // Frame length for frames whose arrival time is unknown (a stream's own rate, when it gives one).
+    void setFrameUs(int64_t frameUs) { m_frameUs = frameUs > 0 ? frameUs : kDefaultFrameUs; }
+    // arrivalUs <= 0: unknown (the frame follows the last at the frame length). poc < 0:
     // unknown (shown in decode order). idr: the frame starts a new group (its order count restarts).
     void add(int64_t arrivalUs, int poc, bool idr);
     // No more frames: every frame becomes ready, the last ones extrapolated at the mean frame length.
@@ -53,4 +55,5 @@ private:
     int64_t m_lastDts = 0;
     int m_reorder = 0;
     bool m_finished = false;
+    int64_t m_frameUs = kDefaultFrameUs;
 };

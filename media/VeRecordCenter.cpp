@@ -62,7 +62,7 @@ void VeRecordCenter::restartCache(std::shared_ptr<const TvMediaObject> object, i
 void VeRecordCenter::push(const TvMediaObject* object) {
     if (!object || object->isInvalid() || !object->isVideo())
         return;
-    const int64_t arrivalUs = wallClockUs();
+    const int64_t arrivalUs = m_arrivalTimes ? wallClockUs() : 0;
     const uint8_t* data = object->data();
     const int length = object->length();
     const TvNalUnits::Summary nal = TvNalUnits::summarize(data, length);
@@ -109,6 +109,11 @@ void VeRecordCenter::push(const TvMediaObject* object) {
     m_lastWasParameterSets = parameterSetsOnly;
     if (recording && copy)
         m_writer->push(std::move(copy), arrivalUs, idr);
+}
+
+void VeRecordCenter::setArrivalTimes(bool on) {
+    TvMutexLocker lock(&m_mutex);
+    m_arrivalTimes = on;
 }
 
 bool VeRecordCenter::start(const QString& path) {

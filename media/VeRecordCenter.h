@@ -36,6 +36,9 @@ public:
     bool stop();
     // Drops the cached key-frame group (the call it came from is over).
     void clearCache();
+    // Off for streams that come faster or slower than they were filmed (a download from the camera's
+    // card): the file is then timed by the stream's own frame rate instead of the packets' arrival.
+    void setArrivalTimes(bool on);
 
     // False again once the recording failed on its own.
     bool isRecording();
@@ -53,6 +56,7 @@ signals:
     void recordingEndedSignal(QString path, bool ok);
 
 private:
+    bool m_arrivalTimes = true;
     struct Cached {
         std::shared_ptr<const TvMediaObject> object;
         int64_t arrivalUs = 0;

@@ -58,6 +58,8 @@ void VeVideoRecorder::probe(const uint8_t* data, int length, int nominalWidth, i
     if (!parser || !context || !data || length < 1)
         return;
     parser->flags |= PARSER_FLAG_COMPLETE_FRAMES;
+    // H.264 counts time in fields: two ticks a frame, as its decoder declares.
+    context->ticks_per_frame = 2;
     parse(parser.get(), context.get(), data, length);
     if (parser->width > 0 && parser->height > 0) {
         params.width = parser->width;
@@ -67,11 +69,19 @@ void VeVideoRecorder::probe(const uint8_t* data, int length, int nominalWidth, i
         params.profile = context->profile;
         params.level = context->level;
     }
+    // The SPS's timing, when it has one: the rate of frames that come without arrival times.
+    if (context->framerate.num > 0 && context->framerate.den > 0 && av_q2d(context->framerate) >= 1.0 &&
+        av_q2d(context->framerate) <= 240.0) {
+        params.frameRateNum = context->framerate.den;
+        params.frameRateDen = context->framerate.num;
+    }
 }
 
 VeVideoRecorder::VeVideoRecorder(const QString& path, const VeRecordParams& params, QObject* parent)
     : QObject(parent), m_path(path) {
     qWarning() << "frame rate is " << 1000000 / (params.frameRateDen > 0 ? params.frameRateDen : 15);
+    if (params.frameRateNum > 0 && params.frameRateDen > 0)
+        m_timer.setFrameUs(int64_t(1000000) * params.frameRateNum / params.frameRateDen);
     qWarning() << "output path: " << path;
 
     const QByteArray pathBytes = path.toUtf8();

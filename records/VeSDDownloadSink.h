@@ -15,6 +15,9 @@ public:
     // No access unit of a camera comes near this; a larger length is a broken callback.
     static constexpr int kMaxFrameBytes = 16 * 1024 * 1024;
 
+    // A download comes far faster than it was filmed: its file is timed by the stream's frame rate.
+    VeSDDownloadSink() { m_recordCenter.setArrivalTimes(false); }
+
     // GUI thread. Frames from now on belong to the file recorded to path.
     void begin(const QString& path);
     // GUI thread. Takes no more frames; the recording closes its file on its own thread. The path
