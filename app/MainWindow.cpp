@@ -22,6 +22,7 @@
 #include "VeAppSettingDialog.h"
 #include "VeCameraModel.h"
 #include "VeDataBase.h"
+#include "VeSDFilesDialog.h"
 #include "VeTitleBar.h"
 
 #include <QCloseEvent>
@@ -302,7 +303,7 @@ void MainWindow::on_treeView_lan_customContextMenuRequested(const QPoint& pos) {
     add(tr("修改访问密码"), &MainWindow::updateAccessPwdMenuSlot, listed);
     add(tr("设备设置"), &MainWindow::lanCameraSetMenuSlot, false);
     add(tr("重启设备"), &MainWindow::rebootDeviceMenuSlot, playing || online);
-    add(tr("SD卡录像查询"), &MainWindow::SDFilesMenuSlot, false);
+    add(tr("SD卡录像查询"), &MainWindow::SDFilesMenuSlot, playing || online);
     treeMenu->addSeparator();
     add(tr("刷新"), &MainWindow::refreshLanMenuSlot, true);
     treeMenu->exec(QCursor::pos());
@@ -448,7 +449,12 @@ void MainWindow::lanCameraSetMenuSlot() {
     dialogUnavailable("lanCameraSetMenuSlot");
 }
 void MainWindow::SDFilesMenuSlot() {
-    dialogUnavailable("SDFilesMenuSlot");
+    VeCameraModel* camera = contextCamera;
+    contextCamera = nullptr;
+    if (!camera || m_devices->askLocalPassword(camera))
+        return;
+    auto* dialog = new VeSDFilesDialog(camera, this); // deletes itself when closed
+    dialog->exec();
 }
 void MainWindow::cameraSettingMenuSlot() {
     VeCameraModel* camera = contextCamera;
