@@ -301,8 +301,10 @@ qint32 NxDataCenter::setSDInfo(VeCameraModel* camera, const SDInfo& info) {
 qint32 NxDataCenter::formatSD(VeCameraModel* camera) {
     if (!camera)
         return -1;
-    DoLocalMonFormatSD(handleOf(camera), 0);
-    return 0;
+    const qint32 result = DoLocalMonFormatSD(handleOf(camera), 0);
+    if (result < 0)
+        qWarning() << "格式化SD卡失败" << result;
+    return result;
 }
 
 qint32 NxDataCenter::getOnvifState(VeCameraModel* camera, qint32* onvif, qint32* onvifaudio) {

@@ -170,8 +170,9 @@ int NxRecordCodec::parseWiFiInfo(const char* reply, int size, WiFiInfo* out) {
 int NxRecordCodec::parseEmailInfo(const char* reply, int size, EmailInfo* out) {
     *out = EmailInfo{};
     qint32 sderror = 0;
-    // The text patterns carry no '=', so each capture starts with it; the scratch texts drop it.
-    char scratch[6][32] = {};
+    // The text patterns carry no '=', so each capture starts with it; the scratch texts drop it and keep
+    // room for a whole 31-byte field after it.
+    char scratch[6][33] = {};
     const Field fields[] = {intField(&out->senc),   intField(&out->port),  intField(&out->count),
                             intField(&out->ioin),   intField(&sderror),    intField(&out->sdmove),
                             intField(&out->entype), textField(scratch[0]), textField(scratch[1]),

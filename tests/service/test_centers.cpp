@@ -251,7 +251,7 @@ void TestCenters::parameterOperations() {
                     "vmoSetWANInfo(C9, 110, 0, 0)"}));
     QVERIFY(!LogLines::contains("wifipass") && !LogLines::contains("mailpass"));
     Sdk::setResult("DoLocalMonFormatSD", -1);
-    QCOMPARE(d->formatSD(lan), 0);
+    QCOMPARE(d->formatSD(lan), -1);
 
     // The e-mail reply's password stays out of the log. A failed read leaves e-mail and SD records
     // zeroed, yet ONVIF parses whatever came back.
