@@ -192,6 +192,8 @@ bool SimRequests::records(Session& s, kvabwire::WireReader& r, std::string* repl
         SimCamera* cam = r.ok() ? m_srv.reachable(s, id, path) : nullptr;
         if (!cam)
             return true;
+        if (selector == PCQ_SEL_FACTORY_RESET || selector == PCQ_SEL_REBOOT || selector == PCQ_SEL_FIRMWARE)
+            ++cam->writes;
         if (selector == PCQ_SEL_FACTORY_RESET) {
             cam->factoryReset();
             *result = 0;
