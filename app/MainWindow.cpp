@@ -65,6 +65,11 @@ MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::Main
     connect(ui->widget_displayMan, &TvDisplayMangeView::didSelectWidget, this, &MainWindow::didSelectWidget);
     m_toolbar = new TvLiveToolbar(ui.get(), this);
     connect(m_toolbar, &TvLiveToolbar::videoSettingSignal, this, &MainWindow::videoSettingSlot);
+    connect(m_toolbar, &TvLiveToolbar::wifiSettingSignal, this, [this](VeCameraModel* camera) {
+        wifiRequest = true;
+        contextCamera = camera;
+        lanCameraSetMenuSlot();
+    });
     ui->widget_snapTip->hide();
     enableLiveToolbar();
 
@@ -301,7 +306,7 @@ void MainWindow::on_treeView_lan_customContextMenuRequested(const QPoint& pos) {
     add(tr("删除设备"), &MainWindow::deleteDeviceMenuSlot, (online || offline) && listed);
     add(tr("修改设备别名"), &MainWindow::updateAliasMenuSlot, listed);
     add(tr("修改访问密码"), &MainWindow::updateAccessPwdMenuSlot, listed);
-    add(tr("设备设置"), &MainWindow::lanCameraSetMenuSlot, false);
+    add(tr("设备设置"), &MainWindow::lanCameraSetMenuSlot, playing || online);
     add(tr("重启设备"), &MainWindow::rebootDeviceMenuSlot, playing || online);
     add(tr("SD卡录像查询"), &MainWindow::SDFilesMenuSlot, playing || online);
     treeMenu->addSeparator();
@@ -445,8 +450,12 @@ void MainWindow::updateAccessPwdMenuSlot() {
     m_devices->updateAccessPwd(camera);
 }
 void MainWindow::lanCameraSetMenuSlot() {
+    VeCameraModel* camera = contextCamera;
+    const bool wirelessPage = wifiRequest;
     wifiRequest = false;
-    dialogUnavailable("lanCameraSetMenuSlot");
+    contextCamera = nullptr;
+    if (!m_devices->askLocalPassword(camera))
+        m_devices->deviceSetting(camera, wirelessPage, [this](VeCameraModel* c) { stopWithCamera(c); });
 }
 void MainWindow::SDFilesMenuSlot() {
     VeCameraModel* camera = contextCamera;

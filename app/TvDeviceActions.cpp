@@ -6,10 +6,12 @@
 #include "VeAddDeviceDialog.h"
 #include "VeCameraModel.h"
 #include "VeCameraSettingDialog.h"
+#include "VeDevSettingDialog.h"
 #include "VeLocalAccessPwdDialog.h"
 #include "VeUpdateAccessPwdDialog.h"
 #include "VeUpdateAliasDialog.h"
 
+#include <QApplication>
 #include <QDebug>
 #include <QPointer>
 #include <QWidget>
@@ -65,5 +67,64 @@ void TvDeviceActions::cameraSetting(VeCameraModel* camera) {
             auto* dialog = new VeCameraSettingDialog(
                 guard, *param, TvResolutionMap::instance()->value(guard->playKey), m_window);
             dialog->exec();
+        });
+}
+
+namespace {
+// Everything the device settings dialog opens with, read in this order.
+struct DeviceRecords {
+    VideoParam video{};
+    SDInfo sd{};
+    EmailInfo email{};
+    IPInfo ip{};
+    WiFiInfo wifi{};
+    qint32 onvif = -1;
+    qint32 onvifAudio = -1;
+};
+} // namespace
+
+void TvDeviceActions::deviceSetting(VeCameraModel* camera, bool wirelessPage,
+                                    std::function<void(VeCameraModel*)> accepted) {
+    if (!camera || m_reading)
+        return;
+    m_reading = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    NxDataCenter* data = NxDataCenter::instance();
+    auto records = std::make_shared<DeviceRecords>();
+    const bool lan = camera->isLanOnline();
+    const QPointer<VeCameraModel> guard(camera);
+    TvDialogSupport::runJob(
+        this,
+        [data, camera, records, lan] {
+            const qint32 result = data->getVideoParam(camera, &records->video);
+            if (result < 0)
+                return result;
+            data->getSDInfo(camera, &records->sd);
+            data->getEmailInfo(camera, &records->email);
+            data->getIPInfo(camera, &records->ip);
+            data->getWiFiInfo(camera, &records->wifi);
+            if (lan)
+                data->getOnvifState(camera, &records->onvif, &records->onvifAudio);
+            return result;
+        },
+        [this, guard, records, lan, wirelessPage, accepted](qint32 result) {
+            m_reading = false;
+            QApplication::restoreOverrideCursor();
+            if (result < 0 || !guard) {
+                qWarning() << "device settings not read" << result;
+                TvDialogSupport::notice(m_window, QCoreApplication::translate(
+                                                      "VeDevSettingDialog", "读取设备参数失败，请稍后再试"));
+                return;
+            }
+            guard->playKey = guard->deviceId;
+            auto* dialog = new VeDevSettingDialog(guard, records->video, records->ip, records->wifi,
+                                                  records->sd, records->email, m_window);
+            dialog->setResolution(TvResolutionMap::instance()->value(guard->playKey));
+            if (lan)
+                dialog->setOnvifState(records->onvif, records->onvifAudio);
+            if (wirelessPage)
+                dialog->showWirelessPage();
+            if (dialog->exec() == QDialog::Accepted && guard && accepted)
+                accepted(guard);
         });
 }

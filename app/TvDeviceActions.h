@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QWidget;
 class VeCameraModel;
 
@@ -23,6 +25,11 @@ public:
     bool updateAlias(VeCameraModel* camera);
     void updateAccessPwd(VeCameraModel* camera);
     void cameraSetting(VeCameraModel* camera);
+    // Reads the camera's records off the GUI thread (a wait cursor meanwhile), then runs the device
+    // settings dialog, on its wireless page when asked; `accepted` follows a change that restarts the
+    // camera.
+    void deviceSetting(VeCameraModel* camera, bool wirelessPage,
+                       std::function<void(VeCameraModel*)> accepted);
 
 private:
     QWidget* m_window;

@@ -68,7 +68,6 @@ TvLiveToolbar::TvLiveToolbar(Ui::MainWindow* form, QWidget* window)
 void TvLiveToolbar::enableButtons() {
     for (QPushButton* button : ui->widget_righttool_bottom->findChildren<QPushButton*>())
         button->setEnabled(true);
-    ui->pushBtn_wifi->setEnabled(false);
 }
 
 void TvLiveToolbar::cellBound(TvPlayWidget* cell) {
@@ -325,8 +324,14 @@ void TvLiveToolbar::on_pushBtn_ptz_preset_set_clicked() {
 }
 
 void TvLiveToolbar::on_pushBtn_wifi_clicked() {
-    // The Wi-Fi page of the device settings comes with the device dialogs; the button stays off.
-    qWarning() << "on_pushBtn_wifi_clicked is not available in this version";
+    TvPlayWidget* cell = readyCell();
+    if (!cell || !cell->camera())
+        return;
+    if (!cell->camera()->isLanOnline()) {
+        QMessageBox::warning(m_window, tr("提示"), tr("设备不在局域网，不能修改WiFi！"));
+        return;
+    }
+    emit wifiSettingSignal(cell->camera());
 }
 
 void TvLiveToolbar::on_pushBtn_video_set_clicked() {

@@ -45,6 +45,8 @@ public:
 signals:
     // The video settings button on a ready cell: the camera's settings dialog is wanted.
     void videoSettingSignal(VeCameraModel* camera);
+    // The ready cell's camera, on the LAN: its device settings open on the wireless page.
+    void wifiSettingSignal(VeCameraModel* camera);
 
 public slots:
     void on_pushBtn_snap_clicked();
