@@ -75,12 +75,10 @@ private slots:
                            0, QString(QLatin1Char('p')).repeated(64), QString(QLatin1Char('u')).repeated(64));
         full.toDeviceRecord(&r);
         std::unique_ptr<VeCameraModel> back(VeCameraModel::fromDeviceRecord(r));
-        QCOMPARE(back->deviceId, full.deviceId);
-        QCOMPARE(back->alias, full.alias);
-        QCOMPARE(back->devFlag, full.devFlag);
-        QCOMPARE(back->audioTypeText, full.audioTypeText);
-        QCOMPARE(back->devAccess, full.devAccess);
-        QCOMPARE(back->userAccess, full.userAccess);
+        auto texts = [](const VeCameraModel& m) {
+            return QStringList{m.deviceId, m.alias, m.devFlag, m.audioTypeText, m.devAccess, m.userAccess};
+        };
+        QCOMPARE(texts(*back), texts(full));
 
         // A two-byte character straddling the alias end is dropped whole, never half-written.
         VeCameraModel straddle(QStringLiteral("x"),
