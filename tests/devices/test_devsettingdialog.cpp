@@ -86,6 +86,7 @@ private slots:
     void apply();
     void openOrFail_data();
     void openOrFail();
+    void passwordsStayOutOfTheLog();
 
 private:
     VeCameraModel* camera(const char* id) { return m_data->lanCenter->device(QLatin1String(id)); }
@@ -441,6 +442,11 @@ void TestDevSettingDialog::openOrFail() {
     m_sim.control(QStringLiteral("online %1").arg(kLan));
     m_sim.control(QStringLiteral("surveyfail %1 off").arg(kLan));
     m_sim.control(QStringLiteral("surveydelay 0"));
+}
+
+void TestDevSettingDialog::passwordsStayOutOfTheLog() {
+    for (const QString& pwd : {QStringLiteral("wifisecret"), QString(10, QChar(0x5BC6))})
+        QVERIFY2(!LogLines::contains(pwd), qPrintable(pwd));
 }
 
 QTEST_MAIN(TestDevSettingDialog)
