@@ -276,10 +276,14 @@ void TestDevSettingDialog::apply_data() {
     const auto press = [](const char* name) {
         return Edit([=](QWidget* d) { child<QAbstractButton>(d, name)->click(); });
     };
-    const auto video = [this](int field) { // by its place in VideoParam
+    const auto video = [this](std::initializer_list<int> fields) { // by their places in VideoParam
+        const QVector<int> places(fields);
         return Read([=] {
             const VideoParam v = get(&NxDataCenter::getVideoParam);
-            return QString::number(reinterpret_cast<const qint32*>(&v)[field]);
+            QStringList values;
+            for (int field : places)
+                values << QString::number(reinterpret_cast<const qint32*>(&v)[field]);
+            return values.join(' ');
         });
     };
     const Edit none = [](QWidget*) {};
@@ -293,25 +297,18 @@ void TestDevSettingDialog::apply_data() {
         QTest::newRow(tag) << edit << QString(button) << QString(fault) << message << writes << read
                            << expected;
     };
-    row("sharpness", pick("comboBox_sharp", "10"), "", "", 1, video(3), "10");
-    row("brightness", pick("comboBox_bright", "40"), "", "", 1, video(2), "40");
-    row("contrast", pick("comboBox_contrast", "1"), "", "", 1, video(1), "1");
-    row("saturation", pick("comboBox_saturation", "63"), "", "", 1, video(0), "63");
-    row("frame rate", pick("comboBox_framerate", "30"), "", "", 1, video(5), "30");
-    row("bit rate", pick("comboBox_rate", "2048"), "", "", 1, video(6), "2048");
-    row("NTSC", pick("comboBox_frequency", "NTSC(60)"), "", "", 1, video(8), "60");
-    row("VBR", pick("comboBox_cbrvbr", "VBR"), "", "", 1, video(13), "1");
-    row("motion low", pick("comboBox_alarm", "低"), "", "", 1, video(9), "2");
-    row("sound high", pick("comboBox_audio_sence", "高(60dB~70dB)"), "", "", 1, video(10), "1");
-    row("PIR on", press("checkBox_pir"), "", "", 1, video(12), "2");
-    row(
-        "video defaults, in one go", press("pushBtn_video_reset"), "", "", 6,
-        [this] {
-            const VideoParam v = get(&NxDataCenter::getVideoParam);
-            return QStringList({QString::number(v.sha), QString::number(v.bri), QString::number(v.con),
-                                QString::number(v.sat), QString::number(v.rate), QString::number(v.stream)})
-                .join(' ');
-        },
+    row("sharpness", pick("comboBox_sharp", "10"), "", "", 1, video({3}), "10");
+    row("brightness", pick("comboBox_bright", "40"), "", "", 1, video({2}), "40");
+    row("contrast", pick("comboBox_contrast", "1"), "", "", 1, video({1}), "1");
+    row("saturation", pick("comboBox_saturation", "63"), "", "", 1, video({0}), "63");
+    row("frame rate", pick("comboBox_framerate", "30"), "", "", 1, video({5}), "30");
+    row("bit rate", pick("comboBox_rate", "2048"), "", "", 1, video({6}), "2048");
+    row("NTSC", pick("comboBox_frequency", "NTSC(60)"), "", "", 1, video({8}), "60");
+    row("VBR", pick("comboBox_cbrvbr", "VBR"), "", "", 1, video({13}), "1");
+    row("motion low", pick("comboBox_alarm", "低"), "", "", 1, video({9}), "2");
+    row("sound high", pick("comboBox_audio_sence", "高(60dB~70dB)"), "", "", 1, video({10}), "1");
+    row("PIR on", press("checkBox_pir"), "", "", 1, video({12}), "2");
+    row("video defaults, in one go", press("pushBtn_video_reset"), "", "", 6, video({3, 2, 1, 0, 5, 6}),
         "38 32 32 32 25 1024");
     row("split 4", text("lineEdit_movie_split", "4"), "pushBtn_sd_ok", splitRange, 0);
     row("split 101", text("lineEdit_movie_split", "101"), "pushBtn_sd_ok", splitRange, 0);
@@ -336,9 +333,8 @@ void TestDevSettingDialog::apply_data() {
     row("no DNS", manual({good[0], good[1], good[2], ""}), "pushBtn_ip_ok", tx("无效的DNS"), 0);
     row("manual address", manual(good), "pushBtn_ip_ok", tx("配置成功，设备正在重启"), 1, wired,
         "0 " + good.join(' '), "restart");
-    row(
-        "DHCP", [](QWidget* d) { child<QRadioButton>(d, "radioBtn_dhcp")->click(); }, "pushBtn_ip_ok",
-        tx("配置成功，设备正在重启"), 1, wired, "1 " + good.join(' '), "restart");
+    row("DHCP", press("radioBtn_dhcp"), "pushBtn_ip_ok", tx("配置成功，设备正在重启"), 1, wired,
+        "1 " + good.join(' '), "restart");
     row("Wi-Fi password with =", survey("a=b"), "pushBtn_wifi_ok", separators, 0);
     row("Wi-Fi after a survey", survey("wifisecret"), "pushBtn_wifi_ok",
         tx("配置成功，设备正在重启，请拔掉网线"), 1, wifi, "Home1", "restart");
