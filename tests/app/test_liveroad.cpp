@@ -118,13 +118,13 @@ const QString kMenuOfflineListed =
     "设备设置- 重启设备- SD卡录像查询- 刷新+";
 const QString kMenuOnlineListed =
     "主码流 播放+ 子码流 播放+ 关闭视频- 添加设备+ 删除设备+ 修改设备别名+ 修改访问密码+ "
-    "设备设置- 重启设备+ SD卡录像查询+ 刷新+";
+    "设备设置+ 重启设备+ SD卡录像查询+ 刷新+";
 const QString kMenuOnline =
     "主码流 播放+ 子码流 播放+ 关闭视频- 添加设备+ 删除设备- 修改设备别名- 修改访问密码- "
-    "设备设置- 重启设备+ SD卡录像查询+ 刷新+";
+    "设备设置+ 重启设备+ SD卡录像查询+ 刷新+";
 const QString kMenuPlaying =
     "主码流 播放- 子码流 播放- 关闭视频+ 添加设备+ 删除设备- 修改设备别名- 修改访问密码- "
-    "设备设置- 重启设备+ SD卡录像查询+ 刷新+";
+    "设备设置+ 重启设备+ SD卡录像查询+ 刷新+";
 
 // Slot i of the 4 x 4 layout in an area of w x h, with the one-pixel seams.
 QRect gridSlot(int i, int w, int h) {
