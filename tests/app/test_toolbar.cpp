@@ -3,6 +3,7 @@
 // sound card and talking delivers the microphone to the camera; snapshots and recordings find their
 // folders or say why not.
 #include "../../tools/simulator/SimTalkMeter.h"
+#include "AppTestSupport.h"
 #include "MainWindow.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
@@ -44,32 +45,6 @@ QMap<QString, QString> fields(const QString& answer) {
     return out;
 }
 
-// Runs `open` (which blocks in a menu's or box's exec()); meanwhile picks the menu's item `index` or
-// clicks the box's OK, and returns the box's text.
-QString answerPopup(const std::function<void()>& open, int index = -1) {
-    QString text;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            text = box->text();
-            box->button(QMessageBox::Ok)->click();
-            poll.stop();
-            return;
-        }
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* menu = qobject_cast<QMenu*>(w); menu && menu->isVisible()) {
-                poll.stop();
-                QAction* chosen = menu->actions().value(index);
-                menu->close();
-                if (chosen)
-                    chosen->trigger();
-                return;
-            }
-    });
-    poll.start(10);
-    open();
-    return text;
-}
 } // namespace
 
 class TestToolbar : public QObject {
@@ -130,8 +105,9 @@ void TestToolbar::play(const char* id) {
 
 void TestToolbar::withoutReadyCellNothingIsSent() {
     const QMap<QString, QString> before = head();
-    for (const char* name : {"pushBtn_ptz_up", "pushBtn_ptz_all", "pushBtn_flip_v", "pushBtn_optical_zoom_in",
-                             "pushBtn_listen", "pushBtn_speak", "pushBtn_record", "pushBtn_ptz_preset_do"}) {
+    for (const char* name :
+         {"pushBtn_ptz_up", "pushBtn_ptz_all", "pushBtn_flip_v", "pushBtn_optical_zoom_in", "pushBtn_listen",
+          "pushBtn_speak", "pushBtn_record", "pushBtn_ptz_preset_do", "pushBtn_wifi"}) {
         tip()->hide();
         QTest::mouseClick(button(name), Qt::LeftButton);
         QVERIFY2(tip()->isVisible() && tip()->kind() == TvTipMessage, name);
@@ -143,8 +119,6 @@ void TestToolbar::withoutReadyCellNothingIsSent() {
     QVERIFY(!tip()->isVisible());
     settle();
     QCOMPARE(head(), before);
-    // The device settings dialog is not part of this version: its Wi-Fi page's button stays off.
-    QVERIFY(!button("pushBtn_wifi")->isEnabled());
 }
 
 QPoint TestToolbar::mark() {
@@ -267,10 +241,6 @@ void TestToolbar::presetsAreStoredAndRecalled() {
     for (int n = 1; n <= TvLiveToolbar::kPresets; ++n)
         expected << QString::number(n) + ":" + stored[n - 1];
     QCOMPARE(head().value("presets"), expected.join(','));
-    // The set menu names the first two positions.
-    const QMenu* setMenu = m_window->toolbar()->presetMenu(true);
-    QCOMPARE(setMenu->actions().first()->text(), QStringLiteral("1(开机位置)"));
-    QCOMPARE(setMenu->actions().size(), TvLiveToolbar::kPresets);
     for (int n = TvLiveToolbar::kPresets; n >= 1; --n) {
         answerPopup([this] { QTest::mouseClick(button("pushBtn_ptz_preset_do"), Qt::LeftButton); }, n - 1);
         settle();
@@ -318,8 +288,10 @@ void TestToolbar::snapshotAndRecordFolders() {
         TvDefaultSettings::instance()->setSnapDir(tree);
         TvDefaultSettings::instance()->setVideoDir(tree);
         tip()->hide();
-        const QString shown = answerPopup(
-            [&] { QTest::mouseClick(button(record ? "pushBtn_record" : "pushBtn_snap"), Qt::LeftButton); });
+        const QString shown =
+            answerPopup([&] {
+                QTest::mouseClick(button(record ? "pushBtn_record" : "pushBtn_snap"), Qt::LeftButton);
+            }).boxText;
         QCOMPARE(shown, box);
         if (record && button("pushBtn_record")->isChecked()) {
             QTest::qWait(1500);
