@@ -62,7 +62,7 @@ void VeRecordCenter::restartCache(std::shared_ptr<const TvMediaObject> object, i
 void VeRecordCenter::push(const TvMediaObject* object) {
     if (!object || object->isInvalid() || !object->isVideo())
         return;
-    const int64_t arrivalUs = m_arrivalTimes ? wallClockUs() : 0;
+    const int64_t arrivalUs = m_download ? 0 : wallClockUs();
     const uint8_t* data = object->data();
     const int length = object->length();
     const TvNalUnits::Summary nal = TvNalUnits::summarize(data, length);
@@ -111,9 +111,20 @@ void VeRecordCenter::push(const TvMediaObject* object) {
         m_writer->push(std::move(copy), arrivalUs, idr);
 }
 
-void VeRecordCenter::setArrivalTimes(bool on) {
+bool VeRecordCenter::waitForRoom(int64_t bytes, int ms) {
+    std::shared_ptr<VeRecordWriter> writer;
+    {
+        TvMutexLocker lock(&m_mutex);
+        if (!writerAliveLocked())
+            return true;
+        writer = m_writer;
+    }
+    return writer->waitForRoom(bytes, ms);
+}
+
+void VeRecordCenter::setDownloadMode(bool on) {
     TvMutexLocker lock(&m_mutex);
-    m_arrivalTimes = on;
+    m_download = on;
 }
 
 bool VeRecordCenter::start(const QString& path) {

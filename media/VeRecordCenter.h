@@ -36,9 +36,12 @@ public:
     bool stop();
     // Drops the cached key-frame group (the call it came from is over).
     void clearCache();
-    // Off for streams that come faster or slower than they were filmed (a download from the camera's
-    // card): the file is then timed by the stream's own frame rate instead of the packets' arrival.
-    void setArrivalTimes(bool on);
+    // For a download from the camera's card, which comes faster than it was filmed: the file is timed
+    // by the stream's own frame rate instead of the packets' arrival.
+    void setDownloadMode(bool on);
+    // A download must lose nothing: waits up to ms until the running recording can take a packet of
+    // `bytes` (true at once without a recording). Holds no lock while it waits.
+    bool waitForRoom(int64_t bytes, int ms);
 
     // False again once the recording failed on its own.
     bool isRecording();
@@ -56,7 +59,7 @@ signals:
     void recordingEndedSignal(QString path, bool ok);
 
 private:
-    bool m_arrivalTimes = true;
+    bool m_download = false;
     struct Cached {
         std::shared_ptr<const TvMediaObject> object;
         int64_t arrivalUs = 0;

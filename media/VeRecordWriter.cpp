@@ -95,10 +95,30 @@ void VeRecordWriter::push(std::shared_ptr<const TvMediaObject> object, int64_t a
     m_wake.wakeAll();
 }
 
+bool VeRecordWriter::waitForRoom(int64_t bytes, int ms) {
+    TvMutexLocker lock(&m_mutex);
+    QElapsedTimer waited;
+    waited.start();
+    const auto fits = [&] {
+        return m_queuedBytes + bytes <= m_limits.maxBytes && int(m_queue.size()) < m_limits.maxPackets;
+    };
+    for (qint64 left = ms; !fits() && left > 0 && !m_finishing && !m_failed.load();
+         left = ms - waited.elapsed())
+        tvConditionWait(m_room, &m_mutex, static_cast<unsigned long>(left));
+    return fits() && !m_finishing && !m_failed.load();
+}
+
+void VeRecordWriter::fail() {
+    TvMutexLocker lock(&m_mutex);
+    m_failed = true;
+    m_room.wakeAll(); // a push waiting for room gives up now
+}
+
 void VeRecordWriter::finish() {
     TvMutexLocker lock(&m_mutex);
     m_finishing = true;
     m_wake.wakeAll();
+    m_room.wakeAll();
 }
 
 QString VeRecordWriter::elapsedText() {
@@ -116,6 +136,7 @@ bool VeRecordWriter::takeBatch(std::deque<Item>& batch) {
         return false;
     batch.swap(m_queue);
     m_queuedBytes = 0;
+    m_room.wakeAll();
     return true;
 }
 
@@ -158,7 +179,7 @@ void VeRecordWriter::run() {
                 if (!recorder->isOpen()) {
                     qWarning() << "初始化录像控制器失败" << m_path;
                     recorder.reset();
-                    m_failed = true;
+                    fail();
                     break;
                 }
             }
@@ -169,7 +190,7 @@ void VeRecordWriter::run() {
             packet.key = idr >= 0;
             const int written = recorder->writePacket(packet);
             if (written < 0) {
-                m_failed = true;
+                fail();
                 break;
             }
             if (written > 0) {

@@ -16,8 +16,8 @@ class TvMediaObject;
 // One recording's own thread: opens the file, writes what is pushed and closes it, so that nothing
 // that waits for the disk runs on the thread that pushes (the SDK's callback thread) or on the GUI
 // thread. The queue between them is bounded: when the disk cannot keep up, whole groups of pictures are
-// dropped up to the next key frame. The thread holds the writer until it has closed the file, so a
-// writer whose owner is gone still finishes on its own.
+// dropped up to the next key frame (a producer that must lose nothing waits for room first). The thread holds
+// the writer until it has closed the file, so a writer whose owner is gone still finishes on its own.
 class VeRecordWriter {
 public:
     struct Limits {
@@ -46,6 +46,10 @@ public:
     void push(std::shared_ptr<const TvMediaObject> object, int64_t arrivalUs, bool key);
     // Writes what is queued, then the trailer, and closes; returns at once.
     void finish();
+    // For a producer that must lose nothing (a download): waits up to ms until a packet of `bytes`
+    // fits the queue; false when it still does not, or the writer is finishing or failed. Call it
+    // holding no lock that the GUI thread takes.
+    bool waitForRoom(int64_t bytes, int ms);
     // The file could not be opened or a write failed: the writer takes nothing more.
     bool hasFailed() const { return m_failed.load(); }
     // Called once a second: counts a second while packets keep being written; "hh:mm:ss".
@@ -63,6 +67,7 @@ private:
         bool key = false;
     };
     void run();
+    void fail();
     bool takeBatch(std::deque<Item>& batch);
 
     const QString m_path;
@@ -70,6 +75,7 @@ private:
     const Limits m_limits;
     QMutex m_mutex;
     QWaitCondition m_wake;
+    QWaitCondition m_room;
     std::deque<Item> m_queue;
     int64_t m_queuedBytes = 0;
     bool m_finishing = false;

@@ -33,6 +33,10 @@ QString VeSDDownloadSink::finish() {
 
 VeSDDownloadSink::Frame VeSDDownloadSink::take(const unsigned char* data, int length, int resolution,
                                                int frameType) {
+    // A disk that falls behind slows the download (back to the camera) instead of losing pictures; the
+    // wait is outside the lock that the GUI thread takes to begin and finish files.
+    if (length > 0 && length <= kMaxFrameBytes && !m_recordCenter.waitForRoom(length, kDiskWaitMs))
+        qWarning() << "SD download: the disk is too slow, pictures may be dropped";
     TvMutexLocker locker(&m_mutex);
     if (!m_active)
         return Frame::Idle;

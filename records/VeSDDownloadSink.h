@@ -14,9 +14,10 @@ public:
     enum class Frame { Idle, Received, End, Bad };
     // No access unit of a camera comes near this; a larger length is a broken callback.
     static constexpr int kMaxFrameBytes = 16 * 1024 * 1024;
+    // How long one frame may wait for a disk that falls behind before the recorder drops pictures.
+    static constexpr int kDiskWaitMs = 4000;
 
-    // A download comes far faster than it was filmed: its file is timed by the stream's frame rate.
-    VeSDDownloadSink() { m_recordCenter.setArrivalTimes(false); }
+    VeSDDownloadSink() { m_recordCenter.setDownloadMode(true); }
 
     // GUI thread. Frames from now on belong to the file recorded to path.
     void begin(const QString& path);

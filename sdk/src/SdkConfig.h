@@ -15,12 +15,14 @@ namespace pcq {
 // Every wait on the device side is set here (see sdk/PROTOCOL.md): KVAB_SDK_TIMEOUT_MS the wait for a
 // request's own reply (100..60000, default 3000), KVAB_SDK_ANSWER_WAIT_MS the client's wait for an
 // answer that follows as an event (100..120000, default 20000, never less than twice the request wait,
-// so a request always ends inside it). A Wi-Fi survey waits half the answer wait.
+// so a request always ends inside it). A Wi-Fi survey waits half the answer wait. A file download's data
+// waits up to kSdDataWaitMs for the client's callbacks to take it before it is dropped.
 class SdkConfig {
 public:
     static constexpr int kDefaultPort = 47800;
     static constexpr int kDefaultRequestTimeoutMs = PCQ_DEFAULT_REQUEST_TIMEOUT_MS;
     static constexpr int kDefaultAnswerWaitMs = PCQ_DEFAULT_ANSWER_WAIT_MS;
+    static constexpr int kSdDataWaitMs = 10000;
 
     static int port();
     static int requestTimeoutMs();

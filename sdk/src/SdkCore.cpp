@@ -329,7 +329,7 @@ void SdkCore::onEvent(const char* body, std::size_t size) {
                                          length, static_cast<short>(resolution), static_cast<short>(encoding),
                                          static_cast<short>(reserved), static_cast<short>(frameType));
             },
-            data->size());
+            data->size(), SdkConfig::kSdDataWaitMs); // a download loses nothing: it slows the reader instead
         return;
     }
     default:

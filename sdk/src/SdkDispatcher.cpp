@@ -1,5 +1,6 @@
 #include "SdkDispatcher.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace pcq {
@@ -12,10 +13,13 @@ SdkDispatcher::~SdkDispatcher() {
     stop();
 }
 
-bool SdkDispatcher::post(std::function<void()> job, std::size_t cost) {
+bool SdkDispatcher::post(std::function<void()> job, std::size_t cost, int waitMs) {
     cost += 64;
     {
-        std::lock_guard<std::mutex> lock(m_mutex);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (waitMs > 0 && cost <= m_maxBytes)
+            m_room.wait_for(lock, std::chrono::milliseconds(waitMs),
+                            [&] { return m_stopping || m_bytes + cost <= m_maxBytes; });
         if (m_stopping)
             return false;
         if (m_bytes + cost > m_maxBytes) {
@@ -39,6 +43,7 @@ void SdkDispatcher::stop() {
         m_bytes = 0;
     }
     m_cv.notify_all();
+    m_room.notify_all();
     if (m_thread.joinable()) {
         if (onThread())
             m_thread.detach();
@@ -59,8 +64,11 @@ void SdkDispatcher::loop() {
             m_jobs.pop_front();
         }
         job.run();
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_bytes = m_bytes >= job.cost ? m_bytes - job.cost : 0;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_bytes = m_bytes >= job.cost ? m_bytes - job.cost : 0;
+        }
+        m_room.notify_all();
     }
 }
 

@@ -10,7 +10,8 @@
 namespace pcq {
 
 // A library thread that runs queued callback jobs in order. The queue is bounded in bytes: when the
-// client's callbacks fall behind, new jobs are dropped instead of letting memory grow.
+// client's callbacks fall behind, new jobs are dropped instead of letting memory grow; a job that must
+// not be lost (a file download) may instead wait for room, which holds up the connection's reader.
 class SdkDispatcher {
 public:
     SdkDispatcher(const char* name, std::size_t maxBytes);
@@ -18,7 +19,8 @@ public:
     SdkDispatcher(const SdkDispatcher&) = delete;
     SdkDispatcher& operator=(const SdkDispatcher&) = delete;
 
-    bool post(std::function<void()> job, std::size_t cost);
+    // waitMs > 0: a full queue makes the caller wait up to that long for room before dropping.
+    bool post(std::function<void()> job, std::size_t cost, int waitMs = 0);
     void stop();
     bool onThread() const { return std::this_thread::get_id() == m_thread.get_id(); }
 
@@ -37,6 +39,7 @@ private:
     std::deque<Job> m_jobs;
     std::mutex m_mutex;
     std::condition_variable m_cv;
+    std::condition_variable m_room;
     std::thread m_thread;
 };
 

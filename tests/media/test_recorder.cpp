@@ -277,10 +277,18 @@ private slots:
         }
     }
 
-    void stalledDiskDropsWholeGroups() {
-        // A pipe that nobody reads is a disk that stopped: the writer blocks in a write, pushes keep
-        // returning, whole groups are dropped, and once the disk moves again the file decodes cleanly.
-        const QString fifo = m_dir + "/stall.mov";
+    void stalledDisk_data() {
+        QTest::addColumn<bool>("waits"); // a download waits for room; live video must not
+        QTest::newRow("live drops whole groups") << false;
+        QTest::newRow("download waits and loses nothing") << true;
+    }
+
+    void stalledDisk() {
+        // A pipe that nobody reads is a disk that stopped: the writer blocks in a write. Live pushes keep
+        // returning and whole groups are dropped; a download's producer waits for room instead. Once the
+        // disk moves again the file decodes cleanly.
+        QFETCH(bool, waits);
+        const QString fifo = m_dir + QStringLiteral("/stall-%1.mov").arg(waits);
         QCOMPARE(mkfifo(fifo.toUtf8().constData(), 0600), 0);
         const int reader = ::open(fifo.toUtf8().constData(), O_RDONLY | O_NONBLOCK);
         QVERIFY(reader >= 0);
@@ -290,20 +298,29 @@ private slots:
         limits.maxPackets = 40;
         auto writer = VeRecordWriter::start(
             fifo, [&](const QString&, bool ok) { endedOk = ok, ended = true; }, limits);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^recording cannot keep up with the disk"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^recording resumes at a key frame"));
+        if (!waits) {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^recording cannot keep up with the disk"));
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^recording resumes at a key frame"));
+        }
         std::atomic<bool> pushed{false};
         std::thread sdk([&]() {
             for (int round = 0; round < 6; ++round)
-                for (const Bytes& unit : m_clip)
+                for (const Bytes& unit : m_clip) {
+                    if (waits && !writer->waitForRoom(int64_t(unit.size()), 20000))
+                        return;
                     writer->push(
                         std::make_shared<TvMediaObject>(true, unit.data(), int(unit.size()), 1920, 1080), 0,
                         MediaFixtures::nalType(unit) == 7);
+                }
             pushed = true;
         });
-        QTRY_VERIFY_WITH_TIMEOUT(pushed.load(), 10000); // never waits for the stalled disk
-        sdk.join();
-        QVERIFY(writer->droppedPackets() > 0);
+        if (waits) {
+            QTest::qWait(500);
+            QVERIFY(!pushed.load()); // held up by the stalled disk
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(pushed.load(), 10000); // never waits for the stalled disk
+            QVERIFY(writer->droppedPackets() > 0);
+        }
         // The disk moves again: read until the writer closes its end.
         QByteArray file;
         fcntl(reader, F_SETFL, 0);
@@ -312,17 +329,20 @@ private slots:
             for (ssize_t n; (n = ::read(reader, buffer, sizeof buffer)) > 0;)
                 file.append(buffer, int(n));
         });
+        sdk.join();
+        QVERIFY(pushed.load());
         writer->finish();
         drain.join();
         ::close(reader);
         QTRY_VERIFY(ended.load());
         QVERIFY(endedOk.load());
-        QFile out(m_dir + "/stalled.mov");
+        QFile out(m_dir + QStringLiteral("/stalled-%1.mov").arg(waits));
         QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
         out.close();
         const ReadBack r = readBack(out.fileName());
         QCOMPARE(r.decoded, writer->writtenPackets());
         QCOMPARE(r.decoded + writer->droppedPackets(), 6 * 60);
+        QCOMPARE(writer->droppedPackets() == 0, waits);
         QCOMPARE(r.decodeErrors, 0);
     }
 
