@@ -36,6 +36,7 @@ void usage() {
         "  --lan N --cloud N      N generated cameras of that kind\n"
         "  --clip-seconds N       length of the replayed clip, even, 2..60 (default 6)\n"
         "  --reboot-ms N          how long a reboot keeps a camera away (default 3000)\n"
+        "  --sd-speed N           SD downloads run N times faster than real time (default 5)\n"
         "  --alarm-every N        raise a motion or IO alarm every N seconds\n"
         "  --send \"COMMAND\"       send one control command to a running simulator and print the answer\n"
         "control commands (one per line on the control port): help, list, stats, add ID lan|cloud|both\n"
@@ -151,6 +152,8 @@ int main(int argc, char** argv) {
             opt.clipSeconds = number(2, 60) / 2 * 2;
         else if (a == "--reboot-ms")
             opt.rebootMs = number(100, 60000);
+        else if (a == "--sd-speed")
+            opt.sdSpeed = number(1, 1000);
         else if (a == "--alarm-every")
             opt.alarmEverySeconds = number(1, 3600);
         else if (a == "--send")
