@@ -210,6 +210,8 @@ qint32 NxDataCenter::setIPInfo(VeCameraModel* camera, qint32 mode, const IPInfo&
     if (!camera)
         return -1;
     const QByteArray record = NxRecordCodec::formatIPInfo(info);
+    if (record.isEmpty())
+        return -1;
     qWarning("配置的IP地址信息为 %s", record.constData());
     return SetLanDevIP(mode == 1 ? 1 : 2, handleOf(camera), record.constData());
 }
@@ -235,6 +237,8 @@ qint32 NxDataCenter::setWiFiInfo(VeCameraModel* camera, qint32 flag, qint32 open
     if (!camera)
         return -1;
     const QByteArray record = NxRecordCodec::formatWiFiConfig(config);
+    if (record.isEmpty())
+        return -1;
     const qint32 result = SetLanWifi(flag, open, handleOf(camera), record.constData());
     qWarning("配置的WIFI信息为 %s 返回 %d", NxRecordCodec::maskSecrets(record).constData(), result);
     return result;
@@ -259,6 +263,8 @@ qint32 NxDataCenter::setEmailInfo(VeCameraModel* camera, const EmailInfo& info) 
     if (!camera)
         return -1;
     const QByteArray record = NxRecordCodec::formatEmailInfo(info);
+    if (record.isEmpty())
+        return -1;
     qWarning("Email配置信息为 %s", NxRecordCodec::maskSecrets(record).constData());
     const QByteArray id = utf8(camera->deviceId);
     const qint32 result = isLanOnline(camera) ? nx_DoLocalMonSetAlarmEmail(handleOf(camera), id.constData(),
@@ -288,6 +294,8 @@ qint32 NxDataCenter::setSDInfo(VeCameraModel* camera, const SDInfo& info) {
     if (!camera)
         return -1;
     const QByteArray record = NxRecordCodec::formatSDInfo(info, camera->deviceId);
+    if (record.isEmpty())
+        return -1;
     qWarning("SD卡配置信息为 %s", record.constData());
     const qint32 result =
         isLanOnline(camera)

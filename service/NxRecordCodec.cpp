@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 namespace {
 
@@ -70,6 +71,17 @@ void scanText(Input& in, char* out, int size) {
 // Copies a possibly unterminated field into a terminated scratch text for printf.
 template <int N> QByteArray arg(const char (&field)[N]) {
     return NxRecordCodec::fieldText(field, N);
+}
+
+// ";" ends a field and "=" starts a value: a text holding either would make the camera read another
+// record ("sid=Caf=e;pswd=a;b;" sets the password "a"), so such a record is refused whole.
+bool refused(const char* record, std::initializer_list<QByteArray> texts) {
+    for (const QByteArray& text : texts)
+        if (text.contains(';') || text.contains('=')) {
+            qWarning("%s record refused: a text holds ';' or '='", record);
+            return true;
+        }
+    return false;
 }
 
 void copyText(char* dst, int size, const QByteArray& src) {
@@ -227,6 +239,8 @@ int NxRecordCodec::parseCallProgress(const char* text, int size, NxCallProgressR
 QByteArray NxRecordCodec::formatIPInfo(const IPInfo& info) {
     char buffer[kRecordSize] = {};
     const QByteArray mac = arg(info.mac);
+    if (refused("IP", {arg(info.ip), arg(info.gateway), arg(info.mask), arg(info.dns), mac}))
+        return {};
     const int n =
         std::snprintf(buffer, sizeof buffer, "ip=%s;netwet=%s;netmask=%s;dns=%s;mac=%s;newmac=%s;",
                       arg(info.ip).constData(), arg(info.gateway).constData(), arg(info.mask).constData(),
@@ -235,6 +249,9 @@ QByteArray NxRecordCodec::formatIPInfo(const IPInfo& info) {
 }
 
 QByteArray NxRecordCodec::formatWiFiConfig(const WiFiConfig& c) {
+    if (refused("Wi-Fi",
+                {arg(c.sid), arg(c.pswd), arg(c.mac), arg(c.ip), arg(c.mask), arg(c.gateway), arg(c.dns)}))
+        return {};
     char buffer[kRecordSize] = {};
     const int n = std::snprintf(
         buffer, sizeof buffer,
@@ -245,6 +262,8 @@ QByteArray NxRecordCodec::formatWiFiConfig(const WiFiConfig& c) {
 }
 
 QByteArray NxRecordCodec::formatEmailInfo(const EmailInfo& e) {
+    if (refused("e-mail", {arg(e.sedemail), arg(e.reemail), arg(e.smtpser), arg(e.user), arg(e.pwd)}))
+        return {};
     char buffer[kRecordSize] = {};
     const int n = std::snprintf(
         buffer, sizeof buffer, "sedemail=%s;reemail=%s;smtpser=%s;user=%s;pwd=%s;entype=%d;port=%d;count=%d;",
@@ -254,6 +273,8 @@ QByteArray NxRecordCodec::formatEmailInfo(const EmailInfo& e) {
 }
 
 QByteArray NxRecordCodec::formatSDInfo(const SDInfo& s, const QString& deviceId) {
+    if (refused("SD", {deviceId.toUtf8()}))
+        return {};
     char buffer[kRecordSize] = {};
     const int n = std::snprintf(buffer, sizeof buffer,
                                 "move=%d;outmove=%d;auto=%d;loopwr=%d;splite=%d;audio=%d;devid=%s;recqc=%d;",

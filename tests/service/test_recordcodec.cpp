@@ -189,6 +189,23 @@ void TestRecordCodec::writesExactFormats() {
     QCOMPARE(NxRecordCodec::formatSDInfo(sd, QStringLiteral("CAM1")),
              QByteArray("move=1;outmove=4;auto=1;loopwr=0;splite=20;audio=1;devid=CAM1;recqc=1;"));
 
+    // A text holding ";" or "=" would make the camera read another record: the record is refused whole.
+    QTest::ignoreMessage(QtWarningMsg, "IP record refused: a text holds ';' or '='");
+    QTest::ignoreMessage(QtWarningMsg, "Wi-Fi record refused: a text holds ';' or '='");
+    QTest::ignoreMessage(QtWarningMsg, "e-mail record refused: a text holds ';' or '='");
+    QTest::ignoreMessage(QtWarningMsg, "SD record refused: a text holds ';' or '='");
+    IPInfo badIp = ip;
+    std::strcpy(badIp.dns, "1;mac=x");
+    WiFiConfig badWifi = c;
+    std::strcpy(badWifi.sid, "Caf=e");
+    std::strcpy(badWifi.pswd, "a;b");
+    EmailInfo badMail = e;
+    std::strcpy(badMail.pwd, "p=w");
+    QVERIFY(NxRecordCodec::formatIPInfo(badIp).isEmpty() &&
+            NxRecordCodec::formatWiFiConfig(badWifi).isEmpty() &&
+            NxRecordCodec::formatEmailInfo(badMail).isEmpty() &&
+            NxRecordCodec::formatSDInfo(sd, QStringLiteral("C;1")).isEmpty());
+
     // A field left without its terminator is read up to its own size, never into the next one.
     IPInfo full{};
     std::memset(full.ip, 'x', sizeof full.ip);
