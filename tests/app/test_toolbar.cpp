@@ -55,6 +55,7 @@ private slots:
     void buttonsMoveTheCameraHead_data();
     void buttonsMoveTheCameraHead();
     void presetsAreStoredAndRecalled();
+    void pictureSettingsShowInThePicture();
     void snapshotAndRecordFolders_data();
     void snapshotAndRecordFolders();
     void listenThenTalkThroughTheSoundCard();
@@ -248,6 +249,28 @@ void TestToolbar::presetsAreStoredAndRecalled() {
         QCOMPARE(there.value("preset").toInt(), n);
         QCOMPARE(there.value("pan") + ":" + there.value("tilt"), stored[n - 1]);
     }
+}
+
+void TestToolbar::pictureSettingsShowInThePicture() {
+    play(kCam);
+    VeCameraModel* camera = NxDataCenter::instance()->lanCenter->device(kCam);
+    const auto meanLuma = [this] {
+        QByteArray yuv;
+        int w = 0, h = 0;
+        QTest::qWait(600); // pictures encoded after the change
+        if (!display()->selectedCell()->renderer()->copyFrame(yuv, w, h) || yuv.size() < w * h)
+            return -1.0;
+        qint64 sum = 0;
+        for (int i = 0; i < w * h; ++i)
+            sum += uchar(yuv[i]);
+        return double(sum) / (w * h);
+    };
+    const double before = meanLuma();
+    QVERIFY(NxDataCenter::instance()->setVideoParam(camera, 50, 60) >= 0); // brightness
+    const double brighter = meanLuma();
+    QVERIFY(NxDataCenter::instance()->setVideoParam(camera, 50, 32) >= 0);
+    QVERIFY2(before >= 0 && brighter > before + 30,
+             qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(brighter)));
 }
 
 void TestToolbar::snapshotAndRecordFolders_data() {

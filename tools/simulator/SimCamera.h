@@ -58,6 +58,9 @@ public:
     SimTalkMeter talkMeter;
 
     int frameRate() const { return m_rate; }
+    int brightness() const { return m_bri; }
+    int contrast() const { return m_con; }
+    int saturation() const { return m_sat; }
     int bitRateKbps() const { return m_stream; }
     bool sdMainStream() const { return m_sdStream == 0; }
 

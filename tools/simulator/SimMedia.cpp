@@ -138,6 +138,9 @@ bool SimMedia::liveFrame(Call& call, const SimCamera& cam, std::int64_t frameNo,
     head.zoom = ptz.zoomLevel();
     head.flip = ptz.flip() != 0;
     head.mirror = ptz.mirror() != 0;
+    head.brightness = cam.brightness();
+    head.contrast = cam.contrast();
+    head.saturation = cam.saturation();
     if (head.home()) {
         if (call.live) {
             // Back on the clip: its next key frame takes over.

@@ -150,11 +150,24 @@ void TestPattern::drawHead(const HeadView& head, int width, int height, std::uin
     reverse(y, yStride, width, height, head.flip, head.mirror);
     reverse(u, cStride, width / 2, height / 2, head.flip, head.mirror);
     reverse(v, cStride, width / 2, height / 2, head.flip, head.mirror);
+    if (!head.plainPicture()) {
+        const auto adjust = [](std::uint8_t* p, int stride, int w, int h, int gain, int offset) {
+            for (int r = 0; r < h; ++r)
+                for (std::uint8_t* q = p + static_cast<std::size_t>(r) * stride; q < p + r * stride + w; ++q)
+                    *q = static_cast<std::uint8_t>(std::clamp((*q - 128) * gain / 32 + 128 + offset, 0, 255));
+        };
+        adjust(y, yStride, width, height, head.contrast, (head.brightness - 32) * 3);
+        adjust(u, cStride, width / 2, height / 2, head.saturation, 0);
+        adjust(v, cStride, width / 2, height / 2, head.saturation, 0);
+    }
     if (head.home())
         return;
-    char state[96];
+    char state[128];
     std::snprintf(state, sizeof state, "PAN %d TILT %d ZOOM %d%s%s", head.pan, head.tilt, zoom,
                   head.flip ? " FLIP" : "", head.mirror ? " MIRROR" : "");
+    if (!head.plainPicture())
+        std::snprintf(state + std::strlen(state), sizeof state - std::strlen(state), " BRI %d CON %d SAT %d",
+                      head.brightness, head.contrast, head.saturation);
     const int scale = height / 90 > 1 ? height / 90 : 1;
     fillRect(y, yStride, width, height, 0, height - scale * 14, width, scale * 14, 16);
     text(y, yStride, width, height, scale * 4, height - scale * 11, scale, state, 235);
