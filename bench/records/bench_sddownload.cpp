@@ -174,8 +174,8 @@ int main(int argc, char** argv) {
     for (const QFileInfo& file : QDir(videos).entryInfoList({QStringLiteral("*.mov")}, QDir::Files))
         bytes += file.size();
 
-    std::printf("SD download: %d files of 8 s main stream, simulator at %dx real time, %d live sub streams\n",
-                files, speed, kLiveCells);
+    std::printf("SD download: %d recordings of 8 s, simulator at %dx real time, %d live sub streams\n", files,
+                speed, kLiveCells);
     std::printf("%s in %.1f s: %.2f MB written, %.2f MB/s, %.1f files/s\n",
                 all ? "all downloaded" : "NOT ALL downloaded", elapsed, double(bytes) / 1e6,
                 double(bytes) / 1e6 / elapsed, double(files) / elapsed);
