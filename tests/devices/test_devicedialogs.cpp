@@ -60,7 +60,7 @@ void setText(QWidget* dialog, const char* name, const QString& text) {
 }
 
 void shoot(QWidget* dialog, const char* name) {
-    const QByteArray dir = qgetenv("KVAB_SHOTS_DIR"); // screenshots only when asked for
+    const QByteArray dir = qgetenv("KVAB_SHOT_DIR"); // screenshots only when asked for
     if (dir.isEmpty())
         return;
     dialog->grab(); // the title bar takes the dialog's width when it is first painted
