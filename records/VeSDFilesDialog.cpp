@@ -20,7 +20,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -30,8 +29,6 @@
 std::atomic<VeSDFilesDialog*> VeSDFilesDialog::s_registered{nullptr};
 
 namespace {
-
-enum Column { ColumnId, ColumnStart, ColumnName, ColumnSize, ColumnProgress, ColumnCount };
 
 // Runs fn on the GUI thread unless the dialog is gone by then; else runs gone (may be empty).
 template <typename Fn, typename Gone>
@@ -59,20 +56,13 @@ VeSDFilesDialog::VeSDFilesDialog(VeCameraModel* camera, QWidget* parent, VeSDDow
       m_center(NxDataCenter::instance()->sdCenter) {
     qRegisterMetaType<VeSDFileEntry>("VeSDFileEntry");
     ui->setupUi(this);
+    m_table = std::make_unique<VeSDFileTable>(
+        ui->tableWidget,
+        QStringList{tr("ID"), tr("Start Time"), tr("Filename"), tr("Size (MB)"), tr("Download Progress")});
     initTitleBar();
     m_titleBar->setTitleContent(tr("%1 SD卡录像查询").arg(camera ? camera->deviceId : QString()), 9);
     ui->pushButton_prev->setEnabled(false);
     ui->pushButton_next->setEnabled(false);
-
-    QTableWidget* table = ui->tableWidget;
-    table->setColumnCount(ColumnCount);
-    table->setHorizontalHeaderLabels(
-        {tr("ID"), tr("Start Time"), tr("Filename"), tr("Size (MB)"), tr("Download Progress")});
-    const int widths[ColumnCount] = {50, 150, 180, 80, 200};
-    for (int c = 0; c < ColumnCount; ++c)
-        table->setColumnWidth(c, widths[c]);
-    table->verticalHeader()->setVisible(false);
-    table->verticalHeader()->setDefaultSectionSize(30);
 
     connect(this, &VeSDFilesDialog::signalTotalFilesChanged, this, &VeSDFilesDialog::slotTotalFilesChanged);
     connect(this, &VeSDFilesDialog::signalFileHashUpdate, this, &VeSDFilesDialog::slotFileHashUpdate);
@@ -157,7 +147,7 @@ void VeSDFilesDialog::sdDataCallback(void* context, int, const unsigned char* da
 void VeSDFilesDialog::queryPage(int page) {
     setCursor(Qt::WaitCursor);
     m_files.clear();
-    ui->tableWidget->setRowCount(0);
+    m_table->clear();
     m_selectedRow = -1;
     ui->label_tip->clear();
     m_ticks = 0;
@@ -261,23 +251,8 @@ void VeSDFilesDialog::slotFileHashUpdate() {
     stopQueryTimer();
     updatePageControls();
     const QString selected = selectedName();
-    QTableWidget* table = ui->tableWidget;
-    table->setSortingEnabled(false);
-    table->setRowCount(0);
-    for (const VeSDFileEntry& entry : qAsConst(m_files)) {
-        const int row = table->rowCount();
-        table->insertRow(row);
-        table->setRowHeight(row, 30);
-        const QDateTime start = entry.startTime();
-        const QString texts[ColumnCount] = {
-            QString::number(entry.id),
-            start.isValid() ? start.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) : QString(), entry.name,
-            QString::number(entry.size / (1024 * 1024)), progressText(entry)};
-        for (int c = 0; c < ColumnCount; ++c)
-            table->setItem(row, c, new QTableWidgetItem(texts[c]));
-    }
-    table->sortItems(ColumnStart, Qt::DescendingOrder);
-    m_selectedRow = rowOf(selected);
+    m_table->fill(m_files, [this](const VeSDFileEntry& entry) { return progressText(entry); });
+    m_selectedRow = m_table->rowOf(selected);
     if (m_files.isEmpty())
         showTip(tr("SD卡中没有录像"));
 }
@@ -575,19 +550,7 @@ void VeSDFilesDialog::showTip(const QString& text) {
 }
 
 QString VeSDFilesDialog::selectedName() const {
-    const QTableWidgetItem* item =
-        m_selectedRow >= 0 ? ui->tableWidget->item(m_selectedRow, ColumnName) : nullptr;
-    return item ? item->text() : QString();
-}
-
-int VeSDFilesDialog::rowOf(const QString& name) const {
-    if (name.isEmpty())
-        return -1;
-    for (int row = 0; row < ui->tableWidget->rowCount(); ++row) {
-        if (ui->tableWidget->item(row, ColumnName)->text() == name)
-            return row;
-    }
-    return -1;
+    return m_table->nameAt(m_selectedRow);
 }
 
 QString VeSDFilesDialog::progressText(const VeSDFileEntry& entry) const {
@@ -601,9 +564,7 @@ QString VeSDFilesDialog::progressText(const VeSDFileEntry& entry) const {
 }
 
 void VeSDFilesDialog::setProgressText(const QString& name, const QString& text) {
-    const int row = rowOf(name);
-    if (row >= 0)
-        ui->tableWidget->item(row, ColumnProgress)->setText(text);
+    m_table->setProgressText(name, text);
 }
 
 // Compiled here rather than with the library's other meta-objects, so that programs linking the library

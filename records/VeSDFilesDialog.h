@@ -4,6 +4,7 @@
 #include "VeBasicDialog.h"
 #include "VeSDDownloadSink.h"
 #include "VeSDFileEntry.h"
+#include "VeSDFileTable.h"
 
 #include <QHash>
 #include <QModelIndex>
@@ -88,7 +89,6 @@ private:
     void cancelInBackground(const QString& callId);
     void showTip(const QString& text);
     QString selectedName() const;
-    int rowOf(const QString& name) const;
     QString progressText(const VeSDFileEntry& entry) const;
     void setProgressText(const QString& name, const QString& text);
 
@@ -102,6 +102,7 @@ private:
     int m_pageCount = 0;
     int m_totalFiles = 0;
     QHash<QString, VeSDFileEntry> m_files;
+    std::unique_ptr<VeSDFileTable> m_table;
     int m_timerId = -1;
     int m_ticks = 0;
     int m_stallTimerId = -1;
