@@ -1,6 +1,7 @@
 #include "TvDialogSupport.h"
 
 #include "NxDataCenter.h"
+#include "NxParamRecords.h"
 #include "TvHandOver.h"
 
 #include <QCoreApplication>
@@ -29,6 +30,17 @@ void runJob(QObject* owner, std::function<qint32()> work, std::function<void(qin
                                   }),
                                   Qt::QueuedConnection);
     });
+}
+
+QList<QPair<qint32, qint32>> resetVideoDefaults(VideoParam* param) {
+    param->bri = 32;
+    param->con = 32;
+    param->sha = 38;
+    param->sat = 32;
+    param->rate = 25;
+    param->stream = 1024;
+    return {{50, param->bri}, {52, param->con},  {67, param->sha},
+            {53, param->sat}, {57, param->rate}, {54, param->stream}};
 }
 
 } // namespace TvDialogSupport

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 #include <functional>
 
 class QObject;
+struct VideoParam;
 class QWidget;
 
 // What the device dialogs share: the one-button notice, the rule for texts that travel inside the
@@ -20,5 +23,9 @@ bool breaksRecord(const QString& text);
 // Runs `work` (which waits for the camera or the cloud) on the device service's worker thread, then
 // `done` with its result on the GUI thread, only while `owner` still exists.
 void runJob(QObject* owner, std::function<qint32()> work, std::function<void(qint32)> done);
+
+// Puts the camera's default picture into the record (brightness, contrast, sharpness and saturation,
+// frame rate, bit rate) and returns the (selector, value) writes that send it, in the camera's order.
+QList<QPair<qint32, qint32>> resetVideoDefaults(VideoParam* param);
 
 } // namespace TvDialogSupport

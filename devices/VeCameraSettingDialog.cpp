@@ -148,18 +148,7 @@ void VeCameraSettingDialog::on_comboBox_cbrvbr_currentIndexChanged(int index) {
 }
 
 void VeCameraSettingDialog::on_pushBtn_reset_clicked() {
-    m_param.sat = 32;
-    m_param.con = 32;
-    m_param.sha = 38;
-    m_param.bri = 32;
-    m_param.rate = 25;
-    m_param.stream = 1024;
-    write({{50, m_param.bri},
-           {52, m_param.con},
-           {67, m_param.sha},
-           {53, m_param.sat},
-           {57, m_param.rate},
-           {54, m_param.stream}});
+    write(TvDialogSupport::resetVideoDefaults(&m_param));
     fill();
 }
 

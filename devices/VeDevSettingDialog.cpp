@@ -352,18 +352,7 @@ void VeDevSettingDialog::on_checkBox_pir_clicked(bool checked) {
 }
 
 void VeDevSettingDialog::on_pushBtn_video_reset_clicked() {
-    m_videoParam.bri = 32;
-    m_videoParam.con = 32;
-    m_videoParam.sha = 38;
-    m_videoParam.sat = 32;
-    m_videoParam.rate = 25;
-    m_videoParam.stream = 1024;
-    writeVideo({{50, m_videoParam.bri},
-                {52, m_videoParam.con},
-                {67, m_videoParam.sha},
-                {53, m_videoParam.sat},
-                {57, m_videoParam.rate},
-                {54, m_videoParam.stream}});
+    writeVideo(TvDialogSupport::resetVideoDefaults(&m_videoParam));
     loading = true;
     const QString resolution = ui->comboBox_resolution->currentText();
     Form::fillVideo(ui.get(), &m_videoParam, resolution);
