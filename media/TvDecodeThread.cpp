@@ -64,18 +64,18 @@ void TvDecodeThread::decodeLoop() {
             TvMutexLocker lock(&cell->queueMutex());
             if (!cell->isRunning())
                 break;
-            TvDecodeCell::MediaQueue& queue = cell->mediaQueue();
-            if (queue.empty()) {
+            // Taken off the queue here; decoding then runs without the queue mutex so that the SDK thread
+            // never waits for a picture to decode.
+            object = cell->takeNextLocked();
+            if (!object) {
                 tvConditionWait(cell->queueCondition(), &cell->queueMutex());
-                if (queue.empty() || !cell->isRunning()) {
+                if (cell->isRunning())
+                    object = cell->takeNextLocked();
+                if (!object) {
                     qWarning() << "mainThread" << 639 << name;
                     break;
                 }
             }
-            // Taken off the queue here; decoding then runs without the queue mutex so that the SDK
-            // thread never waits for a picture to decode.
-            object = std::move(queue.front());
-            queue.pop_front();
         }
 
         if (object->isVideo()) {
@@ -124,8 +124,7 @@ void TvDecodeThread::decodeLoop() {
         qWarning() << "damaged pictures" << cell->damagedPictures() << name;
     {
         TvMutexLocker lock(&cell->queueMutex());
-        qWarning() << "缓存队列还有数据" << int(cell->mediaQueue().size());
-        cell->mediaQueue().clear();
+        qWarning() << "缓存队列还有数据" << cell->clearQueueLocked();
     }
     qWarning() << QDateTime::currentDateTime().toString(Qt::ISODateWithMs) << "结束解码线程" << name;
     QThread::msleep(static_cast<unsigned long>(m_endPauseMs));

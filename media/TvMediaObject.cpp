@@ -54,6 +54,11 @@ TvMediaObject::TvMediaObject(bool isVideo, const uint8_t* source, int length, in
     std::memcpy(m_data.get(), source, size_t(length));
     std::memset(m_data.get() + length, 0, AV_INPUT_BUFFER_PADDING_SIZE);
     m_length = length;
+    if (isVideo) {
+        const TvNalUnits::Summary summary = TvNalUnits::summarize(m_data.get(), length);
+        m_keyFrame = summary.idr || (summary.sps && !summary.slice);
+        m_parameterSetsOnly = (summary.sps || summary.pps) && !summary.slice;
+    }
 }
 
 TvMediaObject::~TvMediaObject() {

@@ -33,6 +33,10 @@ public:
     // the payload does not begin with a start code.
     int firstNalType() const;
     static int firstNalType(const uint8_t* data, int length);
+    // Video: decoding may begin here (an IDR picture, or the parameter sets that come before one).
+    bool startsKeyFrame() const { return m_keyFrame; }
+    // Video: only sequence or picture parameter sets, no picture.
+    bool isParameterSetsOnly() const { return m_parameterSetsOnly; }
 
     // Live objects of this class in the process; leak checks on the stream road use it.
     static int liveCount();
@@ -45,4 +49,6 @@ private:
     int m_sampleRate = 0;
     bool m_isVideo = false;
     bool m_invalid = false;
+    bool m_keyFrame = false;
+    bool m_parameterSetsOnly = false;
 };

@@ -2,6 +2,7 @@
 // queue they land in.
 #include "TvDecodeCell.h"
 #include "TvMediaObject.h"
+#include "TvMutexLocker.h"
 #include "TvNalUnits.h"
 #include "TvPacketSink.h"
 #include "TvStreamEntry.h"
@@ -119,23 +120,67 @@ private slots:
         QCOMPARE(TvMediaObject::liveCount(), before);
     }
 
-    void cellQueue() {
+    void cellQueueKeepsTheLiveEdge() {
+        // Objects pushed into a playing cell whose loop does not drain it. K: parameter sets and an IDR
+        // picture in one object; S, Q, I: the same sent apart; P: a picture that needs the one before;
+        // p: a P picture too big for the queue alone; a: audio. Upper case letters hold pictures.
         const int before = TvMediaObject::liveCount();
-        const QByteArray payload("\0\0\0\1\x41\1", 6);
-        auto make = [&]() { return std::make_unique<TvMediaObject>(true, u8(payload), 6, 1920, 1080); };
+        const QByteArray big(int(TvDecodeCell::kMaxQueuedBytes / 3), char(0x41));
+        const auto make = [&](char kind) {
+            const QByteArray body = kind == 'K'   ? QByteArray("\x67\x42\0\0\0\1\x68\x43\0\0\0\1\x65\x88", 14)
+                                    : kind == 'S' ? QByteArray("\x67\x42", 2)
+                                    : kind == 'Q' ? QByteArray("\x68\x43", 2)
+                                    : kind == 'I' ? QByteArray("\x65\x88", 2)
+                                    : kind == 'p' ? big
+                                                  : QByteArray("\x41\x9A", 2);
+            const QByteArray unit = QByteArray("\0\0\0\1", 4) + body + kind;
+            return std::make_unique<TvMediaObject>(kind != 'a', u8(unit), unit.size(), 1920, 1080);
+        };
+        const QString twelve(TvDecodeCell::kMaxQueuedPictures, 'P');
+        const struct {
+            QString pushed;
+            bool awaitKey; // a new call begins
+            QString queued;
+            int skipped;
+        } cases[] = {
+            {"K" + twelve.left(11), false, "K" + twelve.left(11), 0}, // at the bound
+            {"K" + twelve + "PaP", false, "K" + twelve + "PaP", 0},   // no newer key frame yet
+            {"KP" + twelve + "aKPP", false, "KPP", 14},               // skips to the newest one
+            {"K" + twelve + "SQIP", false, "SQIP", 13},               // its parameter sets too
+            {"Kpppp" + QString("PaPKP"), false, "aKP", 7}, // too many bytes: emptied, waits for a key
+            {"PPaPKPIP", true, "aKPIP", 3},                // a new call waits for a key
+        };
+        for (const auto& c : cases) {
+            IdleCell cell;
+            cell.setRunning(true);
+            cell.setPlayState(2);
+            if (c.awaitKey)
+                cell.awaitKeyFrame();
+            for (QChar kind : c.pushed) {
+                cell.enqueue(make(kind.toLatin1()));
+                QVERIFY(cell.queuedBytes() <= TvDecodeCell::kMaxQueuedBytes);
+            }
+            QString queued;
+            TvMutexLocker lock(&cell.queueMutex());
+            while (auto object = cell.takeNextLocked())
+                queued += QChar(object->data()[object->length() - 1]);
+            QCOMPARE(queued, c.queued);
+            QCOMPARE(cell.skippedPictures(), c.skipped);
+        }
+        // Dropped and freed: not running, idle, stopped; the queue goes with the cell.
         {
             IdleCell cell;
-            QVERIFY(!cell.enqueue(make())); // not running: dropped and freed
+            QVERIFY(!cell.enqueue(make('P')));
             cell.setRunning(true);
-            QVERIFY(!cell.enqueue(make())); // running but idle: dropped
+            QVERIFY(!cell.enqueue(make('P')));
             cell.setPlayState(2);
-            QVERIFY(cell.enqueue(make()) && cell.enqueue(make()) && !cell.enqueue(nullptr));
+            QVERIFY(cell.enqueue(make('K')) && cell.enqueue(make('P')) && !cell.enqueue(nullptr));
             cell.stopDecoding();
-            QVERIFY(!cell.isRunning() && !cell.enqueue(make()));
+            QVERIFY(!cell.isRunning() && !cell.enqueue(make('P')));
             QCOMPARE(cell.queuedCount(), 2);
             QCOMPARE(TvMediaObject::liveCount(), before + 2);
         }
-        QCOMPARE(TvMediaObject::liveCount(), before); // the queue goes with the cell
+        QCOMPARE(TvMediaObject::liveCount(), before);
     }
 };
 
