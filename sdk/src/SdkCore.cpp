@@ -33,6 +33,51 @@ SdkCore::SdkCore() {
                                             [this](bool connected) { onState(Route::Lan, connected); });
     m_cloud = std::make_unique<SdkConnection>([this] { return m_cloudPort.load(); }, events,
                                               [this](bool connected) { onState(Route::Cloud, connected); });
+    m_onvif = std::make_unique<OnvifBackend>(onvifSinks());
+}
+
+OnvifBackend::Sinks SdkCore::onvifSinks() {
+    OnvifBackend::Sinks sinks;
+    sinks.lan = [this](const std::string& device, const std::string& flag, int nxid, int port) {
+        m_control->post(
+            [this, device, flag, nxid, port] {
+                invoke<nxLanDeviceCallback>(Slot::Lan, device.c_str(), flag.c_str(), nxid, port, 1, "G711");
+            },
+            device.size() + flag.size());
+    };
+    sinks.video = [this](const std::string& callId, bool key, std::string unit) {
+        auto data = std::make_shared<std::string>(std::move(unit));
+        m_media->post(
+            [this, callId, key, data] {
+                if (!m_onvif->callOpen(callId))
+                    return; // closed while queued
+                nxVideoFrame frame{callId.c_str(), key ? 1 : 0,
+                                   reinterpret_cast<const unsigned char*>(data->data()),
+                                   static_cast<int>(data->size())};
+                invoke<nxVideoCallback>(Slot::Video, static_cast<const nxVideoFrame*>(&frame));
+            },
+            data->size());
+    };
+    sinks.audio = [this](const std::string& callId, int sequence, std::string block) {
+        auto data = std::make_shared<std::string>(std::move(block));
+        m_media->post(
+            [this, callId, sequence, data] {
+                if (!m_onvif->callOpen(callId))
+                    return;
+                invoke<nxAudioCallback>(Slot::Audio, sequence,
+                                        reinterpret_cast<const unsigned char*>(data->data()),
+                                        static_cast<int>(data->size()));
+            },
+            data->size());
+    };
+    sinks.system = [this](int command, const std::string& text) {
+        m_control->post(
+            [this, command, text] {
+                invoke<nxSystemCallback>(Slot::System, command, text.c_str(), static_cast<int>(text.size()));
+            },
+            text.size());
+    };
+    return sinks;
 }
 
 void SdkCore::setCloudPort(int port) {
@@ -50,6 +95,8 @@ SdkCore::~SdkCore() {
     m_lan->stop();
     m_media->stop();
     m_control->stop();
+    // Last: queued jobs ask it whether their call is open; its readers' posts now fail harmlessly.
+    m_onvif.reset();
 }
 
 void SdkCore::setCallback(Slot slot, void* context, void* function) {
@@ -221,7 +268,7 @@ void SdkCore::onEvent(const char* body, std::size_t size) {
                 if (it != m_lanByDevice.end())
                     m_deviceByHandle.erase(it->second.nxid);
                 nxid = m_nextHandle++;
-                if (m_nextHandle <= 0)
+                if (m_nextHandle <= 0 || OnvifBackend::ownsHandle(m_nextHandle))
                     m_nextHandle = 0x1001;
                 m_lanByDevice[device] = LanEntry{token, nxid};
                 m_deviceByHandle[nxid] = device;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OnvifBackend.h"
 #include "SdkConnection.h"
 #include "SdkDispatcher.h"
 #include "WireWriter.h"
@@ -46,6 +47,8 @@ public:
     int sendTalk(const unsigned char* data, int length);
 
     void noteLanRefresh() { m_lanRefreshed = true; }
+    // The backend of standard (ONVIF) cameras, whose handles and calls the entry points hand over.
+    OnvifBackend& onvif() { return *m_onvif; }
     void noteLogout() { m_loggedIn = false; }
 
 private:
@@ -61,6 +64,7 @@ private:
     };
 
     SdkCore();
+    OnvifBackend::Sinks onvifSinks();
     void onEvent(const char* body, std::size_t size);
     void onState(Route route, bool connected);
     SdkConnection& connection(Route route) { return route == Route::Cloud ? *m_cloud : *m_lan; }
@@ -90,6 +94,7 @@ private:
     std::mutex m_cloudTargetMutex;
     std::unique_ptr<SdkConnection> m_lan;
     std::unique_ptr<SdkConnection> m_cloud;
+    std::unique_ptr<OnvifBackend> m_onvif;
 };
 
 } // namespace pcq

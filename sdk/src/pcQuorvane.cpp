@@ -11,6 +11,7 @@
 #include <string>
 
 using kvabwire::Op;
+using pcq::OnvifBackend;
 using pcq::Route;
 using pcq::SdkCore;
 using pcq::Slot;
@@ -43,6 +44,10 @@ template <typename F> void* fn(F f) {
 bool lanDevice(int nxid, std::string* device) {
     *device = core().deviceForHandle(nxid);
     return !device->empty();
+}
+
+OnvifBackend& onvif() {
+    return core().onvif();
 }
 
 int simple(Route route, Op op) {
@@ -134,6 +139,8 @@ int vmoGetDevStatus_EX(const char* request, int count) {
 int DoSetAccessPswd_EX(int kind, const char* deviceId, const char* password, int mode, int) {
     if (!idOk(deviceId) || !textOk(password))
         return PCQ_ERR_ARGUMENT;
+    if (onvif().knowsDevice(deviceId))
+        return onvif().setCredentials(deviceId, password);
     auto m = core().make(Op::SetAccessPwd);
     m.addInt(kind).addText(deviceId).addText(password).addInt(mode);
     return core().request(Route::Cloud, m);
@@ -166,12 +173,15 @@ int vmoConversionMD5(const char* text, char* output) {
 
 int nx_LanRefresh(void) {
     core().noteLanRefresh();
+    onvif().refresh();
     return simple(Route::Lan, Op::LanRefresh);
 }
 
 int vmoLANCalling(int kind, int stream, char* callId, int nxid, const char* flag, int) {
     if (!callId || (flag && !textOk(flag)) || kind < PCQ_CALL_VIDEO || kind > PCQ_CALL_TALK)
         return PCQ_ERR_ARGUMENT;
+    if (OnvifBackend::ownsHandle(nxid))
+        return onvif().call(kind, stream, nxid, callId);
     std::string device;
     if (!lanDevice(nxid, &device))
         return PCQ_ERR_FAILED;
@@ -192,12 +202,16 @@ int vmoWANCalling(int kind, int stream, char* callId, const char* deviceId, cons
 int vmoLANCloseCall(const char* callId) {
     if (!callId || callId[0] == '\0')
         return PCQ_ERR_ARGUMENT;
+    if (OnvifBackend::ownsCall(callId))
+        return onvif().closeCall(callId);
     return core().closeCall(callId, nullptr);
 }
 
 int vmoWANCloseCall(const char* deviceId, const char* callId) {
     if (!callId || callId[0] == '\0')
         return PCQ_ERR_ARGUMENT;
+    if (OnvifBackend::ownsCall(callId))
+        return onvif().closeCall(callId);
     return core().closeCall(callId, deviceId);
 }
 
@@ -249,6 +263,8 @@ int GetWanSysDevInfo(const char* deviceId, int selector) {
 
 int vmoSetLANInfo(const char*, int nxid, int selector, int value, int extra) {
     // The first text is the device id, or the MAC address for a reboot; the handle names the camera.
+    if (OnvifBackend::ownsHandle(nxid))
+        return onvif().setInfo(nxid, selector, value);
     std::string device;
     if (!lanDevice(nxid, &device))
         return PCQ_ERR_FAILED;
@@ -268,6 +284,8 @@ int vmoSetWANInfo(const char* deviceId, int selector, int value, int extra) {
 int GetLanSysInfo(char* buffer, int selector, const char* deviceId) {
     if (!buffer || !idOk(deviceId))
         return PCQ_ERR_ARGUMENT;
+    if (onvif().knowsDevice(deviceId))
+        return PCQ_ERR_FAILED; // records are our own cameras'
     auto m = core().make(Op::SysInfo);
     m.addText(deviceId).addInt(selector);
     std::string reply;

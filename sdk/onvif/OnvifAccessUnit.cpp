@@ -1,0 +1,97 @@
+#include "OnvifAccessUnit.h"
+
+namespace pcq {
+
+namespace {
+const char kStartCode[4] = {0, 0, 0, 1};
+int nalType(const std::string& nal) {
+    return nal.empty() ? -1 : static_cast<std::uint8_t>(nal[0]) & 0x1F;
+}
+} // namespace
+
+std::vector<std::string> OnvifAccessUnit::split(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::string> out;
+    std::size_t i = 0, start = std::string::npos;
+    while (i + 3 <= size) {
+        if (data[i] == 0 && data[i + 1] == 0 && data[i + 2] == 1) {
+            if (start != std::string::npos) {
+                std::size_t end = i;
+                while (end > start && data[end - 1] == 0)
+                    --end; // the zero of a four-byte start code, or trailing zeros
+                if (end > start)
+                    out.emplace_back(reinterpret_cast<const char*>(data + start), end - start);
+            }
+            i += 3;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start != std::string::npos && start < size)
+        out.emplace_back(reinterpret_cast<const char*>(data + start), size - start);
+    return out;
+}
+
+void OnvifAccessUnit::setParameterSets(const std::uint8_t* data, std::size_t size) {
+    m_sdpSps.clear();
+    m_sdpPps.clear();
+    for (const std::string& nal : split(data, size)) {
+        if (nalType(nal) == 7)
+            m_sdpSps = nal;
+        else if (nalType(nal) == 8)
+            m_sdpPps = nal;
+    }
+}
+
+void OnvifAccessUnit::reset() {
+    m_pending.clear();
+    m_sps.clear();
+    m_pps.clear();
+}
+
+bool OnvifAccessUnit::push(const std::uint8_t* data, std::size_t size, std::int64_t pts, std::string* out,
+                           bool* key) {
+    const bool done = !m_pending.empty() && pts != m_pts && flush(out, key);
+    m_pts = pts;
+    for (std::string& nal : split(data, size)) {
+        if (nalType(nal) == 7)
+            m_sps = nal;
+        else if (nalType(nal) == 8)
+            m_pps = nal;
+        m_pending.push_back(std::move(nal));
+    }
+    return done;
+}
+
+bool OnvifAccessUnit::flush(std::string* out, bool* key) {
+    if (m_pending.empty())
+        return false;
+    bool idr = false, sps = false, pps = false;
+    for (const std::string& nal : m_pending) {
+        idr |= nalType(nal) == 5;
+        sps |= nalType(nal) == 7;
+        pps |= nalType(nal) == 8;
+    }
+    out->clear();
+    auto append = [out](const std::string& nal) {
+        out->append(kStartCode, sizeof kStartCode);
+        out->append(nal);
+    };
+    if (idr && !sps) {
+        const std::string& s = m_sps.empty() ? m_sdpSps : m_sps;
+        if (!s.empty())
+            append(s);
+    }
+    if (idr && !pps) {
+        const std::string& p = m_pps.empty() ? m_sdpPps : m_pps;
+        if (!p.empty())
+            append(p);
+    }
+    for (const std::string& nal : m_pending)
+        append(nal);
+    m_pending.clear();
+    *key = idr;
+    return true;
+}
+
+} // namespace pcq

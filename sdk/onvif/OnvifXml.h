@@ -1,0 +1,38 @@
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pcq {
+
+// A parsed SOAP or WS-Discovery message. Elements are found by local name only: cameras disagree on
+// prefixes and sometimes on namespace versions, and the names we read are unambiguous.
+class OnvifXml {
+public:
+    OnvifXml() = default;
+    // Parses without touching the network and without printing libxml2's own errors; ok() tells.
+    explicit OnvifXml(const std::string& text);
+
+    bool ok() const { return m_doc != nullptr; }
+    // The first element named localName at or below from (the whole document when null), depth first.
+    xmlNode* find(const char* localName, xmlNode* from = nullptr) const;
+    std::vector<xmlNode*> findAll(const char* localName, xmlNode* from = nullptr) const;
+    // The text of the first element named localName (below from), trimmed; empty when absent.
+    std::string textOf(const char* localName, xmlNode* from = nullptr) const;
+
+    static std::string text(const xmlNode* node);
+    static std::string attribute(const xmlNode* node, const char* name);
+    // Escapes a text for an XML element or attribute.
+    static std::string escape(const std::string& text);
+
+private:
+    struct Free {
+        void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+    };
+    std::unique_ptr<xmlDoc, Free> m_doc;
+};
+
+} // namespace pcq
