@@ -41,13 +41,33 @@ std::string SimControl::execute(const std::string& line) {
     const Words w = words(line);
     if (w.empty())
         return "error empty command";
-    if (w[0] == "help")
-        return kHelp;
+    if (w[0] == "help") {
+        std::string help = kHelp;
+        for (const auto& f : families())
+            help += " " + f.first;
+        return help;
+    }
+    for (const auto& f : families())
+        if (f.first == w[0])
+            return f.second(w);
     std::string answer;
     if (query(w, &answer) || cameraCommand(w, &answer) || connectionFault(w, &answer) ||
         serviceFault(w, &answer))
         return answer;
     return "error unknown command " + w[0];
+}
+
+std::vector<std::pair<std::string, SimControl::Family>>& SimControl::families() {
+    static std::vector<std::pair<std::string, Family>> all;
+    return all;
+}
+
+void SimControl::setFamily(const std::string& word, Family handler) {
+    auto& all = families();
+    all.erase(std::remove_if(all.begin(), all.end(), [&](const auto& f) { return f.first == word; }),
+              all.end());
+    if (handler)
+        all.emplace_back(word, std::move(handler));
 }
 
 std::string SimControl::stats() const {

@@ -2,7 +2,9 @@
 
 #include "SimServer.h"
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The control commands of the simulator (one text line each, one answer line "ok ..." or "error ..."):
@@ -13,6 +15,11 @@ public:
 
     std::string execute(const std::string& line);
 
+    // Commands served outside the camera service (the ONVIF cameras), by their first word; the handler
+    // runs on the server's thread. An empty handler removes the family.
+    using Family = std::function<std::string(const std::vector<std::string>&)>;
+    static void setFamily(const std::string& word, Family handler);
+
 private:
     using Words = std::vector<std::string>;
     // Each returns false when the command is not of its family.
@@ -21,6 +28,7 @@ private:
     bool connectionFault(const Words& w, std::string* answer);
     bool serviceFault(const Words& w, std::string* answer);
     std::string stats() const;
+    static std::vector<std::pair<std::string, Family>>& families();
 
     SimServer& m_srv;
 };

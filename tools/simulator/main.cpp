@@ -1,5 +1,7 @@
 // kvab-camsim: plays LAN and cloud cameras and the cloud service for our device SDK, on 127.0.0.1 only.
+#include "SimControl.h"
 #include "SimServer.h"
+#include "onvif/OnvifSim.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -10,6 +12,7 @@ extern "C" {
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -32,12 +35,19 @@ void usage() {
         "  --control-port N       control port (default SDK port + 1; 0 picks a free one)\n"
         "  --cloud-port N         the cloud service on a port of its own (default: on the SDK port;\n"
         "                         0 picks a free one)\n"
-        "  --cameras LIST         comma-separated KIND:ID, KIND lan|cloud|both|cloud-offline\n"
+        "  --cameras LIST         comma-separated KIND:ID, KIND "
+        "lan|cloud|both|cloud-offline|onvif|onvif-noptz\n"
         "  --lan N --cloud N      N generated cameras of that kind\n"
         "  --clip-seconds N       length of the replayed clip, even, 2..60 (default 6)\n"
         "  --reboot-ms N          how long a reboot keeps a camera away (default 3000)\n"
         "  --sd-speed N           SD downloads run N times faster than real time (default 5)\n"
         "  --alarm-every N        raise a motion or IO alarm every N seconds\n"
+        "  --onvif N              N generated ONVIF cameras (with PTZ)\n"
+        "  --onvif-password PWD   the ONVIF cameras' password for user admin (default 123456)\n"
+        "  --onvif-http-port N    the first ONVIF camera's SOAP port, the next ones follow (default 0: "
+        "free)\n"
+        "  --rtsp-port N          the ONVIF cameras' RTSP port (default 0: free)\n"
+        "  --discovery-port N     WS-Discovery port (default 3702; 0: a free loopback port, unicast only)\n"
         "  --send \"COMMAND\"       send one control command to a running simulator and print the answer\n"
         "control commands (one per line on the control port): help, list, stats, add ID lan|cloud|both\n"
         "  [offline], remove ID, offline ID, online ID, reboot ID, stall ID [MS], unstall ID, corrupt ID "
@@ -47,7 +57,8 @@ void usage() {
         "cut, kick, "
         "delay MS, dropreplies N,\n"
         "  answer login|region|pwd now|never|MS (when the answering event follows), regfail [off],\n"
-        "  accountpwd PASSWORD, surveydelay MS, quit\n");
+        "  accountpwd PASSWORD, surveydelay MS, quit,\n"
+        "  onvif list|ptzlog ID [clear]|calls ID|stall ID on|off|vanish ID on|off|password ID PWD\n");
 }
 
 int sendControl(int port, const std::string& command) {
@@ -79,7 +90,8 @@ int sendControl(int port, const std::string& command) {
     return answer.rfind("ok", 0) == 0 ? 0 : 1;
 }
 
-bool parseCameras(const std::string& list, std::vector<SimServer::CameraSpec>* out) {
+bool parseCameras(const std::string& list, std::vector<SimServer::CameraSpec>* out,
+                  std::vector<OnvifSim::CameraSpec>* onvif) {
     std::size_t pos = 0;
     while (pos < list.size()) {
         std::size_t end = list.find(',', pos);
@@ -98,6 +110,8 @@ bool parseCameras(const std::string& list, std::vector<SimServer::CameraSpec>* o
             out->push_back({id, false, true, false});
         else if (kind == "both")
             out->push_back({id, true, true, true});
+        else if ((kind == "onvif" || kind == "onvif-noptz") && OnvifSim::validId(id))
+            onvif->push_back({id, kind == "onvif"});
         else
             return false;
         pos = end + 1;
@@ -109,8 +123,9 @@ bool parseCameras(const std::string& list, std::vector<SimServer::CameraSpec>* o
 
 int main(int argc, char** argv) {
     SimServer::Options opt;
+    OnvifSim::Options onvif;
     std::string send;
-    int lanCount = 0, cloudCount = 0;
+    int lanCount = 0, cloudCount = 0, onvifCount = 0;
     bool demo = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -140,7 +155,7 @@ int main(int argc, char** argv) {
         else if (a == "--cloud-port")
             opt.cloudPort = number(0, 65535);
         else if (a == "--cameras") {
-            if (!parseCameras(value(), &opt.cameras)) {
+            if (!parseCameras(value(), &opt.cameras, &onvif.cameras)) {
                 std::fprintf(stderr, "kvab-camsim: bad --cameras list\n");
                 return 2;
             }
@@ -148,6 +163,16 @@ int main(int argc, char** argv) {
             lanCount = number(0, 64);
         else if (a == "--cloud")
             cloudCount = number(0, 64);
+        else if (a == "--onvif")
+            onvifCount = number(0, 64);
+        else if (a == "--onvif-password")
+            onvif.password = value();
+        else if (a == "--onvif-http-port")
+            onvif.httpPort = number(0, 65535);
+        else if (a == "--rtsp-port")
+            onvif.rtspPort = number(0, 65535);
+        else if (a == "--discovery-port")
+            onvif.discoveryPort = number(0, 65535);
         else if (a == "--clip-seconds")
             opt.clipSeconds = number(2, 60) / 2 * 2;
         else if (a == "--reboot-ms")
@@ -173,7 +198,7 @@ int main(int argc, char** argv) {
         parseCameras(
             "lan:KV-LAN-01,lan:KV-LAN-02,lan:KV-LAN-03,lan:KV-LAN-04,cloud:KV-CLD-01,cloud:KV-CLD-02,"
             "cloud-offline:KV-CLD-03",
-            &opt.cameras);
+            &opt.cameras, &onvif.cameras);
         if (opt.alarmEverySeconds == 0)
             opt.alarmEverySeconds = 60;
     }
@@ -186,6 +211,10 @@ int main(int argc, char** argv) {
         std::snprintf(id, sizeof id, "KV-C%03d", i);
         opt.cameras.push_back({id, false, true, true});
     }
+    for (int i = 1; i <= onvifCount; ++i) {
+        std::snprintf(id, sizeof id, "KV-O%03d", i);
+        onvif.cameras.push_back({id, true});
+    }
 
     av_log_set_level(AV_LOG_ERROR);
     SimServer server(opt);
@@ -193,6 +222,19 @@ int main(int argc, char** argv) {
     if (!server.listen(&error)) {
         std::fprintf(stderr, "kvab-camsim: cannot listen: %s\n", error.c_str());
         return 1;
+    }
+    // The ONVIF cameras print their lines before the SDK's, which ends the start-up output.
+    std::unique_ptr<OnvifSim> onvifSim;
+    if (!onvif.cameras.empty()) {
+        onvifSim = std::make_unique<OnvifSim>(onvif);
+        if (!onvifSim->start(&error)) {
+            std::fprintf(stderr, "kvab-camsim: cannot start the ONVIF cameras: %s\n", error.c_str());
+            return 1;
+        }
+        for (const std::string& line : onvifSim->describe())
+            std::printf("%s\n", line.c_str());
+        SimControl::setFamily(
+            "onvif", [&onvifSim](const std::vector<std::string>& w) { return onvifSim->command(w); });
     }
     g_server = &server;
     std::signal(SIGINT, onSignal);
@@ -203,5 +245,6 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     server.run();
     g_server = nullptr;
+    SimControl::setFamily("onvif", nullptr);
     return 0;
 }
