@@ -16,6 +16,7 @@ extern "C" {
 #include <algorithm>
 #include <arpa/inet.h>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <netinet/in.h>
 #include <poll.h>
@@ -110,8 +111,40 @@ QStringList probe(const char* address, int port, const QString& types) {
     return found;
 }
 
-const char kProfile[] =
-    "<ProfileToken xmlns=\"http://www.onvif.org/ver20/ptz/wsdl\">Profile_1</ProfileToken>";
+const char kProfile[] = "<ProfileToken>Profile_1</ProfileToken>";
+
+// A request body: service is device, media or ptz.
+QString call(const QString& service, const QString& action, const QString& inner = QString()) {
+    const QString ns = service == "ptz" ? "ver20/ptz" : "ver10/" + service;
+    return QString("<%1 xmlns=\"http://www.onvif.org/%2/wsdl\">%3</%1>").arg(action, ns, inner);
+}
+
+// Reads url over RTSP/TCP with libavformat for about seconds, handing each packet with its stream's
+// parameters and the seconds since the start to each. False when the URL does not open.
+using PacketFn = std::function<void(const AVPacket&, const AVCodecParameters&, double)>;
+bool readRtsp(const QString& url, double seconds, const PacketFn& each) {
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "rtsp_transport", "tcp", 0);
+    av_dict_set(&options, "timeout", "5000000", 0);
+    AVFormatContext* raw = nullptr;
+    const int opened = avformat_open_input(&raw, url.toUtf8().constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened != 0)
+        return false;
+    std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> input(&raw, avformat_close_input);
+    if (avformat_find_stream_info(raw, nullptr) < 0)
+        return false;
+    std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(),
+                                                          [](AVPacket* p) { av_packet_free(&p); });
+    const auto start = std::chrono::steady_clock::now();
+    double elapsed = 0;
+    while (elapsed < seconds && av_read_frame(raw, packet.get()) >= 0) {
+        elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        each(*packet, *raw->streams[packet->stream_index]->codecpar, elapsed);
+        av_packet_unref(packet.get());
+    }
+    return true;
+}
 
 } // namespace
 
@@ -119,13 +152,10 @@ class TestOnvifSim : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void soapCalls_data();
     void soapCalls();
     void ptzCallsRecorded();
-    void rtspMedia_data();
     void rtspMedia();
     void stallHoldsMedia();
-    void discoveryProbes_data();
     void discoveryProbes();
     void multicastInNamespace();
 
@@ -154,209 +184,140 @@ void TestOnvifSim::initTestCase() {
     m_http[1] = m.captured(3).toInt();
 }
 
-void TestOnvifSim::soapCalls_data() {
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<int>("camera");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("body");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("expect");
-    const QString info = "<GetDeviceInformation xmlns=\"http://www.onvif.org/ver10/device/wsdl\"/>";
-    const QString profiles = "<GetProfiles xmlns=\"http://www.onvif.org/ver10/media/wsdl\"/>";
-    QTest::newRow("right digest") << "" << 0 << "secret" << info << 200 << "<tds:SerialNumber>OV-1<";
-    QTest::newRow("wrong digest") << "" << 0 << "123456" << info << 400 << "ter:NotAuthorized";
-    QTest::newRow("no credentials") << "" << 1 << "-" << info << 400 << "ter:NotAuthorized";
-    QTest::newRow("clock without credentials")
-        << "" << 1 << "-"
-        << "<GetSystemDateAndTime xmlns=\"http://www.onvif.org/ver10/device/wsdl\"/>" << 200
-        << "<tt:UTCDateTime>";
-    QTest::newRow("not xml") << "" << 0 << "-"
-                             << "garbage <<" << 400 << "ter:WellFormed";
-    QTest::newRow("unknown action") << "" << 0 << "secret"
-                                    << "<Reboot/>" << 400 << "ter:ActionNotSupported";
-    QTest::newRow("ptz profile") << "" << 0 << "secret" << profiles << 200 << "<tt:PTZConfiguration token=";
-    QTest::newRow("profiles without ptz")
-        << "" << 1 << "secret" << profiles << 200 << "(?s)^(?!.*PTZConfiguration).*token=\"Profile_2\"";
-    QTest::newRow("ptz on a camera without")
-        << "" << 1 << "secret"
-        << QString("<Stop xmlns=\"http://www.onvif.org/ver20/ptz/wsdl\">%1</Stop>").arg(kProfile) << 500
-        << "ter:PTZNotSupported";
-    QTest::newRow("unknown profile")
-        << "" << 0 << "secret"
-        << "<GetStreamUri xmlns=\"http://www.onvif.org/ver10/media/wsdl\"><ProfileToken>P9</ProfileToken>"
-           "</GetStreamUri>"
-        << 400 << "ter:NoProfile";
-    QTest::newRow("unknown preset")
-        << "" << 0 << "secret"
-        << QString("<GotoPreset xmlns=\"http://www.onvif.org/ver20/ptz/wsdl\">%1<PresetToken>X</PresetToken>"
-                   "</GotoPreset>")
-               .arg(kProfile)
-        << 400 << "ter:NoToken";
-    QTest::newRow("old password after change")
-        << "onvif password OV-2 changed" << 1 << "secret" << info << 400 << "ter:NotAuthorized";
-    QTest::newRow("new password") << "" << 1 << "changed" << info << 200 << "<tds:SerialNumber>OV-2<";
-    QTest::newRow("back") << "onvif password OV-2 secret" << 1 << "secret" << info << 200 << "OV-2";
-}
-
 void TestOnvifSim::soapCalls() {
-    QFETCH(QString, control);
-    QFETCH(int, camera);
-    QFETCH(QString, password);
-    QFETCH(QString, body);
-    QFETCH(int, status);
-    QFETCH(QString, expect);
-    if (!control.isEmpty())
-        QCOMPARE(sim(control), QString("ok"));
-    const Reply reply = soap(m_http[camera], password, body);
-    QCOMPARE(reply.status, static_cast<long>(status));
-    QVERIFY2(reply.body.contains(QRegularExpression(expect)), qPrintable(reply.body));
+    const QString info = call("device", "GetDeviceInformation"), profiles = call("media", "GetProfiles");
+    const struct {
+        const char* control;
+        int camera;
+        const char* password;
+        QString body;
+        long status;
+        const char* expect;
+    } cases[] = {
+        {"", 0, "secret", info, 200, "<tds:SerialNumber>OV-1<"},
+        {"", 0, "123456", info, 400, "ter:NotAuthorized"},
+        {"", 1, "-", info, 400, "ter:NotAuthorized"},
+        {"", 1, "-", call("device", "GetSystemDateAndTime"), 200, "<tt:UTCDateTime>"},
+        {"", 0, "-", "garbage <<", 400, "ter:WellFormed"},
+        {"", 0, "secret", "<Reboot/>", 400, "ter:ActionNotSupported"},
+        {"", 0, "secret", profiles, 200, "<tt:PTZConfiguration token="},
+        {"", 1, "secret", profiles, 200, "(?s)^(?!.*PTZConfiguration).*token=\"Profile_2\""},
+        {"", 1, "secret", call("ptz", "Stop", kProfile), 500, "ter:PTZNotSupported"},
+        {"", 0, "secret", call("media", "GetStreamUri", "<ProfileToken>P9</ProfileToken>"), 400,
+         "ter:NoProfile"},
+        {"", 0, "secret", call("ptz", "GotoPreset", kProfile + QString("<PresetToken>X</PresetToken>")), 400,
+         "ter:NoToken"},
+        {"onvif password OV-2 changed", 1, "secret", info, 400, "ter:NotAuthorized"},
+        {"", 1, "changed", info, 200, "<tds:SerialNumber>OV-2<"},
+        {"onvif password OV-2 secret", 1, "secret", info, 200, "OV-2"},
+    };
+    for (const auto& c : cases) {
+        if (*c.control)
+            QCOMPARE(sim(c.control), QString("ok"));
+        const Reply reply = soap(m_http[c.camera], c.password, c.body);
+        QVERIFY2(reply.status == c.status && reply.body.contains(QRegularExpression(c.expect)),
+                 qPrintable(QString::number(reply.status) + " " + c.body + " -> " + reply.body));
+    }
 }
 
 void TestOnvifSim::ptzCallsRecorded() {
-    const QString ptz = "<%1 xmlns=\"http://www.onvif.org/ver20/ptz/wsdl\">%2%3</%1>";
     sim("onvif ptzlog OV-1 clear");
-    const QString moves[][2] = {
+    const char* const moves[][2] = {
         {"ContinuousMove", "<Velocity><tt:PanTilt x=\"0\" y=\"0.5\"/><tt:Zoom x=\"7\"/></Velocity>"},
         {"Stop", ""},
         {"SetPreset", "<PresetName>door &amp; gate</PresetName>"},
         {"GotoPreset", "<PresetToken>Preset_1</PresetToken>"}};
     for (const auto& m : moves)
-        QCOMPARE(soap(m_http[0], "secret", ptz.arg(m[0], kProfile, m[1])).status, 200L);
+        QCOMPARE(soap(m_http[0], "secret", call("ptz", m[0], kProfile + QString(m[1]))).status, 200L);
     // A zoom speed out of range counts as none.
     QCOMPARE(sim("onvif ptzlog OV-1"),
              QString("ok ContinuousMove 0 0.5 0;Stop;SetPreset Preset_1;GotoPreset Preset_1"));
-    QVERIFY(soap(m_http[0], "secret", ptz.arg("GetPresets", kProfile, "")).body.contains("door &amp; gate"));
-}
-
-void TestOnvifSim::rtspMedia_data() {
-    QTest::addColumn<int>("camera");
-    QTest::addColumn<QString>("profile");
-    QTest::addColumn<int>("width");
-    QTest::newRow("main") << 0 << "Profile_1" << 1920;
-    QTest::newRow("sub") << 1 << "Profile_2" << 640;
+    QVERIFY(soap(m_http[0], "secret", call("ptz", "GetPresets", kProfile)).body.contains("door &amp; gate"));
 }
 
 void TestOnvifSim::rtspMedia() {
-    QFETCH(int, camera);
-    QFETCH(QString, profile);
-    QFETCH(int, width);
-    const Reply uri = soap(m_http[camera], "secret",
-                           "<GetStreamUri xmlns=\"http://www.onvif.org/ver10/media/wsdl\"><ProfileToken>" +
-                               profile + "</ProfileToken></GetStreamUri>");
-    const auto m = QRegularExpression("<tt:Uri>(rtsp://[^<]+)</tt:Uri>").match(uri.body);
-    QVERIFY2(m.hasMatch(), qPrintable(uri.body));
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "rtsp_transport", "tcp", 0);
-    av_dict_set(&options, "timeout", "5000000", 0);
-    AVFormatContext* raw = nullptr;
-    const int opened = avformat_open_input(&raw, m.captured(1).toUtf8().constData(), nullptr, &options);
-    av_dict_free(&options);
-    QCOMPARE(opened, 0);
-    std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> input(&raw, avformat_close_input);
-    QVERIFY(avformat_find_stream_info(raw, nullptr) >= 0);
-    int keysWithParameterSets = 0, alaw = 0, signChanges = 0, samples = 0, lastSign = -1;
-    std::unique_ptr<AVPacket, void (*)(AVPacket*)> packet(av_packet_alloc(),
-                                                          [](AVPacket* p) { av_packet_free(&p); });
-    while (samples < 8000 * 5 && av_read_frame(raw, packet.get()) >= 0) {
-        const AVCodecParameters* par = raw->streams[packet->stream_index]->codecpar;
-        if (par->codec_id == AV_CODEC_ID_H264 && (packet->flags & AV_PKT_FLAG_KEY)) {
-            QCOMPARE(par->width, width);
-            int seen = 0; // bit per NAL type 7 (SPS), 8 (PPS), 5 (IDR), in the order they come
-            for (int i = 0; i + 3 < packet->size; ++i)
-                if (packet->data[i] == 0 && packet->data[i + 1] == 0 && packet->data[i + 2] == 1) {
-                    const int type = packet->data[i + 3] & 0x1f;
-                    seen |= type == 7                      ? 1
-                            : type == 8 && (seen & 1)      ? 2
-                            : type == 5 && (seen & 3) == 3 ? 4
-                                                           : 0;
+    const struct {
+        int camera;
+        const char* profile;
+        int width;
+    } cases[] = {{0, "Profile_1", 1920}, {1, "Profile_2", 640}};
+    for (const auto& c : cases) {
+        const QString body =
+            soap(m_http[c.camera], "secret",
+                 call("media", "GetStreamUri", QString("<ProfileToken>%1</ProfileToken>").arg(c.profile)))
+                .body;
+        const auto uri = QRegularExpression("<tt:Uri>(rtsp://[^<]+)</tt:Uri>").match(body);
+        QVERIFY2(uri.hasMatch(), qPrintable(body));
+        int keysWithParameterSets = 0, otherWidth = 0, signChanges = 0, samples = 0, lastSign = -1;
+        QVERIFY(readRtsp(uri.captured(1), 5, [&](const AVPacket& p, const AVCodecParameters& par, double) {
+            if (par.codec_id == AV_CODEC_ID_H264 && (p.flags & AV_PKT_FLAG_KEY)) {
+                otherWidth += par.width != c.width;
+                int seen = 0; // a bit for SPS (NAL 7), PPS (8) after it, IDR slice (5) after both
+                for (int i = 0; i + 3 < p.size; ++i)
+                    if (p.data[i] == 0 && p.data[i + 1] == 0 && p.data[i + 2] == 1) {
+                        const int type = p.data[i + 3] & 0x1f;
+                        seen |= type == 7                      ? 1
+                                : type == 8 && (seen & 1)      ? 2
+                                : type == 5 && (seen & 3) == 3 ? 4
+                                                               : 0;
+                    }
+                keysWithParameterSets += seen == 7;
+            } else if (par.codec_id == AV_CODEC_ID_PCM_ALAW && par.sample_rate == 8000) {
+                for (int i = 0; i < p.size; ++i, ++samples) {
+                    const int sign = (p.data[i] ^ 0x55) & 0x80;
+                    signChanges += lastSign >= 0 && sign != lastSign;
+                    lastSign = sign;
                 }
-            keysWithParameterSets += seen == 7;
-        } else if (par->codec_id == AV_CODEC_ID_PCM_ALAW) {
-            QCOMPARE(par->sample_rate, 8000);
-            ++alaw;
-            for (int i = 0; i < packet->size; ++i, ++samples) {
-                const int sign = (packet->data[i] ^ 0x55) & 0x80;
-                signChanges += lastSign >= 0 && sign != lastSign;
-                lastSign = sign;
             }
-        }
-        av_packet_unref(packet.get());
+        }));
+        // A key frame every 2 s; a 1 kHz tone crosses zero 2000 times a second.
+        QVERIFY2(keysWithParameterSets >= 2 && otherWidth == 0,
+                 qPrintable(QString::number(keysWithParameterSets)));
+        const double crossings = signChanges * 8000.0 / std::max(samples, 1);
+        QVERIFY2(samples > 8000 * 4 && crossings > 1800 && crossings < 2200,
+                 qPrintable(QString("%1 samples, %2 crossings a second").arg(samples).arg(crossings)));
     }
-    QVERIFY2(keysWithParameterSets >= 2, qPrintable(QString::number(keysWithParameterSets)));
-    QVERIFY(alaw > 50);
-    // A 1 kHz tone crosses zero 2000 times a second.
-    const double crossings = signChanges * 8000.0 / std::max(samples, 1);
-    QVERIFY2(crossings > 1800 && crossings < 2200, qPrintable(QString::number(crossings)));
 }
 
 void TestOnvifSim::stallHoldsMedia() {
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "rtsp_transport", "tcp", 0);
-    av_dict_set(&options, "timeout", "5000000", 0);
-    AVFormatContext* raw = nullptr;
-    const QByteArray url =
-        sim("onvif list").section(' ', 1, 1).replace("rtsp=", "rtsp://127.0.0.1:").toUtf8();
-    QCOMPARE(avformat_open_input(&raw, (url + "/OV-2/sub").constData(), nullptr, &options), 0);
-    av_dict_free(&options);
-    std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> input(&raw, avformat_close_input);
-    AVPacket* packet = av_packet_alloc();
-    using Clock = std::chrono::steady_clock;
-    const auto start = Clock::now();
-    auto seconds = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
-    bool stalled = false;
+    const QString url =
+        sim("onvif list").section(' ', 1, 1).replace("rtsp=", "rtsp://127.0.0.1:") + "/OV-2/sub";
     QString stallAnswer;
     std::thread resume;
-    double gap = 0, last = 0, resumedAt = 0;
-    while (seconds() < 6 && av_read_frame(raw, packet) >= 0) {
-        av_packet_unref(packet);
-        gap = std::max(gap, seconds() - last);
-        last = seconds();
-        if (!stalled && last > 1) {
-            stalled = true;
+    double gap = 0, last = 0;
+    QVERIFY(readRtsp(url, 6, [&](const AVPacket&, const AVCodecParameters&, double now) {
+        gap = std::max(gap, now - last);
+        last = now;
+        if (now > 1 && stallAnswer.isEmpty()) {
             stallAnswer = sim("onvif stall OV-2 on");
             resume = std::thread([this] {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2000));
                 m_sim.control("onvif stall OV-2 off");
             });
         }
-        if (stalled && resumedAt == 0 && last > 2.5)
-            resumedAt = last;
-    }
+    }));
     if (resume.joinable())
         resume.join();
-    av_packet_free(&packet);
     QCOMPARE(stallAnswer, QString("ok"));
-    QVERIFY2(gap > 1.5, qPrintable(QString::number(gap)));
-    QVERIFY(resumedAt > 2.5 && last > resumedAt + 1);
-}
-
-void TestOnvifSim::discoveryProbes_data() {
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("types");
-    QTest::addColumn<int>("matches");
-    QTest::newRow("any type") << ""
-                              << "" << 2;
-    QTest::newRow("transmitter") << ""
-                                 << "dn:NetworkVideoTransmitter" << 2;
-    QTest::newRow("device") << ""
-                            << "tds:Device" << 2;
-    QTest::newRow("other type") << ""
-                                << "p:Printer" << 0;
-    QTest::newRow("vanished") << "onvif vanish OV-2 on"
-                              << "" << 1;
-    QTest::newRow("back") << "onvif vanish OV-2 off"
-                          << "" << 2;
+    // Nothing for the two seconds of the stall, then media again to the end.
+    QVERIFY2(gap > 1.5 && gap < 3 && last > 5.5, qPrintable(QString("gap %1 last %2").arg(gap).arg(last)));
 }
 
 void TestOnvifSim::discoveryProbes() {
-    QFETCH(QString, control);
-    QFETCH(QString, types);
-    QFETCH(int, matches);
-    if (!control.isEmpty())
-        QCOMPARE(sim(control), QString("ok"));
-    QStringList expected = QStringList{xaddr(0), xaddr(1)}.mid(0, matches);
-    expected.sort();
-    QCOMPARE(probe("127.0.0.1", m_discovery, types), expected);
+    const struct {
+        const char* control;
+        const char* types;
+        int matches; // OV-1 and OV-2, or OV-1 alone, or none
+    } cases[] = {
+        {"", "", 2},          {"", "dn:NetworkVideoTransmitter", 2}, {"", "tds:Device", 2},
+        {"", "p:Printer", 0}, {"onvif vanish OV-2 on", "", 1},       {"onvif vanish OV-2 off", "", 2}};
+    for (const auto& c : cases) {
+        if (*c.control)
+            QCOMPARE(sim(c.control), QString("ok"));
+        QStringList expected = QStringList{xaddr(0), xaddr(1)}.mid(0, c.matches);
+        expected.sort();
+        QCOMPARE(probe("127.0.0.1", m_discovery, c.types), expected);
+    }
 }
 
 void TestOnvifSim::multicastInNamespace() {
