@@ -66,29 +66,27 @@ bool OnvifAccessUnit::push(const std::uint8_t* data, std::size_t size, std::int6
 bool OnvifAccessUnit::flush(std::string* out, bool* key) {
     if (m_pending.empty())
         return false;
-    bool idr = false, sps = false, pps = false;
-    for (const std::string& nal : m_pending) {
+    bool idr = false;
+    for (const std::string& nal : m_pending)
         idr |= nalType(nal) == 5;
-        sps |= nalType(nal) == 7;
-        pps |= nalType(nal) == 8;
-    }
     out->clear();
     auto append = [out](const std::string& nal) {
+        if (nal.empty())
+            return;
         out->append(kStartCode, sizeof kStartCode);
         out->append(nal);
     };
-    if (idr && !sps) {
-        const std::string& s = m_sps.empty() ? m_sdpSps : m_sps;
-        if (!s.empty())
-            append(s);
+    // A key frame opens with SPS and PPS (its own, else the last seen, else the session's): that is how
+    // the client recognises it. Delimiters carry nothing the decoder needs and would stand in front.
+    if (idr) {
+        append(m_sps.empty() ? m_sdpSps : m_sps);
+        append(m_pps.empty() ? m_sdpPps : m_pps);
     }
-    if (idr && !pps) {
-        const std::string& p = m_pps.empty() ? m_sdpPps : m_pps;
-        if (!p.empty())
-            append(p);
+    for (const std::string& nal : m_pending) {
+        const int type = nalType(nal);
+        if (type != 9 && !(idr && (type == 7 || type == 8)))
+            append(nal);
     }
-    for (const std::string& nal : m_pending)
-        append(nal);
     m_pending.clear();
     *key = idr;
     return true;

@@ -8,8 +8,8 @@ namespace pcq {
 
 // Turns the H.264 NAL units an RTSP reader gives (one RTP payload each, Annex B) into whole access
 // units for the video callback: the units of one timestamp together, every NAL unit after a four-byte
-// start code, and SPS and PPS before each IDR slice: taken from the stream when it carries them, else
-// from the session description's parameter sets.
+// start code, a key frame opening with SPS and PPS (taken from the stream when it carries them, else
+// from the session description's parameter sets), access unit delimiters left out.
 class OnvifAccessUnit {
 public:
     // Parameter sets of the session description (Annex B or avcC is not told apart here: anything

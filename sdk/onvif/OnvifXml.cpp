@@ -42,26 +42,26 @@ OnvifXml::OnvifXml(const std::string& text) {
                               XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
 }
 
+xmlNode* OnvifXml::find(const char* localName) const {
+    return m_doc ? find(localName, reinterpret_cast<xmlNode*>(m_doc.get())) : nullptr;
+}
+
 xmlNode* OnvifXml::find(const char* localName, xmlNode* from) const {
     std::vector<xmlNode*> out;
     if (from)
         collect(from->children, localName, &out, true);
-    else if (m_doc)
-        collect(xmlDocGetRootElement(m_doc.get()), localName, &out, true);
     return out.empty() ? nullptr : out.front();
+}
+
+std::vector<xmlNode*> OnvifXml::findAll(const char* localName) const {
+    return m_doc ? findAll(localName, reinterpret_cast<xmlNode*>(m_doc.get())) : std::vector<xmlNode*>();
 }
 
 std::vector<xmlNode*> OnvifXml::findAll(const char* localName, xmlNode* from) const {
     std::vector<xmlNode*> out;
     if (from)
         collect(from->children, localName, &out, false);
-    else if (m_doc)
-        collect(xmlDocGetRootElement(m_doc.get()), localName, &out, false);
     return out;
-}
-
-std::string OnvifXml::textOf(const char* localName, xmlNode* from) const {
-    return text(find(localName, from));
 }
 
 std::string OnvifXml::text(const xmlNode* node) {

@@ -17,11 +17,15 @@ public:
     explicit OnvifXml(const std::string& text);
 
     bool ok() const { return m_doc != nullptr; }
-    // The first element named localName at or below from (the whole document when null), depth first.
-    xmlNode* find(const char* localName, xmlNode* from = nullptr) const;
-    std::vector<xmlNode*> findAll(const char* localName, xmlNode* from = nullptr) const;
-    // The text of the first element named localName (below from), trimmed; empty when absent.
-    std::string textOf(const char* localName, xmlNode* from = nullptr) const;
+    // The first element named localName in the document, depth first; the first below from (none when from
+    // is null, so that a missing parent never finds a namesake elsewhere).
+    xmlNode* find(const char* localName) const;
+    xmlNode* find(const char* localName, xmlNode* from) const;
+    std::vector<xmlNode*> findAll(const char* localName) const;
+    std::vector<xmlNode*> findAll(const char* localName, xmlNode* from) const;
+    // The trimmed text of the first such element; empty when there is none.
+    std::string textOf(const char* localName) const { return text(find(localName)); }
+    std::string textOf(const char* localName, xmlNode* from) const { return text(find(localName, from)); }
 
     static std::string text(const xmlNode* node);
     static std::string attribute(const xmlNode* node, const char* name);

@@ -1,0 +1,240 @@
+// The library's ONVIF backend against the simulator's ONVIF cameras: WS-Discovery on multicast, signed
+// SOAP, RTSP from GStreamer's server. Multicast needs a network of its own: run as root, the test starts
+// itself again inside a new network namespace with multicast on its loopback interface.
+#include "CallbackLog.h"
+#include "SimProcess.h"
+#include "TestDecoder.h"
+#include "pcQuorvane.h"
+
+#include <QtTest>
+
+#include <cstdlib>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char kNamespaceMark[] = "KVAB_ONVIF_NETNS";
+
+// Once, as root: the same program inside `unshare -n`, its loopback carrying the discovery group.
+void enterPrivateNetwork(int argc, char** argv) {
+    if (geteuid() != 0 || std::getenv(kNamespaceMark))
+        return;
+    setenv(kNamespaceMark, "1", 1);
+    std::vector<char*> args{
+        const_cast<char*>("unshare"), const_cast<char*>("-n"), const_cast<char*>("sh"),
+        const_cast<char*>("-c"),
+        const_cast<char*>("ip link set lo up multicast on && "
+                          "ip route add 239.255.255.250/32 dev lo && exec \"$0\" \"$@\"")};
+    for (int i = 0; i < argc; ++i)
+        args.push_back(argv[i]);
+    args.push_back(nullptr);
+    execvp("unshare", args.data());
+    perror("test_onvif_client: unshare"); // runs on without multicast: the cases skip
+}
+
+// Frames and key frames (SPS first) of a call; the caller holds the log's lock.
+int countLocked(const QString& callId, bool keysOnly) {
+    int n = 0;
+    for (const auto& v : L().video)
+        if (v.callId == callId && (!keysOnly || (v.data.size() > 5 && (v.data[4] & 0x1F) == 7)))
+            ++n;
+    return n;
+}
+
+int framesOf(const QString& callId) {
+    std::lock_guard<std::mutex> lock(L().mutex);
+    return countLocked(callId, false);
+}
+
+// Waits for key frames of the call, each with its parameter sets, and decodes what came: the picture
+// size ("WxH"), empty when there are not enough key frames or no picture.
+QString pictureSize(const QString& callId, int keyFrames) {
+    if (!L().waitFor([&] { return countLocked(callId, true) >= keyFrames; }, 12000))
+        return QString();
+    TestDecoder decoder;
+    std::lock_guard<std::mutex> lock(L().mutex);
+    for (const auto& v : L().video)
+        if (v.callId == callId)
+            decoder.decode(v.data);
+    return decoder.pictures > 0 && decoder.errors == 0
+               ? QString("%1x%2").arg(decoder.width).arg(decoder.height)
+               : QString("%1 pictures, %2 errors").arg(decoder.pictures).arg(decoder.errors);
+}
+
+} // namespace
+
+class TestOnvifClient : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void discoveryAndCredentials();
+    void mainAndSubStreamAndSound();
+    void ptzAndPresets();
+    void stalledStreamComesBack();
+    void vanishedCameraIsGone();
+    void cleanupTestCase() { m_sim.kill(); }
+
+private:
+    // Searches and waits until exactly the cameras named answer; handles by name.
+    bool search(const QStringList& names, int ms = 5000);
+    QString open(int kind, int stream, const char* camera);
+
+    SimProcess m_sim;
+    QMap<QString, int> m_handle; // simulated camera name -> handle
+    QMap<QString, QString> m_id; // name -> device id (the endpoint's uuid)
+};
+
+void TestOnvifClient::initTestCase() {
+    if (!std::getenv(kNamespaceMark))
+        QSKIP("multicast discovery needs a private network namespace: run as root (unshare -n)");
+    QVERIFY(m_sim.start({"--cameras", "lan:KV-LAN-01,onvif:CAM-A,onvif-noptz:CAM-B"}));
+    L().registerAll();
+}
+
+bool TestOnvifClient::search(const QStringList& names, int ms) {
+    L().clear();
+    if (nx_LanRefresh() != 0)
+        return false;
+    QThread::msleep(static_cast<unsigned long>(ms) / 2); // the probe's window, then every answer is in
+    std::lock_guard<std::mutex> lock(L().mutex);
+    QStringList found;
+    m_handle.clear();
+    for (const auto& r : L().lan) {
+        if (!r.flag.startsWith("ONVIF"))
+            continue;
+        const QString name = r.flag.mid(6);
+        found << name;
+        m_handle[name] = r.nxid;
+        m_id[name] = r.id;
+    }
+    found.sort();
+    if (found != names)
+        qWarning() << "found" << found << "wanted" << names;
+    return found == names;
+}
+
+QString TestOnvifClient::open(int kind, int stream, const char* camera) {
+    char id[PCQ_CALL_ID_SIZE] = {};
+    const int rc = vmoLANCalling(kind, stream, id, m_handle.value(camera), "ONVIF", 0);
+    return rc == 0 ? QString::fromLatin1(id) : QString::number(rc);
+}
+
+void TestOnvifClient::discoveryAndCredentials() {
+    QVERIFY(search({"CAM-A", "CAM-B"}));
+    // Both kinds side by side: ours keeps its small handle, the standard cameras theirs.
+    QVERIFY(L().nxid("KV-LAN-01") > 0 && L().nxid("KV-LAN-01") < 0x40000000);
+    QVERIFY(m_handle["CAM-A"] >= 0x40000000 && m_handle["CAM-B"] > m_handle["CAM-A"]);
+
+    // No password yet, then a wrong one: refused like a wrong access password, nothing crashes.
+    QCOMPARE(open(PCQ_CALL_VIDEO, PCQ_STREAM_MAIN, "CAM-A"), QString::number(PCQ_ERR_FAILED));
+    struct Case {
+        const char* camera;
+        const char* credentials;
+        const char* answer;
+    };
+    const Case cases[] = {{"CAM-A", "admin:wrong", "0"},
+                          {"CAM-A", "intruder:123456", "0"},
+                          {"CAM-A", "admin:123456", "1"},
+                          {"CAM-B", "123456", "1"}};
+    for (const Case& c : cases) {
+        L().clear();
+        QCOMPARE(DoSetAccessPswd_EX(4, m_id[c.camera].toUtf8().constData(), c.credentials, 3, 0), 0);
+        QVERIFY2(L().waitSystem(115, c.answer, 5000), c.credentials);
+    }
+    QCOMPARE(DoSetAccessPswd_EX(4, m_id["CAM-A"].toUtf8().constData(), ":123456", 3, 0), PCQ_ERR_ARGUMENT);
+}
+
+void TestOnvifClient::mainAndSubStreamAndSound() {
+    struct Case {
+        int stream;
+        const char* size;
+    };
+    for (const Case& c : {Case{PCQ_STREAM_MAIN, "1920x1080"}, Case{PCQ_STREAM_SUB, "640x360"}}) {
+        L().clear();
+        const QString call = open(PCQ_CALL_VIDEO, c.stream, "CAM-A");
+        QVERIFY2(call.startsWith("onvif-"), qPrintable(call));
+        QCOMPARE(pictureSize(call, 2), QString(c.size)); // two key frames: parameter sets before each
+        QCOMPARE(vmoLANCloseCall(call.toLatin1().constData()), 0);
+        QCOMPARE(vmoLANCloseCall(call.toLatin1().constData()), PCQ_ERR_FAILED);
+    }
+    // Listening: A-law blocks of a tone, not silence (A-law silence is 0xD5/0x55).
+    L().clear();
+    const QString listen = open(PCQ_CALL_LISTEN, 0, "CAM-B");
+    QVERIFY(L().waitSize(L().audio, 25, 5000));
+    QVERIFY(L().video.isEmpty());
+    {
+        std::lock_guard<std::mutex> lock(L().mutex);
+        const QByteArray block = L().audio.last();
+        QVERIFY(block.count('\xD5') + block.count('\x55') < block.size() / 2);
+    }
+    QCOMPARE(vmoLANCloseCall(listen.toLatin1().constData()), 0);
+    QCOMPARE(open(PCQ_CALL_TALK, 0, "CAM-B"), QString::number(PCQ_ERR_FAILED)); // no back channel
+}
+
+void TestOnvifClient::ptzAndPresets() {
+    struct Case {
+        const char* camera;
+        int selector, value, result;
+        const char* log; // the simulator's record of PTZ calls afterwards, null: unchanged
+    };
+    const Case cases[] = {
+        {"CAM-A", PCQ_SEL_PTZ_UP, 0, 0, "ContinuousMove 0 0.5 0"},
+        {"CAM-A", PCQ_SEL_PTZ_STOP, 0, 0, "ContinuousMove 0 0.5 0;Stop"},
+        {"CAM-A", PCQ_SEL_ZOOM_OUT, 0, 0, "ContinuousMove 0 0.5 0;Stop;ContinuousMove 0 0 -0.5"},
+        {"CAM-A", PCQ_SEL_PRESET_GO, 3, PCQ_ERR_FAILED, nullptr}, // never set
+        {"CAM-A", PCQ_SEL_PRESET_SET, 9, PCQ_ERR_ARGUMENT, nullptr},
+        {"CAM-A", PCQ_SEL_FLIP, 0, PCQ_ERR_FAILED, nullptr},
+        {"CAM-B", PCQ_SEL_PTZ_LEFT, 0, PCQ_ERR_FAILED, nullptr}, // no PTZ: the toolbar shows the failure
+        {"CAM-B", PCQ_SEL_PRESET_SET, 1, PCQ_ERR_FAILED, nullptr},
+    };
+    QVERIFY(m_sim.control("onvif ptzlog CAM-A clear").startsWith("ok"));
+    for (const Case& c : cases) {
+        QCOMPARE(vmoSetLANInfo("", m_handle[c.camera], c.selector, c.value, 0), c.result);
+        if (c.log)
+            QCOMPARE(m_sim.control("onvif ptzlog CAM-A"), QString("ok ") + c.log);
+    }
+    // A preset set, then gone to, by the camera's own token.
+    QVERIFY(m_sim.control("onvif ptzlog CAM-A clear").startsWith("ok"));
+    QCOMPARE(vmoSetLANInfo("", m_handle["CAM-A"], PCQ_SEL_PRESET_SET, 3, 0), 0);
+    QCOMPARE(vmoSetLANInfo("", m_handle["CAM-A"], PCQ_SEL_PRESET_GO, 3, 0), 0);
+    const QStringList log = m_sim.control("onvif ptzlog CAM-A").mid(3).split(';');
+    QCOMPARE(log.size(), 2);
+    QVERIFY(log[0].startsWith("SetPreset ") && log[1] == "GotoPreset " + log[0].mid(10));
+}
+
+void TestOnvifClient::stalledStreamComesBack() {
+    L().clear();
+    const QString call = open(PCQ_CALL_VIDEO, PCQ_STREAM_SUB, "CAM-A");
+    QVERIFY(L().waitFor([&] { return countLocked(call, false) >= 10; }, 8000));
+    QVERIFY(m_sim.control("onvif stall CAM-A on").startsWith("ok"));
+    QThread::msleep(1000);
+    const int before = framesOf(call);
+    QThread::msleep(6500); // past the stall limit: the reader has closed and opened again
+    QVERIFY(framesOf(call) - before < 3);
+    QVERIFY(m_sim.control("onvif stall CAM-A off").startsWith("ok"));
+    QVERIFY(L().waitFor([&] { return countLocked(call, false) - before >= 25; }, 12000));
+    QCOMPARE(vmoLANCloseCall(call.toLatin1().constData()), 0);
+}
+
+void TestOnvifClient::vanishedCameraIsGone() {
+    const int old = m_handle["CAM-B"];
+    QVERIFY(m_sim.control("onvif vanish CAM-B on").startsWith("ok"));
+    QVERIFY(search({"CAM-A"}));
+    QCOMPARE(vmoSetLANInfo("", old, PCQ_SEL_PTZ_STOP, 0, 0), PCQ_ERR_FAILED); // its handle is retired
+    QVERIFY(m_sim.control("onvif vanish CAM-B off").startsWith("ok"));
+    QVERIFY(search({"CAM-A", "CAM-B"}));
+    QVERIFY(m_handle["CAM-B"] != old);
+    L().clear(); // back under a new handle, with the credentials it had
+    QCOMPARE(DoSetAccessPswd_EX(4, m_id["CAM-B"].toUtf8().constData(), "123456", 3, 0), 0);
+    QVERIFY(L().waitSystem(115, "1", 5000));
+}
+
+int main(int argc, char** argv) {
+    enterPrivateNetwork(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestOnvifClient test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_onvif_client.moc"
