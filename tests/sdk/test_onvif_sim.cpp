@@ -38,6 +38,28 @@ size_t collect(char* data, size_t size, size_t count, void* out) {
     return size * count;
 }
 
+// A GET, or a SOAP POST of post.
+Reply http(const QByteArray& url, const QByteArray* post) {
+    Reply reply;
+    QByteArray answer;
+    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
+    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/soap+xml; charset=utf-8");
+    curl_easy_setopt(curl.get(), CURLOPT_URL, url.constData());
+    if (post) {
+        curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers);
+        curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, post->constData());
+        curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE, static_cast<long>(post->size()));
+    }
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &collect);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &answer);
+    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 5L);
+    if (curl_easy_perform(curl.get()) == CURLE_OK)
+        curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &reply.status);
+    curl_slist_free_all(headers);
+    reply.body = QString::fromLatin1(answer);
+    return reply;
+}
+
 // A SOAP request to port; a password of "-" sends no security header at all.
 Reply soap(int port, const QString& password, const QString& body) {
     QString header;
@@ -61,23 +83,7 @@ Reply soap(int port, const QString& password, const QString& body) {
                                        header + "<s:Body>" + body + "</s:Body></s:Envelope>")
                                           .toUtf8()
                                     : body.toUtf8();
-    Reply reply;
-    QByteArray answer;
-    std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
-    const QByteArray url = "http://127.0.0.1:" + QByteArray::number(port) + "/onvif/device_service";
-    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/soap+xml; charset=utf-8");
-    curl_easy_setopt(curl.get(), CURLOPT_URL, url.constData());
-    curl_easy_setopt(curl.get(), CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDS, envelope.constData());
-    curl_easy_setopt(curl.get(), CURLOPT_POSTFIELDSIZE, static_cast<long>(envelope.size()));
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, &collect);
-    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &answer);
-    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, 5L);
-    if (curl_easy_perform(curl.get()) == CURLE_OK)
-        curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &reply.status);
-    curl_slist_free_all(headers);
-    reply.body = QString::fromUtf8(answer);
-    return reply;
+    return http("http://127.0.0.1:" + QByteArray::number(port) + "/onvif/device_service", &envelope);
 }
 
 // Sends a Probe to address:port and returns the XAddrs of the matches heard within a second.
@@ -242,12 +248,14 @@ void TestOnvifSim::rtspMedia() {
         int width;
     } cases[] = {{0, "Profile_1", 1920}, {1, "Profile_2", 640}};
     for (const auto& c : cases) {
-        const QString body =
-            soap(m_http[c.camera], "secret",
-                 call("media", "GetStreamUri", QString("<ProfileToken>%1</ProfileToken>").arg(c.profile)))
-                .body;
+        const QString token = QString("<ProfileToken>%1</ProfileToken>").arg(c.profile);
+        const QString body = soap(m_http[c.camera], "secret", call("media", "GetStreamUri", token)).body;
         const auto uri = QRegularExpression("<tt:Uri>(rtsp://[^<]+)</tt:Uri>").match(body);
         QVERIFY2(uri.hasMatch(), qPrintable(body));
+        const QString still = soap(m_http[c.camera], "secret", call("media", "GetSnapshotUri", token)).body;
+        const auto jpeg = QRegularExpression("<tt:Uri>(http://[^<]+)</tt:Uri>").match(still);
+        QVERIFY(jpeg.hasMatch() &&
+                http(jpeg.captured(1).toUtf8(), nullptr).body.startsWith(QLatin1String("\xff\xd8")));
         int keysWithParameterSets = 0, otherWidth = 0, signChanges = 0, samples = 0, lastSign = -1;
         QVERIFY(readRtsp(uri.captured(1), 5, [&](const AVPacket& p, const AVCodecParameters& par, double) {
             if (par.codec_id == AV_CODEC_ID_H264 && (p.flags & AV_PKT_FLAG_KEY)) {

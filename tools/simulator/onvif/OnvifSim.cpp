@@ -3,6 +3,7 @@
 #include "OnvifCamera.h"
 #include "OnvifDiscovery.h"
 #include "OnvifRtsp.h"
+#include "OnvifSnapshot.h"
 #include "OnvifSoap.h"
 
 #include <gst/gst.h>
@@ -114,7 +115,18 @@ bool OnvifSim::setUp(std::string* error) {
 }
 
 void OnvifSim::serve(SoupServer*, SoupServerMessage* message, const char* path, GHashTable*, gpointer soap) {
-    if (std::string(soup_server_message_get_method(message)) != "POST") {
+    const std::string method = soup_server_message_get_method(message), where = path;
+    if (method == "GET" && (where == "/onvif/snapshot/main.jpg" || where == "/onvif/snapshot/sub.jpg")) {
+        const bool main = where == "/onvif/snapshot/main.jpg";
+        const std::string jpeg =
+            OnvifSnapshot::jpeg(static_cast<OnvifSoap*>(soap)->camera().id(),
+                                main ? "ONVIF MAIN" : "ONVIF SUB", main ? 1920 : 640, main ? 1080 : 360);
+        soup_server_message_set_status(
+            message, jpeg.empty() ? SOUP_STATUS_INTERNAL_SERVER_ERROR : SOUP_STATUS_OK, nullptr);
+        soup_server_message_set_response(message, "image/jpeg", SOUP_MEMORY_COPY, jpeg.data(), jpeg.size());
+        return;
+    }
+    if (method != "POST") {
         soup_server_message_set_status(message, SOUP_STATUS_METHOD_NOT_ALLOWED, nullptr);
         return;
     }

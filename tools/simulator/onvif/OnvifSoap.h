@@ -19,6 +19,7 @@ public:
     OnvifSoap(OnvifCamera& camera, int rtspPort);
 
     Reply handle(const char* data, std::size_t size);
+    OnvifCamera& camera() const { return m_cam; }
 
 private:
     Reply dispatch(const std::string& action, xmlNode* request);
