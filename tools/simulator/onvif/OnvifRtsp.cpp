@@ -41,6 +41,10 @@ OnvifRtsp::OnvifRtsp(const std::vector<std::unique_ptr<OnvifCamera>>& cameras) {
 }
 
 OnvifRtsp::~OnvifRtsp() {
+    if (m_cleanup) {
+        g_source_destroy(m_cleanup);
+        g_source_unref(m_cleanup);
+    }
     if (m_watch) {
         GSource* source = g_main_context_find_source_by_id(m_context, m_watch);
         if (source)
@@ -84,6 +88,14 @@ bool OnvifRtsp::start(int port, GMainContext* context, std::string* error) {
         return false;
     }
     m_port = gst_rtsp_server_get_bound_port(m_server);
+    // Sessions of clients that went without a TEARDOWN expire.
+    GstRTSPSessionPool* pool = gst_rtsp_server_get_session_pool(m_server);
+    m_cleanup = gst_rtsp_session_pool_create_watch(pool);
+    GstRTSPSessionPoolFunc keep = [](GstRTSPSessionPool*, gpointer) -> gboolean { return TRUE; };
+    g_source_set_callback(m_cleanup, reinterpret_cast<GSourceFunc>(reinterpret_cast<void (*)()>(keep)),
+                          nullptr, nullptr);
+    g_source_attach(m_cleanup, context);
+    g_object_unref(pool);
     return true;
 }
 

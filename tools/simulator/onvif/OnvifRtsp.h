@@ -39,6 +39,7 @@ private:
     std::vector<std::unique_ptr<Stream>> m_streams;
     GstRTSPServer* m_server = nullptr;
     guint m_watch = 0;
+    GSource* m_cleanup = nullptr;
     GMainContext* m_context = nullptr;
     int m_port = 0;
 };

@@ -73,14 +73,28 @@ void OnvifSim::run(std::string* error, bool* ready) {
     g_main_context_push_thread_default(m_context);
     std::string failure;
     const bool ok = setUp(&failure);
-    {
+    auto tell = [&] {
         std::lock_guard<std::mutex> lock(g_readyLock);
         *error = failure;
         *ready = true;
-    }
-    g_readyWake.notify_all();
-    if (ok)
+        g_readyWake.notify_all();
+    };
+    if (ok) {
+        // Told from inside the loop, so that a quit right after start cannot come before the loop runs.
+        GSource* running = g_idle_source_new();
+        g_source_set_callback(
+            running,
+            [](gpointer tellFn) {
+                (*static_cast<decltype(tell)*>(tellFn))();
+                return G_SOURCE_REMOVE;
+            },
+            &tell, nullptr);
+        g_source_attach(running, m_context);
+        g_source_unref(running);
         g_main_loop_run(m_loop);
+    } else {
+        tell();
+    }
     // Everything attached to the context goes on the thread that ran it.
     m_http.clear();
     m_discovery.reset();
