@@ -159,7 +159,6 @@ class TestOnvifSim : public QObject {
 private slots:
     void initTestCase();
     void soapCalls();
-    void ptzCallsRecorded();
     void rtspMedia();
     void stallHoldsMedia();
     void discoveryProbes();
@@ -216,6 +215,20 @@ void TestOnvifSim::soapCalls() {
         {"onvif password OV-2 changed", 1, "secret", info, 400, "ter:NotAuthorized"},
         {"", 1, "changed", info, 200, "<tds:SerialNumber>OV-2<"},
         {"onvif password OV-2 secret", 1, "secret", info, 200, "OV-2"},
+        // A zoom speed out of range counts as none.
+        {"", 0, "secret",
+         call("ptz", "ContinuousMove",
+              kProfile + QString("<Velocity><tt:PanTilt x=\"0\" y=\"0.5\"/><tt:Zoom x=\"7\"/></Velocity>")),
+         200, "ContinuousMoveResponse"},
+        {"", 0, "secret", call("ptz", "Stop", kProfile), 200, "StopResponse"},
+        {"", 0, "secret",
+         call("ptz", "SetPreset", kProfile + QString("<PresetName>door &amp; gate</PresetName>")), 200,
+         "<tptz:PresetToken>Preset_1<"},
+        {"", 0, "secret",
+         call("ptz", "GotoPreset", kProfile + QString("<PresetToken>Preset_1</PresetToken>")), 200,
+         "GotoPresetResponse"},
+        {"", 0, "secret", call("ptz", "GetPresets", kProfile), 200,
+         "token=\"Preset_1\"><tt:Name>door &amp; gate<"},
     };
     for (const auto& c : cases) {
         if (*c.control)
@@ -224,21 +237,8 @@ void TestOnvifSim::soapCalls() {
         QVERIFY2(reply.status == c.status && reply.body.contains(QRegularExpression(c.expect)),
                  qPrintable(QString::number(reply.status) + " " + c.body + " -> " + reply.body));
     }
-}
-
-void TestOnvifSim::ptzCallsRecorded() {
-    sim("onvif ptzlog OV-1 clear");
-    const char* const moves[][2] = {
-        {"ContinuousMove", "<Velocity><tt:PanTilt x=\"0\" y=\"0.5\"/><tt:Zoom x=\"7\"/></Velocity>"},
-        {"Stop", ""},
-        {"SetPreset", "<PresetName>door &amp; gate</PresetName>"},
-        {"GotoPreset", "<PresetToken>Preset_1</PresetToken>"}};
-    for (const auto& m : moves)
-        QCOMPARE(soap(m_http[0], "secret", call("ptz", m[0], kProfile + QString(m[1]))).status, 200L);
-    // A zoom speed out of range counts as none.
     QCOMPARE(sim("onvif ptzlog OV-1"),
              QString("ok ContinuousMove 0 0.5 0;Stop;SetPreset Preset_1;GotoPreset Preset_1"));
-    QVERIFY(soap(m_http[0], "secret", call("ptz", "GetPresets", kProfile)).body.contains("door &amp; gate"));
 }
 
 void TestOnvifSim::rtspMedia() {
