@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <sstream>
 #include <sys/socket.h>
@@ -53,7 +54,8 @@ bool OnvifDiscovery::start(int port, std::string* error) {
     if (port != 0) {
         ip_mreqn group{};
         ::inet_pton(AF_INET, kGroup, &group.imr_multiaddr);
-        group.imr_address.s_addr = htonl(INADDR_ANY);
+        // On loopback only: the cameras' addresses are 127.0.0.1, so probes from the LAN get no answer.
+        group.imr_ifindex = static_cast<int>(if_nametoindex("lo"));
         m_multicast = ::setsockopt(m_fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &group, sizeof group) == 0;
         if (!m_multicast)
             std::fprintf(stderr, "kvab-camsim: onvif discovery: cannot join %s (%s): unicast probes only\n",

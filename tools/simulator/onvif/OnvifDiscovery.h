@@ -8,7 +8,7 @@
 
 class OnvifCamera;
 
-// The WS-Discovery responder: a UDP socket on the discovery port that joins 239.255.255.250 and
+// The WS-Discovery responder: a UDP socket on the discovery port that joins 239.255.255.250 on loopback and
 // answers each Probe for a video transmitter or a device (or for any type) with one ProbeMatches per
 // camera that has not vanished, sent to the prober's own address. It answers a Probe sent straight to
 // the port as well; without a multicast route it works on such unicast probes only.
