@@ -18,7 +18,8 @@ std::string launchLine(int width, int height, int kbps) {
     std::snprintf(line, sizeof line,
                   "( videotestsrc name=picture is-live=true pattern=black"
                   " ! video/x-raw,format=I420,width=%d,height=%d,framerate=25/1"
-                  " ! x264enc bitrate=%d key-int-max=50 speed-preset=ultrafast tune=zerolatency threads=1"
+                  " ! x264enc pass=cbr option-string=nal-hrd=cbr:filler=1 bitrate=%d key-int-max=50 "
+                  "speed-preset=ultrafast tune=zerolatency threads=1"
                   " ! video/x-h264,profile=baseline ! rtph264pay name=pay0 pt=96 config-interval=-1"
                   "  audiotestsrc is-live=true wave=sine freq=1000 volume=0.5 samplesperbuffer=160"
                   " ! audio/x-raw,rate=8000,channels=1 ! alawenc ! rtppcmapay name=pay1 pt=8 )",

@@ -9,10 +9,11 @@
 
 class OnvifCamera;
 
-// GStreamer's RTSP server with two mounts per camera, /ID/main (1920x1080, about 600 kbit/s) and /ID/sub
-// (640x360, about 150 kbit/s): H.264 at 25 frames a second with a key frame every 2 s and the parameter
-// sets before each one, and a steady 1 kHz tone in G.711 A-law at 8 kHz. The picture is the simulator's
-// own test pattern with the camera's id. A stalled camera's media is held back while its sessions stay.
+// GStreamer's RTSP server with two mounts per camera, /ID/main (1920x1080, 600 kbit/s) and /ID/sub
+// (640x360, 150 kbit/s; constant rates, padded with filler units as cameras do): H.264 at 25 frames a
+// second with a key frame every 2 s and the parameter sets before each one, and a steady 1 kHz tone in
+// G.711 A-law at 8 kHz. The picture is the simulator's own test pattern with the camera's id. A stalled
+// camera's media is held back while its sessions stay.
 class OnvifRtsp {
 public:
     explicit OnvifRtsp(const std::vector<std::unique_ptr<OnvifCamera>>& cameras);
