@@ -230,9 +230,11 @@ void MainWindow::on_treeView_lan_doubleClicked(const QModelIndex& index) {
         return;
     if (m_devices->askLocalPassword(camera))
         return;
-    if (camera != contextCamera)
+    // The menu's main and sub stream items choose the stream; a double-click leaves it to the grid.
+    const bool chosen = camera == contextCamera;
+    if (!chosen)
         camera->mainStream = true;
-    if (playWithCamera(camera) < 0)
+    if (playWithCamera(camera, chosen) < 0)
         warn(tr("播放视频失败"));
 }
 

@@ -65,7 +65,9 @@ public:
     bool confirmExit();
 
     // The play controller's: 0, or -1 when the camera's call could not be started (it completes later).
-    int playWithCamera(VeCameraModel* camera) { return m_calls->playWithCamera(camera); }
+    int playWithCamera(VeCameraModel* camera, bool chosen = true) {
+        return m_calls->playWithCamera(camera, chosen);
+    }
     void stopWithCamera(VeCameraModel* camera) { m_calls->stopWithCamera(camera); }
     void autoReconnectCamera(VeCameraModel* camera) { m_calls->autoReconnectCamera(camera); }
     const QList<VeCameraModel*>& devices() const { return deviceList; }

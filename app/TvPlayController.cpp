@@ -8,6 +8,7 @@
 #include "TvDisplayMangeView.h"
 #include "TvMutexLocker.h"
 #include "TvPlayWidget.h"
+#include "TvStreamChooser.h"
 #include "TvStreamRouter.h"
 #include "VeCameraModel.h"
 
@@ -37,7 +38,7 @@ TvPlayWidget* TvPlayController::cellOf(VeCameraModel* camera) const {
     return nullptr;
 }
 
-int TvPlayController::playWithCamera(VeCameraModel* camera) {
+int TvPlayController::playWithCamera(VeCameraModel* camera, bool chosen) {
     TvMutexLocker lock(&TvStreamRouter::roadMutex());
     qWarning() << "playWithCamera";
     if (!camera)
@@ -60,6 +61,8 @@ int TvPlayController::playWithCamera(VeCameraModel* camera) {
         emit warningSignal(tr("播放失败，目前只支持同时播放 16 路视频"));
         return 0;
     }
+    cell->setStreamRequest(camera->mainStream, chosen);
+    camera->mainStream = m_display->streamChooser()->wantsMain(cell);
     NxAlarmLog::instance()->insertAlarm(camera->deviceId, NxAlarmLog::VideoOpened);
     emit cellBoundSignal(cell);
     startCallAsync(cell, camera, false);
@@ -173,6 +176,25 @@ void TvPlayController::autoReconnectCamera(VeCameraModel* camera) {
 
 void TvPlayController::reconnectCamera(VeCameraModel* camera) {
     autoReconnectCamera(camera);
+}
+
+void TvPlayController::switchStream(VeCameraModel* camera) {
+    if (!camera || m_shutDown)
+        return;
+    TvPlayWidget* cell = nullptr;
+    {
+        TvMutexLocker lock(&TvStreamRouter::roadMutex());
+        cell = cellOf(camera);
+        if (!cell || !m_router->hasCallLocked(camera->playKey))
+            return;
+        // Packets of the old call stop here; the cell shows its last picture until the new stream's
+        // first key frame has decoded.
+        m_router->removeCallLocked(camera->playKey);
+        cell->recordCenter().clearCache();
+    }
+    // A recording goes on in a new file with the new stream's size.
+    cell->suspendRecording();
+    startCallAsync(cell, camera, true);
 }
 
 void TvPlayController::cellStateChanged(QWidget*) {

@@ -19,8 +19,10 @@ public:
     TvPlayController(TvDisplayMangeView* display, TvStreamRouter* router);
     ~TvPlayController() override;
 
-    // 0, or -1 when the camera's call could not be started; the call itself completes later.
-    int playWithCamera(VeCameraModel* camera);
+    // 0, or -1 when the camera's call could not be started; the call itself completes later. The camera's
+    // mainStream is the stream asked for. `chosen` (the menu's stream items, or a caller that set it): the
+    // stream is kept whatever the grid; otherwise (a double-click) the grid decides.
+    int playWithCamera(VeCameraModel* camera, bool chosen = true);
     // Safe for a camera that is not playing.
     void stopWithCamera(VeCameraModel* camera);
     void autoReconnectCamera(VeCameraModel* camera);
@@ -30,6 +32,7 @@ public:
     // TvPlayHost.
     void reconnectCamera(VeCameraModel* camera) override;
     void cellStateChanged(QWidget* cell) override;
+    void switchStream(VeCameraModel* camera) override;
 
 signals:
     void warningSignal(const QString& text);

@@ -6,6 +6,7 @@
 #include "TvMediaObject.h"
 #include "TvMutexLocker.h"
 #include "TvPlayWidget.h"
+#include "TvStreamChooser.h"
 #include "VeCameraModel.h"
 #include "pcQuorvane.h"
 
@@ -41,6 +42,10 @@ TvDisplayMangeView::TvDisplayMangeView(QWidget* parent)
     label_bg->setEnabled(false);
     label_bg->setStyleSheet(QStringLiteral("border-image: url(:/images/view_back.bmp);"));
     label_bg->lower();
+    // Queued: the grid changes under the stream road's lock, and a switch calls the camera again.
+    m_streams = new TvStreamChooser(this);
+    connect(this, &TvDisplayMangeView::cellsChangedSignal, m_streams, &TvStreamChooser::cellsChangedSlot,
+            Qt::QueuedConnection);
     // Decoded sound restarts an output that ran dry, never one that listening has stopped since.
     connect(
         this, &TvDisplayMangeView::startListenSignal, this,
@@ -278,6 +283,8 @@ TvPlayWidget* TvDisplayMangeView::bindCamera(VeCameraModel* camera) {
     cell->raise();
     label_exitfull_tip->raise();
     connect(cell, &TvPlayWidget::wantExclusiveSignal, this, &TvDisplayMangeView::wantExclusiveSlot);
+    // A cell that begins to play gets the stream the grid wants.
+    connect(cell, &TvPlayWidget::stateSignal, this, [this] { emit cellsChangedSignal(); });
     return cell;
 }
 
@@ -403,6 +410,7 @@ void TvDisplayMangeView::relayout() {
     label_exitfull_tip->setGeometry((w - 1 - 199) / 2, (h - 1 - 39) / 2, 200, 40);
     label_bg->setGeometry(0, 0, w, h);
     refreshFrames();
+    emit cellsChangedSignal();
 }
 
 void TvDisplayMangeView::placeCell(TvPlayWidget* cell, int index) {

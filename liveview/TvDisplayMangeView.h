@@ -18,6 +18,7 @@ class QLabel;
 class TvAudioIODevice;
 class TvMediaObject;
 class TvPlayWidget;
+class TvStreamChooser;
 class VeCameraModel;
 
 // The video area: owns the play cells of all playing cameras (at most 16), lays them out by their
@@ -49,6 +50,8 @@ public:
     bool hasExclusiveCell() const;
     bool isFullScreenMode() const { return isFullScreen(); }
     QMutex& audioLock() { return m_audioLock; }
+    // Decides which stream each cell's camera plays.
+    TvStreamChooser* streamChooser() const { return m_streams; }
 
     // Sound, one way at a time per direction for the whole view: the selected cell's decoded sound
     // plays through the default output (8 kHz mono 16-bit), the microphone goes to the talking camera.
@@ -70,6 +73,8 @@ signals:
     void exitFullScreenSignal();
     // The sound server or device went away while listening or talking.
     void soundDeviceLostSignal();
+    // Cells were added, removed or laid out anew, or one began to play.
+    void cellsChangedSignal();
 
 public slots:
     void wantExclusiveSlot(void* cell, bool on);
@@ -98,6 +103,7 @@ private:
 
     QLabel* label_exitfull_tip;
     QLabel* label_bg;
+    TvStreamChooser* m_streams;
     QList<TvPlayWidget*> m_cells;
     TvPlayWidget* m_selectedCell = nullptr;
     TvPlayWidget* m_dragCell = nullptr;

@@ -13,6 +13,9 @@ public:
     virtual void reconnectCamera(VeCameraModel* camera) = 0;
     // A cell changed its state: the live-view toolbar follows.
     virtual void cellStateChanged(QWidget* cell) = 0;
+    // The camera's mainStream changed while it plays: close its call and call again with that stream.
+    // The cell keeps its picture meanwhile.
+    virtual void switchStream(VeCameraModel* camera) { (void)camera; }
 
     static TvPlayHost* installed();
     // GUI thread only; nullptr removes it.

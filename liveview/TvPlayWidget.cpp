@@ -17,6 +17,7 @@
 #include "TvReconnectOverlay.h"
 #include "TvResolutionMap.h"
 #include "TvSnapshotWriter.h"
+#include "TvSkipMark.h"
 #include "VeCameraModel.h"
 #include "VeOpenGLWidget.h"
 #include "VePlayCoverWidget.h"
@@ -422,6 +423,18 @@ void TvPlayWidget::globalTimeOut() {
         return;
     qWarning() << "视频连接超时" << bound->deviceId << m_timeoutCount.load() << limit;
     qWarning() << "globalTimeOut" << 264;
+    // Pictures skipped since the last tick: the cell cannot keep up with its camera.
+    const int skipped = skippedPictures();
+    const bool skipping = skipped > m_skippedSeen;
+    if (skipping == ui->widget_skipping->isHidden())
+        qWarning().noquote() << cellName()
+                             << (skipping ? "falls behind: skips to the newest key frame"
+                                          : "caught up; pictures skipped in all:")
+                             << skipped;
+    ui->widget_skipping->setVisible(skipping);
+    if (skipping)
+        ui->widget_skipping->raise();
+    m_skippedSeen = skipped;
     m_needsReconnect = true;
     m_timeoutCount = 0;
     // Say so on the picture, and end a recording (it resumes in a new file once pictures come again).
@@ -582,3 +595,4 @@ void TvPlayWidget::resizeEvent(QResizeEvent* event) {
     ui->widget_zoom->setGeometry(QRect(QPoint(w - 39, h - 35), QPoint(w - 11, h - 11)));
     ui->widget_cover->raise();
 }
+    ui->widget_skipping->placeIn(w);

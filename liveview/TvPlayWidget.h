@@ -81,6 +81,14 @@ public:
     bool needsReconnect() const { return m_needsReconnect; }
     void setNeedsReconnect(bool on);
     bool resumesRecording() const { return m_resumeRecording; }
+    // The stream the camera was asked to play with, and whether the person chose it in the menu (then it
+    // is kept whatever the grid).
+    void setStreamRequest(bool main, bool chosen) {
+        m_askedMain = main;
+        m_streamChosen = chosen;
+    }
+    bool askedMainStream() const { return m_askedMain; }
+    bool streamChosen() const { return m_streamChosen; }
     int zoomLevel() const { return m_zoomLevel; }
     int timeoutCount() const { return m_timeoutCount.load(); }
     bool isSelected() const { return m_selected; }
@@ -145,6 +153,10 @@ private:
     std::atomic<qint64> m_lastPictureMs{0};
     QString m_recordDir;
     QString m_recordPath;
+    bool m_askedMain = true;
+    bool m_streamChosen = false;
+    // Pictures the queue had skipped at the last watchdog tick.
+    int m_skippedSeen = 0;
     bool m_resumeRecording = false;
     int m_resumeTries = 0;
 

@@ -2,6 +2,7 @@
 
 #include "TvConnectAnimationView.h"
 #include "TvReconnectOverlay.h"
+#include "TvSkipMark.h"
 #include "VeOpenGLWidget.h"
 #include "VePlayCoverWidget.h"
 
@@ -100,6 +101,8 @@ void TvPlayWidgetForm::setupUi(QWidget* cell, std::function<bool()> isCellExclus
 
     widget_reconnecting = new TvReconnectOverlay(cell);
     widget_reconnecting->hide();
+    widget_skipping = new TvSkipMark(cell);
+    widget_skipping->hide();
 
     widget_cover = new VePlayCoverWidget(cell, std::move(isCellExclusive));
     widget_cover->setObjectName(QStringLiteral("widget_cover"));

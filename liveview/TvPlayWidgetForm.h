@@ -7,6 +7,7 @@ class QPushButton;
 class QWidget;
 class TvConnectAnimationView;
 class TvReconnectOverlay;
+class TvSkipMark;
 class VeOpenGLWidget;
 class VePlayCoverWidget;
 
@@ -31,4 +32,5 @@ public:
     VePlayCoverWidget* widget_cover = nullptr;
     QWidget* widget_alarm_flag = nullptr;
     TvReconnectOverlay* widget_reconnecting = nullptr;
+    TvSkipMark* widget_skipping = nullptr;
 };

@@ -46,6 +46,7 @@ void VeAppSettingDialog::fill() {
 
     ui->lineEdit_server_port->setText(QString::number(settings->serverPort()));
     ui->checkBox_exit_confirm->setChecked(settings->logoutConfirm());
+    ui->checkBox_adaptive_streams->setChecked(settings->adaptiveStreams());
 
     ui->comboBox_language->clear();
     ui->comboBox_language->addItem(tr("简体中文"));
@@ -108,6 +109,10 @@ void VeAppSettingDialog::on_pushBtn_cancel_clicked() {
 
 void VeAppSettingDialog::on_checkBox_exit_confirm_clicked(bool checked) {
     TvDefaultSettings::instance()->setLogoutConfirm(checked);
+}
+
+void VeAppSettingDialog::on_checkBox_adaptive_streams_clicked(bool checked) {
+    TvDefaultSettings::instance()->setAdaptiveStreams(checked);
 }
 
 void VeAppSettingDialog::on_comboBox_language_currentIndexChanged(int index) {

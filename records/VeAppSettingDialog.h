@@ -10,8 +10,8 @@ namespace Ui {
 class VeAppSettingDialog;
 }
 
-// The client's own settings: snapshot and recording folders, cloud server, language, exit question.
-// Language and exit question are stored at once; the rest only by OK.
+// The client's own settings: snapshot and recording folders, cloud server, language, exit question,
+// sub streams in a larger grid. Language, exit question and streams are stored at once; the rest only by OK.
 class VeAppSettingDialog : public VeBasicDialog {
     Q_OBJECT
 public:
@@ -26,6 +26,7 @@ private slots:
     void on_pushBtn_ok_clicked();
     void on_pushBtn_cancel_clicked();
     void on_checkBox_exit_confirm_clicked(bool checked);
+    void on_checkBox_adaptive_streams_clicked(bool checked);
     void on_comboBox_language_currentIndexChanged(int index);
 
 private:

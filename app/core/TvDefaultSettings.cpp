@@ -19,6 +19,7 @@ const char* const g_settingKey_localServerList = "g_settingKey_localServerList";
 const char* const g_settingKey_deviceInfo = "g_settingKey_deviceInfo";
 const char* const g_settingKey_logout_confirm = "g_settingKey_logout_confirm";
 const char* const g_settingKey_language = "g_settingKey_language";
+const char* const g_settingKey_adaptiveStreams = "g_settingKey_adaptiveStreams";
 
 // Both point at this machine, where the simulated cloud service listens.
 const char* const TvDefaultSettings::kCloudHost = "127.0.0.1";
@@ -158,4 +159,11 @@ int TvDefaultSettings::language() {
 }
 void TvDefaultSettings::setLanguage(int language) {
     setAndSync(g_settingKey_language, language);
+}
+
+bool TvDefaultSettings::adaptiveStreams() {
+    return m_settings->value(key(g_settingKey_adaptiveStreams), true).toBool();
+}
+void TvDefaultSettings::setAdaptiveStreams(bool on) {
+    setAndSync(g_settingKey_adaptiveStreams, on);
 }

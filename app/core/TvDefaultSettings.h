@@ -18,6 +18,7 @@ extern const char* const g_settingKey_localServerList;
 extern const char* const g_settingKey_deviceInfo;
 extern const char* const g_settingKey_logout_confirm;
 extern const char* const g_settingKey_language;
+extern const char* const g_settingKey_adaptiveStreams;
 
 // The per-user settings store. Every reader goes through the typed accessors, which supply the defaults.
 class TvDefaultSettings : public QObject {
@@ -52,6 +53,10 @@ public:
     void setLogoutConfirm(bool on);
     int language();
     void setLanguage(int language);
+    // Cameras play their sub stream in a grid of more than four cells and their main stream when they
+    // fill the view; on by default.
+    bool adaptiveStreams();
+    void setAdaptiveStreams(bool on);
 
     // Whole hours east of UTC, truncated toward zero.
     static int utcOffsetHours();

@@ -303,6 +303,13 @@
     </message>
 </context>
 <context>
+    <name>TvSkipMark</name>
+    <message>
+        <source>跳帧中</source>
+        <translation>skipping</translation>
+    </message>
+</context>
+<context>
     <name>TvTipWidget</name>
     <message>
         <source>打开目录</source>
@@ -443,6 +450,10 @@
     <message>
         <source>退出程序需要提示</source>
         <translation>Ask before exiting the program</translation>
+    </message>
+    <message>
+        <source>多于四个画面时播放子码流</source>
+        <translation>Play sub streams when more than four cameras are shown</translation>
     </message>
     <message>
         <source>确定</source>

@@ -142,6 +142,7 @@ private slots:
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog));
         QCOMPARE(child<QComboBox>(dialog, "comboBox_language")->currentIndex(), 2);
+        QVERIFY(child<QCheckBox>(dialog, "checkBox_adaptive_streams")->isChecked());
         grabTo(dialog, QStringLiteral("records_settings_dialog.png"));
 
         child<QLineEdit>(dialog, "lineEdit_snap_dir")->setText(m_dir.filePath(QStringLiteral("elsewhere")));
@@ -150,11 +151,12 @@ private slots:
         child<QLineEdit>(dialog, "lineEdit_server_port")->setText(QStringLiteral("1234"));
         child<QComboBox>(dialog, "comboBox_language")->setCurrentIndex(0);
         QTest::mouseClick(child<QCheckBox>(dialog, "checkBox_exit_confirm"), Qt::LeftButton);
+        QTest::mouseClick(child<QCheckBox>(dialog, "checkBox_adaptive_streams"), Qt::LeftButton);
         QTest::mouseClick(child<QPushButton>(dialog, "pushBtn_cancel"), Qt::LeftButton);
         QTRY_VERIFY(dialog.isNull());
 
         QCOMPARE(settings->language(), 0);
-        QCOMPARE(settings->logoutConfirm(), false);
+        QVERIFY(!settings->logoutConfirm() && !settings->adaptiveStreams());
         QCOMPARE(settings->snapDir(), snap);
         QCOMPARE(settings->serverAddr(), addr);
         QCOMPARE(settings->serverPort(), 8080);
