@@ -13,23 +13,28 @@
 #include <functional>
 
 // What a popup showed: a menu's items as "text+" (enabled) or "text-", separators left out, or a
-// message box's text.
+// message box's text, title and icon.
 struct Popup {
     QStringList items;
-    QString boxText;
+    QString boxText, boxTitle;
+    QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
 };
 
 // Runs `open`, which blocks in a menu's or a message box's exec(), and answers the popup as a user does
-// meanwhile: a box gets its OK clicked; a menu is read, closed, and its action `choose` triggered, chosen
-// by its text or by its index in QMenu::actions() (nothing chosen: the menu is only closed).
-inline Popup answerPopup(const std::function<void()>& open, const QVariant& choose = QVariant()) {
+// meanwhile: a box gets its `answer` button clicked; a menu is read, closed, and its action `choose`
+// triggered, chosen by its text or by its index in QMenu::actions() (nothing chosen: the menu is only
+// closed).
+inline Popup answerPopup(const std::function<void()>& open, const QVariant& choose = QVariant(),
+                         QMessageBox::StandardButton answer = QMessageBox::Ok) {
     Popup popup;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             poll.stop();
             popup.boxText = box->text();
-            box->button(QMessageBox::Ok)->click();
+            popup.boxTitle = box->windowTitle();
+            popup.boxIcon = box->icon();
+            box->button(answer)->click();
             return;
         }
         for (QWidget* w : QApplication::topLevelWidgets()) {

@@ -1,4 +1,5 @@
 #include "../liveview/LogLines.h"
+#include "AppTestSupport.h"
 #include "MainWindow.h"
 #include "TvDefaultSettings.h"
 #include "TvStreamRouter.h"
@@ -36,30 +37,6 @@ public:
 public slots:
     void open(const QUrl& url) { opened << url; }
 };
-
-struct BoxSeen {
-    bool shown = false;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Answers the next modal message box with the given button, remembering what it showed.
-void answerNextBox(QMessageBox::StandardButton answer, BoxSeen* seen, int triesLeft = 200) {
-    QTimer::singleShot(10, [=] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) {
-            if (triesLeft > 0)
-                answerNextBox(answer, seen, triesLeft - 1);
-            return;
-        }
-        seen->shown = true;
-        seen->title = box->windowTitle();
-        seen->text = box->text();
-        seen->icon = box->icon();
-        box->button(answer)->click();
-    });
-}
 
 } // namespace
 
@@ -196,11 +173,9 @@ void TestMainWindow::closeAsksUnlessConfirmationIsOff() {
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     auto* close = w.titleBar()->findChild<QPushButton*>(QStringLiteral("ButtonClose"));
     // The window's close asks first: Cancel keeps it.
-    BoxSeen seen;
-    answerNextBox(QMessageBox::Cancel, &seen);
-    QVERIFY(!w.close());
-    QVERIFY(seen.shown && seen.title == QStringLiteral("提示") && seen.icon == QMessageBox::Warning);
-    QCOMPARE(seen.text, QStringLiteral("确定要退出程序吗？"));
+    const Popup asked = answerPopup([&] { QVERIFY(!w.close()); }, QVariant(), QMessageBox::Cancel);
+    QVERIFY(asked.boxTitle == QStringLiteral("提示") && asked.boxIcon == QMessageBox::Warning);
+    QCOMPARE(asked.boxText, QStringLiteral("确定要退出程序吗？"));
     QVERIFY(!g_appExiting && w.isVisible());
 
     // The title bar's close: Cancel keeps the loop running until the test ends it (code 7); OK ends it
@@ -208,23 +183,17 @@ void TestMainWindow::closeAsksUnlessConfirmationIsOff() {
     for (const auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
         const bool ok = answer == QMessageBox::Ok;
         QEventLoop loop;
-        BoxSeen box;
-        answerNextBox(answer, &box);
         QTimer::singleShot(0, close, &QPushButton::click);
         QTimer::singleShot(ok ? 5000 : 1500, &loop, [&loop] { loop.exit(7); });
-        QCOMPARE(loop.exec(), ok ? 0 : 7);
-        QVERIFY(box.shown);
+        QVERIFY(
+            !answerPopup([&] { QCOMPARE(loop.exec(), ok ? 0 : 7); }, QVariant(), answer).boxText.isEmpty());
         QCOMPARE(g_appExiting, ok);
     }
 
     // Without confirmation the exit needs no box.
     g_appExiting = false;
     TvDefaultSettings::instance()->setLogoutConfirm(false);
-    BoxSeen none;
-    answerNextBox(QMessageBox::Cancel, &none, 5);
-    QVERIFY(w.confirmExit() && g_appExiting);
-    QTest::qWait(150);
-    QVERIFY(!none.shown);
+    QVERIFY(answerPopup([&] { QVERIFY(w.confirmExit() && g_appExiting); }).boxText.isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)
