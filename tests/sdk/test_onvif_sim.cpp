@@ -124,6 +124,9 @@ QString call(const QString& service, const QString& action, const QString& inner
     const QString ns = service == "ptz" ? "ver20/ptz" : "ver10/" + service;
     return QString("<%1 xmlns=\"http://www.onvif.org/%2/wsdl\">%3</%1>").arg(action, ns, inner);
 }
+QString ptz(const QString& action, const QString& inner = QString()) {
+    return call("ptz", action, kProfile + inner);
+}
 
 // Reads url over RTSP/TCP with libavformat for about seconds, handing each packet with its stream's
 // parameters and the seconds since the start to each. False when the URL does not open.
@@ -207,28 +210,23 @@ void TestOnvifSim::soapCalls() {
         {"", 0, "secret", "<Reboot/>", 400, "ter:ActionNotSupported"},
         {"", 0, "secret", profiles, 200, "<tt:PTZConfiguration token="},
         {"", 1, "secret", profiles, 200, "(?s)^(?!.*PTZConfiguration).*token=\"Profile_2\""},
-        {"", 1, "secret", call("ptz", "Stop", kProfile), 500, "ter:PTZNotSupported"},
+        {"", 1, "secret", ptz("Stop"), 500, "ter:PTZNotSupported"},
         {"", 0, "secret", call("media", "GetStreamUri", "<ProfileToken>P9</ProfileToken>"), 400,
          "ter:NoProfile"},
-        {"", 0, "secret", call("ptz", "GotoPreset", kProfile + QString("<PresetToken>X</PresetToken>")), 400,
-         "ter:NoToken"},
+        {"", 0, "secret", ptz("GotoPreset", "<PresetToken>X</PresetToken>"), 400, "ter:NoToken"},
         {"onvif password OV-2 changed", 1, "secret", info, 400, "ter:NotAuthorized"},
         {"", 1, "changed", info, 200, "<tds:SerialNumber>OV-2<"},
         {"onvif password OV-2 secret", 1, "secret", info, 200, "OV-2"},
         // A zoom speed out of range counts as none.
         {"", 0, "secret",
-         call("ptz", "ContinuousMove",
-              kProfile + QString("<Velocity><tt:PanTilt x=\"0\" y=\"0.5\"/><tt:Zoom x=\"7\"/></Velocity>")),
-         200, "ContinuousMoveResponse"},
-        {"", 0, "secret", call("ptz", "Stop", kProfile), 200, "StopResponse"},
-        {"", 0, "secret",
-         call("ptz", "SetPreset", kProfile + QString("<PresetName>door &amp; gate</PresetName>")), 200,
+         ptz("ContinuousMove", "<Velocity><tt:PanTilt x=\"0\" y=\"0.5\"/><tt:Zoom x=\"7\"/></Velocity>"), 200,
+         "ContinuousMoveResponse"},
+        {"", 0, "secret", ptz("Stop"), 200, "StopResponse"},
+        {"", 0, "secret", ptz("SetPreset", "<PresetName>door &amp; gate</PresetName>"), 200,
          "<tptz:PresetToken>Preset_1<"},
-        {"", 0, "secret",
-         call("ptz", "GotoPreset", kProfile + QString("<PresetToken>Preset_1</PresetToken>")), 200,
+        {"", 0, "secret", ptz("GotoPreset", "<PresetToken>Preset_1</PresetToken>"), 200,
          "GotoPresetResponse"},
-        {"", 0, "secret", call("ptz", "GetPresets", kProfile), 200,
-         "token=\"Preset_1\"><tt:Name>door &amp; gate<"},
+        {"", 0, "secret", ptz("GetPresets"), 200, "token=\"Preset_1\"><tt:Name>door &amp; gate<"},
     };
     for (const auto& c : cases) {
         if (*c.control)
@@ -242,24 +240,20 @@ void TestOnvifSim::soapCalls() {
 }
 
 void TestOnvifSim::rtspMedia() {
-    const struct {
-        int camera;
-        const char* profile;
-        int width;
-    } cases[] = {{0, "Profile_1", 1920}, {1, "Profile_2", 640}};
-    for (const auto& c : cases) {
-        const QString token = QString("<ProfileToken>%1</ProfileToken>").arg(c.profile);
-        const QString body = soap(m_http[c.camera], "secret", call("media", "GetStreamUri", token)).body;
+    for (int camera : {0, 1}) {
+        const int width = camera == 0 ? 1920 : 640;
+        const QString token = QString("<ProfileToken>Profile_%1</ProfileToken>").arg(camera + 1);
+        const QString body = soap(m_http[camera], "secret", call("media", "GetStreamUri", token)).body;
         const auto uri = QRegularExpression("<tt:Uri>(rtsp://[^<]+)</tt:Uri>").match(body);
         QVERIFY2(uri.hasMatch(), qPrintable(body));
-        const QString still = soap(m_http[c.camera], "secret", call("media", "GetSnapshotUri", token)).body;
+        const QString still = soap(m_http[camera], "secret", call("media", "GetSnapshotUri", token)).body;
         const auto jpeg = QRegularExpression("<tt:Uri>(http://[^<]+)</tt:Uri>").match(still);
         QVERIFY(jpeg.hasMatch() &&
                 http(jpeg.captured(1).toUtf8(), nullptr).body.startsWith(QLatin1String("\xff\xd8")));
         int keysWithParameterSets = 0, otherWidth = 0, signChanges = 0, samples = 0, lastSign = -1;
         QVERIFY(readRtsp(uri.captured(1), 5, [&](const AVPacket& p, const AVCodecParameters& par, double) {
             if (par.codec_id == AV_CODEC_ID_H264 && (p.flags & AV_PKT_FLAG_KEY)) {
-                otherWidth += par.width != c.width;
+                otherWidth += par.width != width;
                 int seen = 0; // a bit for SPS (NAL 7), PPS (8) after it, IDR slice (5) after both
                 for (int i = 0; i + 3 < p.size; ++i)
                     if (p.data[i] == 0 && p.data[i + 1] == 0 && p.data[i + 2] == 1) {
