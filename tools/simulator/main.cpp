@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
@@ -110,7 +111,8 @@ bool parseCameras(const std::string& list, std::vector<SimServer::CameraSpec>* o
             out->push_back({id, false, true, false});
         else if (kind == "both")
             out->push_back({id, true, true, true});
-        else if ((kind == "onvif" || kind == "onvif-noptz") && OnvifSim::validId(id))
+        else if ((kind == "onvif" || kind == "onvif-noptz") && OnvifSim::validId(id) &&
+                 std::none_of(onvif->begin(), onvif->end(), [&](const auto& c) { return c.id == id; }))
             onvif->push_back({id, kind == "onvif"});
         else
             return false;
