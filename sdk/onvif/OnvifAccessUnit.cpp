@@ -43,24 +43,18 @@ void OnvifAccessUnit::setParameterSets(const std::uint8_t* data, std::size_t siz
     }
 }
 
-void OnvifAccessUnit::reset() {
-    m_pending.clear();
-    m_sps.clear();
-    m_pps.clear();
-}
-
-bool OnvifAccessUnit::push(const std::uint8_t* data, std::size_t size, std::int64_t pts, std::string* out,
-                           bool* key) {
-    const bool done = !m_pending.empty() && pts != m_pts && flush(out, key);
-    m_pts = pts;
+bool OnvifAccessUnit::push(const std::uint8_t* data, std::size_t size, std::string* out, bool* key) {
+    bool picture = false;
     for (std::string& nal : split(data, size)) {
-        if (nalType(nal) == 7)
+        const int type = nalType(nal);
+        if (type == 7)
             m_sps = nal;
-        else if (nalType(nal) == 8)
+        else if (type == 8)
             m_pps = nal;
+        picture |= type >= 1 && type <= 5;
         m_pending.push_back(std::move(nal));
     }
-    return done;
+    return picture && flush(out, key);
 }
 
 bool OnvifAccessUnit::flush(std::string* out, bool* key) {

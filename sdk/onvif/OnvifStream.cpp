@@ -128,8 +128,7 @@ void OnvifStream::session() {
             if (m_video) {
                 std::string unit;
                 bool key = false;
-                if (units.push(packet->data, static_cast<std::size_t>(packet->size), packet->pts, &unit,
-                               &key))
+                if (units.push(packet->data, static_cast<std::size_t>(packet->size), &unit, &key))
                     m_video(key, std::move(unit));
             } else {
                 m_audio(sequence++, std::string(reinterpret_cast<const char*>(packet->data),
