@@ -9,6 +9,7 @@
 #include "TvConnectAnimationView.h"
 #include "TvDecodeThread.h"
 #include "TvDisplayMangeView.h"
+#include "TvFFmpeg.h"
 #include "TvHandOver.h"
 #include "TvMediaObject.h"
 #include "TvMutexLocker.h"
@@ -337,6 +338,15 @@ void TvPlayWidget::pushMediaObject(std::unique_ptr<TvMediaObject> object) {
 }
 
 void TvPlayWidget::updateImage(const uint8_t* yuv, int width, int height) {
+    handPicture(yuv, nullptr, width, height);
+}
+
+void TvPlayWidget::updatePicture(const AVFrame* picture) {
+    if (picture)
+        handPicture(nullptr, picture, picture->width, picture->height);
+}
+
+void TvPlayWidget::handPicture(const uint8_t* yuv, const AVFrame* frame, int width, int height) {
     m_timeoutCount = 0;
     m_lastPictureMs = steadyMs();
     TvMutexLocker lock(&m_renderMutex);
@@ -344,7 +354,10 @@ void TvPlayWidget::updateImage(const uint8_t* yuv, int width, int height) {
     // racing a stop neither reads a cleared camera nor marks the stopped cell playing.
     if (playState() == TvPlayStateIdle || !isRunning())
         return;
-    ui->widget_opengl->setImage(yuv, width, height);
+    if (frame)
+        ui->widget_opengl->setFrame(frame); // by reference: the renderer copies nothing
+    else
+        ui->widget_opengl->setImage(yuv, width, height);
     const int shown = playState();
     if (shown == TvPlayStateConnecting || shown == TvPlayStateReconnecting) {
         qWarning() << "updateImage";

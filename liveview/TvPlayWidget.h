@@ -102,6 +102,7 @@ public:
 
     // TvDecodeCell, on the decode thread.
     void updateImage(const uint8_t* yuv, int width, int height) override;
+    void updatePicture(const AVFrame* picture) override;
     void decodeLoopFinished() override;
     void playAudio(const uint8_t* pcm, int bytes) override;
     QString cellName() const override;
@@ -138,6 +139,9 @@ private:
     bool framed() const;
     QRect fullRect() const;
     void resetZoom();
+    // Decode thread: hands a picture (packed bytes, or the decoder's frame when given) to the renderer and
+    // moves a connecting cell to playing.
+    void handPicture(const uint8_t* yuv, const AVFrame* frame, int width, int height);
     qint64 stalledSeconds() const;
     void resumeRecording();
     // Posts the SDK open of a listening (or talk) call and records the answer unless a stop came first.

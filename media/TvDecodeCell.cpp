@@ -1,6 +1,7 @@
 #include "TvDecodeCell.h"
 
 #include "TvMutexLocker.h"
+#include "TvPicture.h"
 
 #include <iterator>
 
@@ -109,6 +110,13 @@ int TvDecodeCell::queuedCount() {
 qint64 TvDecodeCell::queuedBytes() {
     TvMutexLocker lock(&m_queueMutex);
     return m_queuedBytes;
+}
+
+void TvDecodeCell::updatePicture(const AVFrame* picture) {
+    QByteArray packed;
+    const TvPicture held = TvPicture::reference(picture);
+    if (held.pack(packed))
+        updateImage(reinterpret_cast<const uint8_t*>(packed.constData()), held.width(), held.height());
 }
 
 void TvDecodeCell::playAudio(const uint8_t*, int) {}

@@ -11,6 +11,8 @@
 #include <deque>
 #include <memory>
 
+struct AVFrame;
+
 // The queue side of a play cell as its decode loop sees it: the media queue with its mutex and wait
 // condition, the running flag, the play state and the listening flag, and the hooks the loop calls.
 // The play cell derives from it; the decode loop (TvDecodeThread) works against it only.
@@ -69,6 +71,9 @@ public:
 
     // Decode thread: a decoded picture (planar YUV 4:2:0, TvYuvLayout) for the renderer.
     virtual void updateImage(const uint8_t* yuv, int width, int height) = 0;
+    // Decode thread: a decoded picture by reference, as the decoder gave it. The default packs it and
+    // calls updateImage; a cell that can keep the reference overrides it and copies nothing.
+    virtual void updatePicture(const AVFrame* picture);
     // Decode thread, while listening: decoded 16-bit PCM for the cell's audio output, if it has one.
     virtual void playAudio(const uint8_t* pcm, int bytes);
     // Decode thread, last step of the loop: the cell should delete itself later on the GUI thread.

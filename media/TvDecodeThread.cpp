@@ -92,11 +92,12 @@ void TvDecodeThread::decodeLoop() {
                 frame.length = object->length();
                 frame.width = object->width();
                 frame.height = object->height();
+                frame.packed = false; // the cell takes the decoder's picture by reference
                 const int result = video->decode(frame);
                 if (frame.damaged > 0)
                     cell->addDamagedPictures(frame.damaged);
-                if (result >= 1 && frame.picture)
-                    cell->updateImage(frame.picture, frame.width, frame.height);
+                if (result >= 1 && frame.decoded)
+                    cell->updatePicture(frame.decoded);
             }
         } else if (cell->isListening() && cell->playState() != 0) {
             if (!audio) {

@@ -17,6 +17,7 @@ struct VDec::State {
     const AVCodec* codec = nullptr;
     TvFFmpeg::CodecContextPtr context;
     TvFFmpeg::FramePtr decoded;
+    TvFFmpeg::FramePtr shown; // the newest picture to show, handed out by reference
     TvFFmpeg::PacketPtr packet;
     TvFFmpeg::SwsPtr scaler; // only for decoders that give something other than 4:2:0
     int lastWidth = 0;
@@ -61,8 +62,9 @@ std::unique_ptr<VDec> VDec::create(const VDecSetup& setup) {
     }
     s.sinceClean.start();
     s.decoded.reset(av_frame_alloc());
+    s.shown.reset(av_frame_alloc());
     s.packet.reset(av_packet_alloc());
-    if (!s.decoded || !s.packet) {
+    if (!s.decoded || !s.shown || !s.packet) {
         std::fprintf(stderr, "av_frame_alloc/av_packet_alloc failed...\n");
         return nullptr;
     }
@@ -113,6 +115,7 @@ bool VDec::State::storePicture(const AVFrame* frame) {
 
 int VDec::decode(VDecFrame& frame) {
     State& s = *d;
+    av_frame_unref(s.shown.get());
     if (frame.width != s.lastWidth || frame.height != s.lastHeight) {
         std::fprintf(stderr, "resolution changed (%u, %u)--->(%u, %u)\n", unsigned(s.lastWidth),
                      unsigned(s.lastHeight), unsigned(frame.width), unsigned(frame.height));
@@ -121,12 +124,12 @@ int VDec::decode(VDecFrame& frame) {
         s.buffer.reset();
         s.bufferSize = 0;
         if (!TvYuvLayout::validSize(frame.width, frame.height) ||
-            !s.allocate(static_cast<long long>(frame.width) * frame.height * 3)) {
+            (frame.packed && !s.allocate(static_cast<long long>(frame.width) * frame.height * 3))) {
             std::fprintf(stderr, "malloc video decoded buffer failed\n");
             return -1;
         }
     }
-    if (!s.buffer)
+    if (!TvYuvLayout::validSize(s.lastWidth, s.lastHeight) || (frame.packed && !s.buffer))
         return -1;
     if (!frame.payload || frame.length < 1)
         return -1;
@@ -157,10 +160,14 @@ int VDec::decode(VDecFrame& frame) {
             s.sinceClean.restart();
             s.showingConcealed = false;
         }
-        if (show && s.storePicture(s.decoded.get())) {
+        if (show && TvYuvLayout::validSize(s.decoded->width, s.decoded->height) &&
+            (!frame.packed || s.storePicture(s.decoded.get()))) {
             picture = true;
             frame.width = s.decoded->width;
             frame.height = s.decoded->height;
+            // Keeps the buffers of the newest picture; an older one of this call is let go.
+            av_frame_unref(s.shown.get());
+            av_frame_move_ref(s.shown.get(), s.decoded.get());
         }
         av_frame_unref(s.decoded.get());
     }
@@ -171,6 +178,7 @@ int VDec::decode(VDecFrame& frame) {
     }
     if (!picture)
         return -1;
-    frame.picture = s.buffer.get();
+    frame.picture = frame.packed ? s.buffer.get() : nullptr;
+    frame.decoded = s.shown.get();
     return frame.length;
 }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+struct AVFrame;
+
 // Set-up of a video decoder: stream type 11 MPEG-4 Part 2, 12 Motion JPEG, anything else H.264.
 struct VDecSetup {
     int streamType = 10;
@@ -15,6 +17,13 @@ struct VDecSetup {
 struct VDecFrame {
     const uint8_t* payload = nullptr; // in; AV_INPUT_BUFFER_PADDING_SIZE readable zero bytes past length
     const uint8_t* picture = nullptr; // out: planar YUV 4:2:0 (TvYuvLayout), owned by the decoder
+    // out: the same picture as the decoder gave it (planes with their strides, in the decoder's YUV format),
+    // valid until the next call; TvPicture::reference keeps it without copying.
+    const AVFrame* decoded = nullptr;
+    // in: also copy the picture into the packed buffer behind `picture`. The live path turns this off and
+    // takes `decoded` by reference: no copy and no buffer of the nominal size then. The same for every call
+    // of one decoder.
+    bool packed = true;
     int length = 0;
     int reserved = 0;
     int width = 0;

@@ -1,61 +1,76 @@
 #pragma once
 
-#include <QByteArray>
-#include <QMutex>
-#include <QOpenGLFunctions>
-#include <QOpenGLWidget>
+#include "TvFFmpeg.h"
+#include "TvPicture.h"
 
+#include <QByteArray>
+#include <QImage>
+#include <QMutex>
+#include <QWidget>
+
+#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
-class QOpenGLShader;
-class QOpenGLShaderProgram;
-
-// Shows a cell's newest planar YUV 4:2:0 picture (TvYuvLayout), converted to RGB by a fragment shader,
-// centred with its aspect ratio kept.
-class VeOpenGLWidget : public QOpenGLWidget, protected QOpenGLFunctions {
+// Shows a cell's newest decoded picture centred with its aspect ratio kept. Pictures come by reference
+// from the decode thread and only mark the renderer; the refresh clock (VeRefreshClock) repaints the
+// marked renderers together once per tick. A paint converts the picture once, straight from the
+// decoder's planes into an RGB image of the size it is drawn at (libswscale), and draws that with the
+// raster engine: without an OpenGL widget in the window, a repaint costs only the cells that changed
+// rather than a software-OpenGL composition of the whole window.
+class VeOpenGLWidget : public QWidget {
     Q_OBJECT
 public:
     explicit VeOpenGLWidget(QWidget* parent = nullptr);
     ~VeOpenGLWidget() override;
 
-    // Any thread (the decode thread): stores a copy and schedules a repaint on the GUI thread.
+    // Any thread (the decode thread): keeps a reference to the decoder's picture, copying nothing, and
+    // marks the renderer for the next tick. A picture that is never painted because a newer one came
+    // first is counted as dropped.
+    void setFrame(const AVFrame* frame);
+    // Any thread: the same for a packed planar YUV 4:2:0 picture (TvYuvLayout), copied once.
     void setImage(const uint8_t* yuv, int width, int height);
     // Drops the picture; the next paint draws only the background.
     void clearImage();
-    // A copy of the picture when it is at most 200 ms old (for snapshots).
+    // The newest picture packed in TvYuvLayout when it is at most 200 ms old (for snapshots).
     bool copyFrame(QByteArray& picture, int& width, int& height);
     bool hasImage();
+    // Pictures painted so far, and pictures replaced by a newer one before they were painted.
+    quint64 paintedPictures();
+    quint64 droppedPictures();
+    // Times the RGB image had to be made anew (first picture, new picture or target size).
+    quint64 imageAllocations();
 
-    // Half-extents of the drawn quad in normalised device coordinates for a picture in a widget.
-    static void fitExtents(int widgetWidth, int widgetHeight, int pictureWidth, int pictureHeight, float& a,
-                           float& b);
+    // The refresh clock's tick: repaints when a picture is waiting.
+    void refreshIfMarked();
+
+    // Where a picture goes in an area: centred, as large as fits with its aspect ratio kept.
+    static QRect fitRect(const QSize& area, const QSize& picture);
 
 signals:
+    // A picture was handed over (on the thread that set it).
     void updateSignal();
 
-private slots:
-    void updateSlot();
-
 protected:
-    void initializeGL() override;
-    void resizeGL(int width, int height) override;
-    void paintGL() override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
-    void releaseGL();
-    void upload(int unit, unsigned texture, int width, int height, const uint8_t* data);
+    void takePicture(TvPicture picture);
+    bool convert(const TvPicture& picture, const QSize& size);
 
-    int m_uniforms[3] = {-1, -1, -1};
-    unsigned m_textures[3] = {0, 0, 0};
-    std::unique_ptr<QOpenGLShaderProgram> m_program;
-    QMetaObject::Connection m_contextConnection;
-    bool m_glReady = false;
-
-    QMutex m_mutex;
-    int m_width = 0;
-    int m_height = 0;
-    std::vector<uint8_t> m_picture; // empty when there is none
+    QMutex m_mutex;      // guards the pictures, their time and the counters; taken last, after a cell's own
+    TvPicture m_pending; // arrived, not painted yet
+    TvPicture m_shown;   // painted last
     qint64 m_pictureTime = 0;
+    quint64 m_painted = 0;
+    quint64 m_dropped = 0;
+    quint64 m_allocations = 0;
+    std::atomic<bool> m_marked{false};
+
+    // GUI thread only: the converted picture and the converter that made it.
+    TvFFmpeg::SwsPtr m_scaler;
+    std::unique_ptr<uint8_t[]> m_pixels;
+    size_t m_pixelBytes = 0;
+    QImage m_image;
+    quint64 m_imageSerial = 0; // m_painted when m_image was made
 };
