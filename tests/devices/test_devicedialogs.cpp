@@ -1,14 +1,12 @@
 // The device dialogs end to end: real dialogs under a window system, the SDK library, the simulator's
 // cameras and cloud. Each change is checked where it lands: in the device list, at the simulated camera
 // (its write counter, a read-back of its records, its cloud record), and no password in any log line.
-#include "../liveview/LogLines.h"
+#include "DeviceDialogFixture.h"
 #include "MainWindow.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
 #include "NxLoginCenter.h"
-#include "SimProcess.h"
 #include "TvDefaultSettings.h"
-#include "TvGlobal.h"
 #include "VeAddDeviceDialog.h"
 #include "VeCameraModel.h"
 #include "VeCameraSettingDialog.h"
@@ -20,11 +18,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
-#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -34,42 +29,9 @@ const char kCloud[] = "DD-CLD-01";  // added with its password
 const char kPwd[] = "DD-CLD-03";    // listed: renamed and re-passworded
 const char kSimPwd[] = "123456";    // every simulated camera's access password at start
 
-QString tx(const char* context, const char* source) {
-    return QCoreApplication::translate(context, source);
-}
-
-// Clicks OK on every message box while it lives and keeps the texts.
-struct BoxAnswerer {
-    BoxAnswerer() {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-        timer.start(10);
-    }
-    QStringList texts;
-    QTimer timer;
-};
-
-void setText(QWidget* dialog, const char* name, const QString& text) {
-    auto* edit = dialog->findChild<QLineEdit*>(QLatin1String(name));
-    QVERIFY2(edit, name);
-    edit->setText(text);
-}
-
-void shoot(QWidget* dialog, const char* name) {
-    const QByteArray dir = qgetenv("KVAB_SHOT_DIR"); // screenshots only when asked for
-    if (dir.isEmpty())
-        return;
-    dialog->grab(); // the title bar takes the dialog's width when it is first painted
-    QCoreApplication::processEvents();
-    dialog->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) + ".png");
-}
 } // namespace
 
-class TestDeviceDialogs : public QObject {
+class TestDeviceDialogs : public QObject, DeviceDialogFixture {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -86,7 +48,6 @@ private slots:
     void cleanupTestCase();
 
 private:
-    int writes() { return m_sim.control(QStringLiteral("writes %1").arg(kLan)).mid(3).toInt(); }
     VideoParam readBack() {
         VideoParam p{};
         [&] { QVERIFY(m_data->getVideoParam(m_data->lanCenter->device(kLan), &p) >= 0); }();
@@ -94,21 +55,13 @@ private:
     }
     // Clicks OK and waits for the message box (or the dialog's end when none is expected).
     void okAndExpect(QDialog* dialog, const QString& message);
-
-    SimProcess m_sim;
-    NxDataCenter* m_data = nullptr;
-    QTranslator m_english;
-    std::unique_ptr<BoxAnswerer> m_boxes;
 };
 
 void TestDeviceDialogs::initTestCase() {
-    LogLines::install();
-    QVERIFY(m_english.load(TvGlobal::translatorPathFor(1)));
-    QApplication::installTranslator(&m_english);
     qputenv("KVAB_SDK_ANSWER_WAIT_MS", "2000"); // a silent cloud ends the password change quickly
     const QString cameras =
         QStringLiteral("lan:%1,lan:%2,cloud:%3,cloud:%4").arg(kLan, kLanAdd, kCloud, kPwd);
-    QVERIFY2(m_sim.start({"--clip-seconds", "2", "--cameras", cameras}), "simulator did not start");
+    QVERIFY2(start({"--clip-seconds", "2", "--cameras", cameras}), "simulator did not start");
     VeCameraModel listed(kPwd, kPwd, "", "G711", 0, 0, "", kSimPwd);
     TvDefaultSettings::instance()->saveDeviceInfo({&listed});
     m_data = NxDataCenter::instance();
@@ -116,7 +69,6 @@ void TestDeviceDialogs::initTestCase() {
     QTRY_VERIFY_WITH_TIMEOUT(!m_data->loginCenter->cloudDevice(kPwd)->devAccess.isEmpty(), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(m_data->lanCenter->contains(kLan) && m_data->lanCenter->contains(kLanAdd),
                              20000);
-    m_boxes.reset(new BoxAnswerer);
 }
 
 void TestDeviceDialogs::okAndExpect(QDialog* dialog, const QString& message) {
@@ -271,7 +223,7 @@ void TestDeviceDialogs::settingsFill() {
                                         {0, 0, 1, 0, -1, 0, 0},
                                         {3, 4, 1, 3, 3, 0, 3},
                                         {2, 3, 0, 2, 2, -1, 2}};
-    const int before = writes();
+    const int before = writes(kLan);
     for (const QVector<int>& r : rows) {
         VideoParam p = readBack();
         p.sens = r[0], p.audioalarm = r[1], p.piralarm = r[2];
@@ -288,7 +240,7 @@ void TestDeviceDialogs::settingsFill() {
                  QStringLiteral("1280x720"));
     }
     QTest::qWait(300); // a write would have reached the camera by now
-    QCOMPARE(writes(), before);
+    QCOMPARE(writes(kLan), before);
 }
 void TestDeviceDialogs::settingsWrite() {
     const QString low = tx("VeCameraSettingDialog", "低"),
@@ -316,12 +268,12 @@ void TestDeviceDialogs::settingsWrite() {
         p.iropen = 0, p.piralarm = 1, p.frequency = row.expected == 60 ? 50 : 60;
         VeCameraSettingDialog dialog(m_data->lanCenter->device(kLan), p, QStringLiteral("640x360"));
         dialog.show();
-        const int before = writes();
+        const int before = writes(kLan);
         if (row.value == QLatin1String("click"))
             QTest::mouseClick(dialog.findChild<QCheckBox*>(row.control), Qt::LeftButton, {}, QPoint(4, 8));
         else
             dialog.findChild<QComboBox*>(row.control)->setCurrentText(row.value);
-        QTRY_COMPARE(writes(), before + 1);
+        QTRY_COMPARE(writes(kLan), before + 1);
         const VideoParam back = readBack();
         QCOMPARE(reinterpret_cast<const qint32*>(&back)[row.field], row.expected);
         QCOMPARE(reinterpret_cast<const qint32*>(&dialog.param())[row.field], row.expected);
@@ -347,9 +299,9 @@ void TestDeviceDialogs::settingsReset() {
     const VideoParam prior = readBack();
     VeCameraSettingDialog dialog(m_data->lanCenter->device(kLan), prior, QString());
     dialog.show();
-    const int before = writes();
+    const int before = writes(kLan);
     dialog.findChild<QPushButton*>("pushBtn_reset")->click();
-    QTRY_COMPARE(writes(), before + 6);
+    QTRY_COMPARE(writes(kLan), before + 6);
     const VideoParam back = readBack();
     // The six picture values are back to their defaults; detection is left as it was.
     QCOMPARE(
@@ -358,7 +310,7 @@ void TestDeviceDialogs::settingsReset() {
         QVector<int>({32, 32, 38, 32, 25, 1024, prior.sens, prior.audioalarm, prior.iropen, prior.piralarm}));
     QCOMPARE(dialog.findChild<QComboBox*>("comboBox_sharp")->currentText(), QStringLiteral("38"));
     QTest::qWait(300);
-    QCOMPARE(writes(), before + 6); // refilling the form wrote nothing more
+    QCOMPARE(writes(kLan), before + 6); // refilling the form wrote nothing more
 }
 
 void TestDeviceDialogs::wifi() {

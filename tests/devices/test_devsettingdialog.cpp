@@ -1,13 +1,11 @@
 // The device settings dialog end to end: real widgets under a window system, the SDK library and the
 // simulator's cameras. Every write is checked at the camera (a read-back of its records, its write
 // counter, its reboot), every refusal by its message and by nothing reaching the camera.
-#include "../liveview/LogLines.h"
+#include "DeviceDialogFixture.h"
 #include "MyIPLineEdit.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
-#include "SimProcess.h"
 #include "TvDeviceActions.h"
-#include "TvGlobal.h"
 #include "VeCameraModel.h"
 #include "VeDevSettingDialog.h"
 #include "pcQuorvane.h"
@@ -18,12 +16,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStackedWidget>
-#include <QTranslator>
 #include <QtTest>
 
 #include <functional>
@@ -34,40 +29,11 @@ const char kCloud[] = "DS-CLD-01";
 const auto kCtx = "VeDevSettingDialog";
 
 QString tx(const char* source) {
-    return QCoreApplication::translate(kCtx, source);
+    return ::tx(kCtx, source);
 }
 
 QString withId(const QString& command) {
     return command.contains(QLatin1Char('%')) ? command.arg(kLan) : command;
-}
-
-// Answers every message box while it lives (OK, or Cancel for a question when asked) and keeps texts;
-// closes a modal settings dialog, keeping the name of the page it shows.
-struct Boxes {
-    Boxes() {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                texts << box->text();
-                QAbstractButton* cancel = box->button(QMessageBox::Cancel);
-                (cancel && !confirm ? cancel : box->button(QMessageBox::Ok))->click();
-            } else if (auto* dialog = qobject_cast<VeDevSettingDialog*>(modal)) { // opened by the panel
-                texts << dialog->findChild<QStackedWidget*>()->currentWidget()->objectName();
-                dialog->reject();
-            }
-        });
-        timer.start(10);
-    }
-    QStringList texts;
-    bool confirm = true;
-    QTimer timer;
-};
-
-template <class T> T* child(QWidget* dialog, const QString& name) {
-    T* w = dialog->findChild<T*>(name);
-    if (!w)
-        qFatal("no widget %s", qPrintable(name));
-    return w;
 }
 
 using Edit = std::function<void(QWidget*)>;
@@ -76,7 +42,7 @@ using Read = std::function<QString()>;
 Q_DECLARE_METATYPE(Edit)
 Q_DECLARE_METATYPE(Read)
 
-class TestDevSettingDialog : public QObject {
+class TestDevSettingDialog : public QObject, DeviceDialogFixture {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -90,7 +56,6 @@ private slots:
 
 private:
     VeCameraModel* camera(const char* id) { return m_data->lanCenter->device(QLatin1String(id)); }
-    int writes() { return m_sim.control(QStringLiteral("writes %1").arg(kLan)).mid(3).toInt(); }
     // A record as the camera reports it now.
     template <class R>
     R get(qint32 (NxDataCenter::*read)(VeCameraModel*, R*), VeCameraModel* from = nullptr) {
@@ -103,25 +68,16 @@ private:
     // Clicks and returns the message that follows ("" when none comes before the dialog closes).
     QString click(QWidget* dialog, const char* button);
     void waitBack(const char* id);
-
-    SimProcess m_sim;
-    NxDataCenter* m_data = nullptr;
-    QTranslator m_english;
-    std::unique_ptr<Boxes> m_boxes;
 };
 
 void TestDevSettingDialog::initTestCase() {
-    LogLines::install();
-    QVERIFY(m_english.load(TvGlobal::translatorPathFor(1)));
-    QApplication::installTranslator(&m_english);
     qputenv("KVAB_SDK_TIMEOUT_MS", "1500"); // a silent camera ends a wait quickly; a survey waits 1.5 s
     qputenv("KVAB_SDK_ANSWER_WAIT_MS", "3000");
-    QVERIFY2(m_sim.start({"--clip-seconds", "2", "--reboot-ms", "2500", "--cameras",
-                          QStringLiteral("lan:%1,lan:DS-LAN-02,cloud:%2").arg(kLan, kCloud)}),
+    QVERIFY2(start({"--clip-seconds", "2", "--reboot-ms", "2500", "--cameras",
+                    QStringLiteral("lan:%1,lan:DS-LAN-02,cloud:%2").arg(kLan, kCloud)}),
              "simulator did not start");
     m_data = NxDataCenter::instance();
     QTRY_VERIFY_WITH_TIMEOUT(m_data->lanCenter->contains(kLan), 20000);
-    m_boxes.reset(new Boxes);
 }
 
 QPointer<VeDevSettingDialog> TestDevSettingDialog::open(VeCameraModel* cam, int audioalarm) {
@@ -173,7 +129,7 @@ void TestDevSettingDialog::pages() {
     QFETCH(int, soundIndex);
     QFETCH(QStringList, rows);
     VeCameraModel cloud(kCloud, kCloud, "", "G711", 0, 0, "", "123456");
-    const int before = writes();
+    const int before = writes(kLan);
     QPointer<VeDevSettingDialog> dialog = open(lan ? camera(kLan) : &cloud, audioalarm);
     auto* list = child<QListWidget>(dialog, "listWidget");
     QStringList shown;
@@ -195,12 +151,10 @@ void TestDevSettingDialog::pages() {
     for (int row = 0; row < list->count(); ++row) {
         list->setCurrentRow(row);
         auto* stack = child<QStackedWidget>(dialog, "stackedWidget");
-        if (qEnvironmentVariableIsSet("KVAB_SHOT_DIR")) // screenshots only when asked for
-            dialog->grab().save(qEnvironmentVariable("KVAB_SHOT_DIR") +
-                                QStringLiteral("/devset-%1.png").arg(stack->currentWidget()->objectName()));
+        shoot(dialog, QStringLiteral("devset-") + stack->currentWidget()->objectName());
     }
     QTest::qWait(300); // a write would have reached the camera by now
-    QCOMPARE(writes(), before);
+    QCOMPARE(writes(kLan), before);
     delete dialog;
 }
 
@@ -372,20 +326,20 @@ void TestDevSettingDialog::apply() {
     m_sim.control(
         QStringLiteral("survey %1 sid=Home;enc=WPA2;signal=80:sid=Cafe;enc=NONE;signal=40:").arg(kLan));
     QPointer<VeDevSettingDialog> dialog = open(camera(kLan));
-    const int before = this->writes();
+    const int before = this->writes(kLan);
     edit(dialog);
     const bool restarts = fault == QLatin1String("restart");
     m_boxes->confirm = fault != QLatin1String("cancel");
     if (fault.contains(' '))
         QVERIFY(m_sim.control(withId(fault)).startsWith("ok"));
     if (button.isEmpty())
-        QTRY_COMPARE(this->writes() - before, writes);
+        QTRY_COMPARE(this->writes(kLan) - before, writes);
     else
         QCOMPARE(click(dialog, qPrintable(button)), message);
     m_boxes->confirm = true;
     if (restarts)
         QVERIFY(dialog.isNull() && m_sim.control("list").contains(QLatin1String(kLan) + ":lan:rebooting"));
-    QCOMPARE(this->writes() - before, writes);
+    QCOMPARE(this->writes(kLan) - before, writes);
     if (fault.contains(' ') || writes == 0 || button.isEmpty()) // failures and refusals keep the dialog
         QVERIFY(dialog && dialog->isVisible());
     delete dialog;
