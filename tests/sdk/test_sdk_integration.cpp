@@ -1,4 +1,6 @@
-// The library against a live simulator: discovery, login, status, records, calls, audio, alarms, survey, SD.
+// The library's calls against a live simulator, where the client's own end-to-end tests do not reach: the
+// refusals and boundaries of each call, the cloud path's writes, handles across restarts, the data channel,
+// the pacing and completeness of streams and SD downloads.
 #include "CallbackLog.h"
 #include "Md5.h"
 #include "SimProcess.h"
@@ -7,9 +9,7 @@
 
 #include <QtTest>
 
-#include <algorithm>
 #include <cstring>
-#include <functional>
 
 namespace {
 
@@ -25,20 +25,6 @@ QString sysInfo(int selector, const char* id) {
 // A write succeeded and the camera's record now holds the part.
 bool wrote(int rc, int selector, const char* id, const char* part) {
     return rc == 0 && sysInfo(selector, id).contains(part);
-}
-
-// Makes a write that restarts the camera: it answers, is away while it restarts and is reported again
-// under a new handle, which is returned (0: the write failed or the camera did not come back).
-int restartedBy(const std::function<int()>& write, const char* id) {
-    L().clear();
-    if (write() != 0)
-        return 0;
-    const bool back = L().waitFor(
-        [id] {
-            return std::any_of(L().lan.cbegin(), L().lan.cend(), [id](const auto& r) { return r.id == id; });
-        },
-        5000);
-    return back ? L().nxid(id) : 0;
 }
 
 bool keyFrameLayout(const QByteArray& d) {
@@ -84,9 +70,8 @@ private slots:
     void discovery();
     void loginStatusAndPasswords();
     void recordsReadAndWrite();
-    void rebootAndReset();
+    void rebootRenewsTheHandle();
     void dataChannelAndAlarms();
-    void wifiSurvey();
     void videoCalls();
     void listenAndTalk();
     void sdListingAndDownload();
@@ -167,9 +152,7 @@ void TestSdkIntegration::loginStatusAndPasswords() {
     }
     QVERIFY(vmoGetDevStatus_EX("devid0=KV-CLD-01;", 2) < 0 &&
             vmoGetDevStatus_EX(nullptr, 0) < 0); // bad count
-    L().clear();
-    QVERIFY(vmoGetDevStatus("KV-CLD-02") == 0 && L().waitSystem(104, "KV-CLD-02"));
-    // Passwords: hashing, checking, and setting through the server.
+    // Password hashing and checking (the change through the server runs in the device dialogs' test).
     char out[PCQ_MD5_SIZE];
     std::memset(out, 'x', sizeof out);
     QVERIFY(vmoConversionMD5("123456", out) == 0 && QByteArray(out) == "e10adc3949ba59abbe56e057f20f883e");
@@ -178,20 +161,10 @@ void TestSdkIntegration::loginStatusAndPasswords() {
     QCOMPARE(vmoCheckAccessPwd("123456", "E10ADC3949BA59ABBE56E057F20F883E"), 1);
     QCOMPARE(vmoCheckAccessPwd("123457", "e10adc3949ba59abbe56e057f20f883e"), 0);
     QCOMPARE(vmoCheckAccessPwd("123456", ""), 0);
-    L().clear();
-    QVERIFY(DoSetAccessPswd_EX(4, "KV-CLD-02", "n3wpass", 3, 0) == 0 && L().waitSystem(115) &&
-            L().hasSystem(115, "1"));
-    L().clear();
-    QVERIFY(vmoGetDevStatus("KV-CLD-02") == 0 && L().waitSystem(119));
-    QVERIFY(L().system.first().text.contains(
-        QString::fromStdString("pwd=" + kvabwire::Md5::hex("n3wpass") + ";")));
-    L().clear();
-    QCOMPARE(DoSetAccessPswd_EX(4, "KV-CLD-03", "x", 3, 0), 0); // offline camera: refused by the server
-    QVERIFY(L().waitSystem(115) && L().hasSystem(115, "0"));
 }
 
 void TestSdkIntegration::recordsReadAndWrite() {
-    int h = L().nxid("KV-LAN-01");
+    const int h = L().nxid("KV-LAN-01");
     QVERIFY(h > 0);
     // Each selector answers with its own record (its first key), 209 byte-exact.
     const QList<QPair<int, QString>> reads{{201, "ip="},   {202, "move="},  {203, "stream="},
@@ -205,45 +178,26 @@ void TestSdkIntegration::recordsReadAndWrite() {
     QCOMPARE(GetLanSysInfo(nullptr, 203, "KV-LAN-01"), PCQ_ERR_ARGUMENT);
     QVERIFY(sysInfo(201, "KV-CLD-01").contains("status=200;")); // cloud cameras answer by id
 
-    // Writes on the LAN path, each read back.
+    // LAN writes: a refused value, an unknown handle, a malformed record fail; each LAN write's landing is
+    // checked through the settings dialogs.
     const char* lan = "KV-LAN-01";
     QVERIFY(vmoSetLANInfo(lan, h, 50, 40, 0) == 0 && vmoSetLANInfo(lan, h, 50, 99, 0) == -1);
-    QCOMPARE(vmoSetLANInfo(lan, h, 114, 2, 1), 0);
-    QVERIFY(wrote(vmoSetLANInfo(lan, h, 57, 15, 0), 203, lan, "rate=15;"));
-    QVERIFY(sysInfo(203, lan).contains("bri=40;") && sysInfo(203, lan).contains("iropen=1;"));
-    QCOMPARE(vmoSetLANInfo(lan, 12345, 50, 40, 0), -1); // unknown handle
-    QVERIFY(wrote(vmoSetLANInfo(lan, h, 115, 1, 0), 209, lan, "onvif=1;onvifaudio=0;"));
-    const char* sd = "move=0;outmove=0;auto=0;loopwr=1;splite=60;audio=0;devid=KV-LAN-01;recqc=0;";
-    QVERIFY(wrote(SetLanSysInfo(h, 108, sd, 0), 202, lan, "splite=60;"));
+    QCOMPARE(vmoSetLANInfo(lan, 12345, 50, 40, 0), -1);
     QCOMPARE(SetLanSysInfo(h, 108, "move=0;", 0), -1);
-    const char* wifi =
-        "entype=auto;sid=Home;stype=wap2;option=;keytype=;pswd=pw;mac=;ip=;netmask=;netwet=;dns=;";
-    // A wireless or wired change restarts the camera.
-    h = restartedBy([&] { return SetLanWifi(1, 1, h, wifi); }, lan);
-    QVERIFY(h > 0 && sysInfo(204, lan).contains("sid=Home;satype="));
-    const char* ip = "ip=192.168.1.200;netwet=192.168.1.1;netmask=255.255.255.0;dns=1.1.1.1;mac=x;newmac=x;";
-    h = restartedBy([&] { return SetLanDevIP(2, h, ip); }, lan);
-    QVERIFY(h > 0 && sysInfo(201, lan).contains("ip=192.168.1.200;"));
-    const char* mail =
-        "sedemail=a@k.v;reemail=b@k.v;smtpser=smtp.k.v;user=a;pwd=p;entype=2;port=587;count=3;";
-    QVERIFY(wrote(nx_DoLocalMonSetAlarmEmail(h, lan, mail, 0), 208, lan, "entype=2;sedemail=a@k.v;"));
-    QVERIFY(vmoGetLANInfo(lan, h, 207, 0) == 0 && DoLocalMonFormatSD(h, 0) == 0);
+    QVERIFY(DoLanGetWifiSid(999999, "", 0) < 0 && vmoGetLANInfo(lan, h, 207, 0) == 0);
     // The cloud path writes the same state.
     const char* wan = "KV-CLD-01";
     QVERIFY(wrote(vmoSetWANInfo(wan, 53, 10, 0), 203, wan, "sat=10;"));
-    sd = "move=1;outmove=0;auto=1;loopwr=0;splite=5;audio=1;devid=KV-CLD-01;recqc=1;";
+    const char* sd = "move=1;outmove=0;auto=1;loopwr=0;splite=5;audio=1;devid=KV-CLD-01;recqc=1;";
     QVERIFY(wrote(SetWanSysInfo(108, wan, sd, 0), 202, wan, "loopwr=0;splite=5;"));
-    mail = "sedemail=c@k.v;reemail=;smtpser=;user=;pwd=;entype=0;port=25;count=0;";
+    const char* mail = "sedemail=c@k.v;reemail=;smtpser=;user=;pwd=;entype=0;port=25;count=0;";
     QVERIFY(wrote(nx_DoMonSetAlarmEmail(wan, mail, 0), 208, wan, "sedemail=c@k.v;"));
     QVERIFY(vmoGetWANInfo(wan, 0, 0) == 0 && GetWanSysDevInfo(wan, 108) == 0);
     QVERIFY(vmoSetWANInfo("KV-CLD-03", 53, 10, 0) < 0);
 }
 
-void TestSdkIntegration::rebootAndReset() {
-    int h = L().nxid("KV-LAN-02");
-    QCOMPARE(vmoSetLANInfo("KV-LAN-02", h, 50, 12, 0), 0);
-    h = restartedBy([h] { return vmoSetLANInfo("KV-LAN-02", h, 109, 0, 0); }, "KV-LAN-02"); // a factory reset
-    QVERIFY(h > 0 && sysInfo(203, "KV-LAN-02").contains("bri=32;"));
+void TestSdkIntegration::rebootRenewsTheHandle() {
+    const int h = L().nxid("KV-LAN-02");
     L().clear();
     QCOMPARE(vmoSetLANInfo("00:1A:4B:00:00:01", h, 110, 0, 0), 0); // the MAC stands first for a reboot
     QVERIFY(sysInfo(203, "KV-LAN-02").isNull());                   // away while it restarts
@@ -252,8 +206,9 @@ void TestSdkIntegration::rebootAndReset() {
     QVERIFY(h2 > 0 && h2 != h);
     QCOMPARE(vmoSetLANInfo("KV-LAN-02", h, 50, 20, 0), -1); // the old handle is gone
     QCOMPARE(vmoSetLANInfo("KV-LAN-02", h2, 50, 20, 0), 0);
-    // A cloud camera's reboot shows as offline, then online.
+    // A cloud camera's reboot shows as offline, then online (to a client that asked for its status).
     L().clear();
+    QVERIFY(vmoGetDevStatus("KV-CLD-02") == 0 && L().waitSystem(104, "KV-CLD-02"));
     QVERIFY(vmoSetWANInfo("KV-CLD-02", 110, 0, 0) == 0 && L().waitSystem(108, "KV-CLD-02"));
     QVERIFY(L().waitSystem(104, "KV-CLD-02", 5000));
 }
@@ -292,29 +247,6 @@ void TestSdkIntegration::dataChannelAndAlarms() {
         QVERIFY2(!L().waitSize(L().alarms, 2, 300), a.command); // no second report
     }
     QVERIFY(m_sim.control("remove KV-BTH-01").startsWith("ok"));
-}
-
-void TestSdkIntegration::wifiSurvey() {
-    const int h = L().nxid("KV-LAN-01");
-    L().clear();
-    QVERIFY(DoLanGetWifiSid(h, "00:1A:4B:01:00:71", 0) == 0 && L().waitSize(L().wifi, 1));
-    const auto reply = L().wifi.first();
-    QCOMPARE(reply.second, reply.first.size());
-    int networks = 0;
-    for (const QByteArray& entry : reply.first.split(':')) {
-        if (entry.isEmpty())
-            continue;
-        bool ok = false;
-        const int signal = entry.split('=').last().toInt(&ok);
-        QVERIFY(entry.startsWith("sid=") && ok && signal >= 0 && signal <= 100);
-        ++networks;
-    }
-    QCOMPARE(networks, 3);
-    QVERIFY(DoLanGetWifiSid(999999, "", 0) < 0);
-    L().clear();
-    QVERIFY(m_sim.control("surveyfail KV-LAN-01").startsWith("ok"));
-    QVERIFY(DoLanGetWifiSid(h, "", 0) == 0 && L().waitSize(L().wifi, 1) && L().wifi.first().second == -1);
-    m_sim.control("surveyfail KV-LAN-01 off");
 }
 
 void TestSdkIntegration::videoCalls() {
