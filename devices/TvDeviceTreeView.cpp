@@ -17,6 +17,18 @@ TvDeviceTreeView::TvDeviceTreeView(QWidget* parent)
     qRegisterMetaType<VeCameraModel*>("VeCameraModel*");
 }
 
+namespace {
+// A standard (ONVIF) camera's id is a UUID: while it has no alias of its own, its own name says more, and
+// the kind tells why it offers fewer settings. The flag reads "ONVIF" or "ONVIF NAME".
+QString shownName(const VeCameraModel* camera) {
+    if (!camera->devFlag.startsWith(QLatin1String("ONVIF")))
+        return camera->alias;
+    const QString name = camera->devFlag.mid(6);
+    return QStringLiteral("%1 (ONVIF)")
+        .arg(camera->alias == camera->deviceId && !name.isEmpty() ? name : camera->alias);
+}
+} // namespace
+
 void TvDeviceTreeView::setDeviceList(const QList<VeCameraModel*>& list, const QSet<QString>& stalled) {
     m_model->clear();
     m_model->setColumnCount(1);
@@ -26,7 +38,8 @@ void TvDeviceTreeView::setDeviceList(const QList<VeCameraModel*>& list, const QS
         auto* item = new QStandardItem; // owned by the model once appended
         item->setData(camera->deviceId, Qt::ToolTipRole);
         const bool away = camera->playing && stalled.contains(camera->deviceId);
-        item->setData(away ? tr("%1（正在重连）").arg(camera->alias) : camera->alias, Qt::DisplayRole);
+        const QString name = shownName(camera);
+        item->setData(away ? tr("%1（正在重连）").arg(name) : name, Qt::DisplayRole);
         const QIcon& icon =
             !camera->isOnline() || away ? m_offline : (camera->playing ? m_playing : m_online);
         item->setData(icon, Qt::DecorationRole);
