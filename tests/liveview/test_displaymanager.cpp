@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 
+#include <array>
 #include <atomic>
 #include <thread>
 
@@ -92,6 +93,7 @@ private slots:
     void routesAudioToTheSelectedCell();
     void bindAndStopUnderStream();
     void destroyedWithLiveCells();
+    void sixteenCellsPaintOncePerPicture();
 
 private:
     // Binds and starts a cell for a new camera; its loop ends quickly after a stop.
@@ -477,6 +479,50 @@ void TestDisplayManager::destroyedWithLiveCells() {
     QTest::qWait(500); // nothing may reach the destroyed cells afterwards
     QCOMPARE(TvMediaObject::liveCount(), baseObjects);
     m_view = std::make_unique<TvDisplayMangeView>(); // for cleanup
+}
+
+void TestDisplayManager::sixteenCellsPaintOncePerPicture() {
+    // Sixteen cameras at 25 pictures a second through the decode threads. A picture only marks its cell:
+    // every picture is either painted once on a refresh tick or replaced unpainted by a newer one, and
+    // ticks without a new picture paint nothing.
+    m_view->resize(1280, 720);
+    const auto units = MediaFixtures::encodeH264(640, 360, 16, 16);
+    QCOMPARE(int(units.size()), 16);
+    std::array<std::atomic<int>, TvDisplayMangeView::kMaxCells> handed{};
+    QList<TvPlayWidget*> cells;
+    for (int i = 0; i < TvDisplayMangeView::kMaxCells; ++i) {
+        cells << play(QStringLiteral("PAINT-%1").arg(i));
+        QVERIFY(cells.last());
+        QObject::connect(
+            cells.last()->renderer(), &VeOpenGLWidget::updateSignal, cells.last(),
+            [&handed, i] { ++handed[i]; }, Qt::DirectConnection);
+    }
+    for (const MediaFixtures::Bytes& unit : units) {
+        for (int i = 0; i < cells.size(); ++i)
+            m_view->deliverPacket(videoObject(unit, 640, 360), QStringLiteral("PAINT-%1").arg(i));
+        QTest::qWait(40);
+    }
+    const auto settled = [&] {
+        for (int i = 0; i < cells.size(); ++i) {
+            VeOpenGLWidget* r = cells[i]->renderer();
+            if (cells[i]->state() != TvPlayStatePlaying || cells[i]->queuedCount() > 0 || handed[i] == 0 ||
+                r->paintedPictures() + r->droppedPictures() != quint64(handed[i]))
+                return false;
+        }
+        return true;
+    };
+    QTRY_VERIFY(settled());
+    std::vector<quint64> painted;
+    for (TvPlayWidget* cell : cells) {
+        painted.push_back(cell->renderer()->paintedPictures());
+        QVERIFY(painted.back() > 0);
+    }
+    QTest::qWait(100); // several ticks
+    for (int i = 0; i < cells.size(); ++i)
+        QCOMPARE(cells[i]->renderer()->paintedPictures(), painted[size_t(i)]);
+    const QString dir = qEnvironmentVariable("KVAB_SHOT_DIR");
+    if (!dir.isEmpty())
+        m_view->grab().save(dir + QStringLiteral("/grid-16-cells.png"));
 }
 
 QTEST_MAIN(TestDisplayManager)
