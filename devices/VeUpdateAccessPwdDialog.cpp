@@ -19,6 +19,15 @@ VeUpdateAccessPwdDialog::VeUpdateAccessPwdDialog(VeCameraModel* camera, QWidget*
     m_titleBar->setTitleContent(tr("修改访问密码"), 9);
     if (camera)
         ui->lineEdit_devid->setText(camera->deviceId);
+    // A standard (ONVIF) camera checks a user name and password itself: there is no old password to
+    // compare, and the library keeps the pair it is given ("USER:PASSWORD") for the camera.
+    m_standard = camera && camera->devFlag.startsWith(QLatin1String("ONVIF"));
+    ui->label_user->setVisible(m_standard);
+    ui->lineEdit_user->setVisible(m_standard);
+    ui->label_1->setVisible(!m_standard);
+    ui->lineEdit_old_pwd->setVisible(!m_standard);
+    const int colon = camera ? camera->userAccess.indexOf(QLatin1Char(':')) : -1;
+    ui->lineEdit_user->setText(colon > 0 ? camera->userAccess.left(colon) : QStringLiteral("admin"));
     connect(NxDataCenter::instance()->loginCenter, &NxLoginCenter::updateAccessPwdResultSignal, this,
             &VeUpdateAccessPwdDialog::updateAccessPwdResultSlot);
 }
@@ -43,11 +52,19 @@ void VeUpdateAccessPwdDialog::on_pushBtn_ok_clicked() {
     const QString newPwd = ui->lineEdit_new_pwd->text();
     const QString confirm = ui->lineEdit_new_pwd_confirm->text();
     NxDataCenter* data = NxDataCenter::instance();
-    if (oldPwd.isEmpty()) {
+    const QString user = ui->lineEdit_user->text().trimmed();
+    if (m_standard) {
+        if (!m_camera)
+            return;
+        if (user.isEmpty() || user.contains(QLatin1Char(':')) || TvDialogSupport::breaksRecord(user)) {
+            TvDialogSupport::notice(this, tr("用户名不能为空，也不能包含冒号"));
+            ui->lineEdit_user->setFocus();
+            return;
+        }
+    } else if (oldPwd.isEmpty()) {
         TvDialogSupport::notice(this, tr("旧密码不能为空"));
         return;
-    }
-    if (!m_camera || !data->checkAccessPwd(oldPwd, m_camera->devAccess)) {
+    } else if (!m_camera || !data->checkAccessPwd(oldPwd, m_camera->devAccess)) {
         TvDialogSupport::notice(this, tr("旧密码错误，请重新输入"));
         ui->lineEdit_old_pwd->setFocus();
         return;
@@ -68,8 +85,9 @@ void VeUpdateAccessPwdDialog::on_pushBtn_ok_clicked() {
     setWaiting(true);
     NxLoginCenter* login = data->loginCenter;
     const QString id = m_camera->deviceId;
+    const QString secret = m_standard ? user + QLatin1Char(':') + newPwd : newPwd;
     TvDialogSupport::runJob(
-        this, [login, id, newPwd] { return qint32(login->changeAccessPwd(id, newPwd)); },
+        this, [login, id, secret] { return qint32(login->changeAccessPwd(id, secret)); },
         [this](qint32 result) {
             // Success waits for the cloud's answer; anything else is the answer.
             if (result != LoginCenterResultSuccess)
@@ -83,10 +101,20 @@ void VeUpdateAccessPwdDialog::updateAccessPwdResultSlot(LoginCenterResultType re
     setWaiting(false);
     qWarning() << "access password change result" << int(result);
     if (result != LoginCenterResultSuccess || !m_camera) {
-        TvDialogSupport::notice(this, tr("访问密码修改失败，请稍后再试"));
+        TvDialogSupport::notice(this, m_standard && result == LoginCenterResultFailure
+                                          ? tr("摄像机拒绝了该用户名或密码")
+                                          : tr("访问密码修改失败，请稍后再试"));
         return;
     }
     const QString newPwd = ui->lineEdit_new_pwd->text();
+    if (m_standard) { // the camera's own password is unchanged: only what this client signs in with
+        const QString user = ui->lineEdit_user->text().trimmed();
+        NxDataCenter::instance()->loginCenter->updateAccessPwd(user + QLatin1Char(':') + newPwd, QString(),
+                                                               m_camera);
+        TvDialogSupport::notice(this, tr("访问密码修改成功，请牢记您的新密码"));
+        accept();
+        return;
+    }
     char md5[PCQ_MD5_SIZE] = {};
     vmoConversionMD5(newPwd.toUtf8().constData(), md5);
     NxDataCenter::instance()->loginCenter->updateAccessPwd(newPwd, QString::fromLatin1(md5), m_camera);

@@ -35,4 +35,5 @@ private:
     std::unique_ptr<Ui::VeUpdateAccessPwdDialog> ui;
     QPointer<VeCameraModel> m_camera;
     bool m_waiting = false;
+    bool m_standard = false; // an ONVIF camera: user name and password instead of old and new
 };

@@ -890,6 +890,18 @@
         <translation>Old password:</translation>
     </message>
     <message>
+        <source>用户名：</source>
+        <translation>User name:</translation>
+    </message>
+    <message>
+        <source>用户名不能为空，也不能包含冒号</source>
+        <translation>The user name cannot be empty or contain a colon</translation>
+    </message>
+    <message>
+        <source>摄像机拒绝了该用户名或密码</source>
+        <translation>The camera refused this user name or password</translation>
+    </message>
+    <message>
         <source>新访问密码：</source>
         <translation>New password:</translation>
     </message>
