@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
+#include "PrivateNetwork.h"
 #include "SimProcess.h"
 #include "TvCallWorker.h"
 #include "TvDefaultSettings.h"
@@ -20,32 +21,7 @@
 #include <QStandardItemModel>
 #include <QtTest>
 
-#include <cstdlib>
 #include <memory>
-#include <unistd.h>
-#include <vector>
-
-namespace {
-
-const char kNamespaceMark[] = "KVAB_ONVIF_NETNS";
-
-void enterPrivateNetwork(int argc, char** argv) {
-    if (geteuid() != 0 || std::getenv(kNamespaceMark))
-        return;
-    setenv(kNamespaceMark, "1", 1);
-    std::vector<char*> args{
-        const_cast<char*>("unshare"), const_cast<char*>("-n"), const_cast<char*>("sh"),
-        const_cast<char*>("-c"),
-        const_cast<char*>("ip link set lo up multicast on && "
-                          "ip route add 239.255.255.250/32 dev lo && exec \"$0\" \"$@\"")};
-    for (int i = 0; i < argc; ++i)
-        args.push_back(argv[i]);
-    args.push_back(nullptr);
-    execvp("unshare", args.data());
-    perror("test_onvif_live: unshare");
-}
-
-} // namespace
 
 class TestOnvifLive : public QObject {
     Q_OBJECT
@@ -68,7 +44,7 @@ private:
 };
 
 void TestOnvifLive::initTestCase() {
-    if (!std::getenv(kNamespaceMark))
+    if (!inPrivateNetwork())
         QSKIP("multicast discovery needs a private network namespace: run as root (unshare -n)");
     QVERIFY2(m_sim.start({"--clip-seconds", "2", "--cameras", "lan:KV-LAN-01,onvif:CAM-A"}),
              "simulator did not start");

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+#include <vector>
+
+// WS-Discovery is multicast. Run as root, a test calls this first in main(): it starts itself again inside
+// a network namespace of its own (`unshare -n`) whose loopback carries the discovery group, so nothing
+// leaves the machine. inPrivateNetwork() tells the test it is there; without root it is not.
+inline const char* privateNetworkMark() {
+    return "KVAB_ONVIF_NETNS";
+}
+
+inline bool inPrivateNetwork() {
+    return std::getenv(privateNetworkMark()) != nullptr;
+}
+
+inline void enterPrivateNetwork(int argc, char** argv) {
+    if (geteuid() != 0 || inPrivateNetwork())
+        return;
+    setenv(privateNetworkMark(), "1", 1);
+    std::vector<char*> args{
+        const_cast<char*>("unshare"), const_cast<char*>("-n"), const_cast<char*>("sh"),
+        const_cast<char*>("-c"),
+        const_cast<char*>("ip link set lo up multicast on && "
+                          "ip route add 239.255.255.250/32 dev lo && exec \"$0\" \"$@\"")};
+    for (int i = 0; i < argc; ++i)
+        args.push_back(argv[i]);
+    args.push_back(nullptr);
+    execvp("unshare", args.data());
+    std::perror("unshare"); // runs on outside: the cases skip
+    unsetenv(privateNetworkMark());
+}
