@@ -64,7 +64,15 @@ OnvifBackend::~OnvifBackend() {
 }
 
 void OnvifBackend::refresh() {
-    m_worker.post([this] { probe(); }, 0);
+    // Searches asked for while one waits its turn are that one: its answers are as fresh.
+    if (m_probeQueued.exchange(true))
+        return;
+    m_worker.post(
+        [this] {
+            m_probeQueued = false;
+            probe();
+        },
+        0);
 }
 
 void OnvifBackend::probe() {
@@ -267,12 +275,16 @@ int OnvifBackend::setCredentials(const std::string& deviceId, const std::string&
     std::shared_ptr<Device> device = deviceNamed(deviceId);
     if (!device)
         return PCQ_ERR_FAILED;
+    {
+        // In force at once: a call made before the check below has run already signs with them.
+        std::lock_guard<std::mutex> ops(device->ops);
+        device->camera->setCredentials(credentials);
+    }
     m_worker.post(
-        [this, device, credentials] {
+        [this, device] {
             int rc;
             {
                 std::lock_guard<std::mutex> ops(device->ops);
-                device->camera->setCredentials(credentials);
                 rc = device->camera->deviceInformation(nullptr);
             }
             m_sinks.system(115, rc == PCQ_OK ? "1" : "0");

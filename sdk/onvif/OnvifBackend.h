@@ -78,6 +78,7 @@ private:
     int m_nextHandle = kHandleBase;
     int m_nextCall = 1;
     bool m_udp = false;
+    std::atomic<bool> m_probeQueued{false};
     SdkDispatcher m_worker; // probes and credential checks, in order
 };
 
