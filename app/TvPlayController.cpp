@@ -185,11 +185,13 @@ void TvPlayController::switchStream(VeCameraModel* camera) {
     {
         TvMutexLocker lock(&TvStreamRouter::roadMutex());
         cell = cellOf(camera);
-        if (!cell || !m_router->hasCallLocked(camera->playKey))
+        if (!cell)
             return;
         // Packets of the old call stop here; the cell shows its last picture until the new stream's
-        // first key frame has decoded.
+        // first key frame has decoded. A switch still being made is followed by this one on the call
+        // worker, which takes one camera's calls in order, so the last choice wins.
         m_router->removeCallLocked(camera->playKey);
+        cell->awaitKeyFrame(); // a key frame of the old call may have come in the meantime
         cell->recordCenter().clearCache();
     }
     // A recording goes on in a new file with the new stream's size.
