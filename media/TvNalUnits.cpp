@@ -24,15 +24,20 @@ std::vector<TvNalUnits::Unit> TvNalUnits::scan(const uint8_t* data, int length, 
 }
 
 TvNalUnits::Summary TvNalUnits::summarize(const uint8_t* data, int length) {
+    // Every packet passes here on the SDK thread: no list of units, only the headers up to the first slice.
     Summary summary;
-    for (const Unit& unit : scan(data, length, true)) {
-        if (unit.type == 1 || unit.type == 5) {
+    for (int i = 0; data && i + 3 < length; ++i) {
+        if (data[i] != 0 || data[i + 1] != 0 || data[i + 2] != 1)
+            continue;
+        const int type = data[i + 3] & 0x1F;
+        if (type == 1 || type == 5) {
             summary.slice = true;
-            summary.idr = unit.type == 5;
+            summary.idr = type == 5;
             break;
         }
-        summary.sps = summary.sps || unit.type == 7;
-        summary.pps = summary.pps || unit.type == 8;
+        summary.sps = summary.sps || type == 7;
+        summary.pps = summary.pps || type == 8;
+        i += 2;
     }
     return summary;
 }

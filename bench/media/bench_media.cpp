@@ -1,11 +1,15 @@
 // Prints the media pipeline's figures (not a test):
-//   1. decode-loop throughput against libavcodec decoding the same clip directly (640x360, 1920x1080);
+//   1. decode-loop throughput against libavcodec decoding the same clip directly (640x360, 1920x1080),
+//      on the bench's own clip and on clips at camera bit rates;
 //   2. stream-road latency, 16 cells x 25 fps of 640x360, from the SDK callback to setImage;
 //   3. resident memory per playing cell and its growth over the replay;
 //   4. the recorder's writer thread against libavformat writing the same packets directly, and how long
 //      the record centre holds the SDK thread per packet;
+//   5. overload: 16 main streams on decode threads held to one core; the live edge keeps the lag
+//      under a second and the memory flat;
 //   damaged pictures (concealed decoding errors) are counted per road.
-// Usage: bench_media [replay seconds, default 20]
+// Usage: bench_media [replay seconds, default 20] [overload seconds, default 15]
+//                    [throughput | road | overload | muxing]
 #include "MediaFixtures.h"
 #include "TvDecodeCell.h"
 #include "TvDecodeThread.h"
@@ -36,6 +40,7 @@ extern "C" {
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <sched.h>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -92,7 +97,17 @@ public:
     std::vector<double> latenciesMs;
     VeRecordCenter recordCenter;
 
+    // The core every decode thread is held to (-1: any); the first picture pins its thread.
+    int pinnedCore = -1;
+
     void updateImage(const uint8_t* yuv, int width, int height) override {
+        static thread_local bool pinned = false;
+        if (pinnedCore >= 0 && !pinned) {
+            cpu_set_t set;
+            CPU_ZERO(&set);
+            CPU_SET(pinnedCore, &set);
+            pinned = sched_setaffinity(0, sizeof set, &set) == 0;
+        }
         {
             TvMutexLocker lock(&renderMutex);
             renderer.setImage(yuv, width, height);
@@ -134,37 +149,66 @@ public:
     }
 };
 
+// The loop fed as a camera feeds it, never past the queue's bound: each unit goes in once the picture
+// kInFlight units back has come out, so the loop never waits for input.
 double loopDecodeFps(const std::vector<Bytes>& clip) {
+    constexpr int kInFlight = 8;
+    static_assert(kInFlight < TvDecodeCell::kMaxQueuedPictures, "the queue would skip");
     BenchCell cell;
     {
         TvMutexLocker lock(&cell.queueMutex());
         cell.setRunning(true);
         cell.setPlayState(2);
     }
+    std::vector<std::unique_ptr<TvMediaObject>> objects;
     for (const Bytes& u : clip)
-        cell.enqueue(std::make_unique<TvMediaObject>(true, u.data(), int(u.size()), 1920, 1080));
+        objects.push_back(std::make_unique<TvMediaObject>(true, u.data(), int(u.size()), 1920, 1080));
     auto thread = std::make_unique<TvDecodeThread>(&cell, nullptr);
     thread->setEndPause(0);
     const auto start = Clock::now();
     thread->start(QThread::TimeCriticalPriority);
-    cell.pictureSem.acquire(int(clip.size()));
+    for (size_t i = 0; i < objects.size(); ++i) {
+        if (i >= size_t(kInFlight))
+            cell.pictureSem.acquire();
+        cell.enqueue(std::move(objects[i]));
+    }
+    cell.pictureSem.acquire(std::min(kInFlight, int(clip.size())));
     const double s = std::chrono::duration<double>(Clock::now() - start).count();
+    if (cell.skippedPictures() > 0)
+        std::printf("   (the queue skipped %d pictures: the figure is not comparable)\n",
+                    cell.skippedPictures());
     cell.stop(thread);
     QCoreApplication::removePostedEvents(&cell.renderer);
     return clip.size() / s;
 }
 
+double clipKbps(const std::vector<Bytes>& clip, int fps) {
+    size_t bytes = 0;
+    for (const Bytes& u : clip)
+        bytes += u.size();
+    return clip.empty() ? 0 : bytes * 8.0 * fps / clip.size() / 1000.0;
+}
+
 void throughput() {
-    std::printf("== decode-loop throughput (best of 3, same clip, same run)\n");
-    for (auto [w, h, n] : {std::tuple<int, int, int>{640, 360, 750}, {1920, 1080, 150}}) {
-        const auto clip = MediaFixtures::encodeH264(w, h, n, 25);
+    std::printf("== decode-loop throughput against libavcodec (best of 3, same clip, same run)\n");
+    // The bench's own clip at the encoder's free rate, then camera rates: sub stream about 150 kbit/s,
+    // main stream 1 to 4 Mbit/s.
+    const struct {
+        int width, height, frames, bitRate;
+    } clips[] = {{640, 360, 750, 0},
+                 {1920, 1080, 150, 0},
+                 {640, 360, 750, 150000},
+                 {1920, 1080, 250, 1000000},
+                 {1920, 1080, 250, 4000000}};
+    for (const auto& c : clips) {
+        const auto clip = MediaFixtures::encodeH264(c.width, c.height, c.frames, 25, 0, 0, c.bitRate);
         double raw = 0, loop = 0;
         for (int round = 0; round < 3; ++round) {
             raw = std::max(raw, rawDecodeFps(clip));
             loop = std::max(loop, loopDecodeFps(clip));
         }
-        std::printf("%4dx%-4d  libavcodec %7.1f fps   decode loop %7.1f fps   ratio %.3f\n", w, h, raw, loop,
-                    loop / raw);
+        std::printf("%4dx%-4d %6.0f kbit/s  libavcodec %7.1f fps   decode loop %7.1f fps   ratio %.3f\n",
+                    c.width, c.height, clipKbps(clip, 25), raw, loop, loop / raw);
     }
 }
 
@@ -255,6 +299,85 @@ void road(int cells, int w, int h, int seconds, bool latencyFigures) {
             "   callback -> setImage latency: median %.2f ms, p99 %.2f ms, max %.2f ms (%zu samples)\n",
             median, p99, worst, all.size());
     }
+    for (size_t i = 0; i < cellList.size(); ++i)
+        cellList[i]->stop(threads[i]);
+    QCoreApplication::processEvents();
+}
+
+// More than the machine decodes: 16 main streams (adaptive streams off) at 25 fps and 2 Mbit/s with every
+// decode thread held to one core. The live edge must hold: the lag (pictures waiting in the queue or being
+// decoded, 40 ms each) stays under a second, and the resident memory stays flat.
+void overload(int seconds) {
+    const int cells = 16, fps = 25;
+    std::printf("== overload: %d cells x %d fps 1920x1080 at 2 Mbit/s, decode threads on one core, %d s\n",
+                cells, fps, seconds);
+    const auto clip = MediaFixtures::encodeH264(1920, 1080, fps * 4, 25, 0, 0, 2000000);
+    BenchSink sink;
+    std::vector<std::unique_ptr<BenchCell>> cellList;
+    std::vector<std::unique_ptr<TvDecodeThread>> threads;
+    std::vector<std::atomic<long>> pushed(cells);
+    for (int i = 0; i < cells; ++i) {
+        cellList.push_back(std::make_unique<BenchCell>());
+        cellList.back()->pinnedCore = 0;
+        sink.cells["call-" + std::to_string(i)] = cellList.back().get();
+        threads.push_back(cellList.back()->start());
+    }
+    std::atomic<bool> stop{false};
+    std::vector<std::unique_ptr<QThread>> feeders;
+    for (int i = 0; i < cells; ++i) {
+        feeders.emplace_back(QThread::create([&, i]() {
+            const std::string id = "call-" + std::to_string(i);
+            auto next = Clock::now() + std::chrono::milliseconds(i * 40 / cells);
+            for (long k = 0; !stop; ++k) {
+                std::this_thread::sleep_until(next);
+                next += std::chrono::milliseconds(1000 / fps);
+                const Bytes& unit = clip[size_t(k) % clip.size()];
+                ++pushed[size_t(i)];
+                TvStreamEntry::videoPacket(sink, id.c_str(), unit.data(), int(unit.size()));
+            }
+        }));
+        feeders.back()->start();
+    }
+    const auto lagMs = [&]() {
+        long worst = 0;
+        for (int i = 0; i < cells; ++i) {
+            const BenchCell& c = *cellList[size_t(i)];
+            worst = std::max(worst, pushed[size_t(i)] - c.pictures - c.skippedPictures());
+        }
+        return worst * 1000.0 / fps;
+    };
+    double lagAt10 = 0, worstAfter10 = 0;
+    long rssAt10 = 0;
+    const int settle = std::min(10, seconds);
+    for (int s = 1; s <= seconds; ++s) {
+        QThread::sleep(1);
+        QCoreApplication::processEvents();
+        const double lag = lagMs();
+        if (s == settle) {
+            lagAt10 = lag;
+            rssAt10 = residentBytes();
+        } else if (s > settle) {
+            worstAfter10 = std::max(worstAfter10, lag);
+        }
+    }
+    const double lagAtEnd = lagMs();
+    const long rssAtEnd = residentBytes();
+    stop = true;
+    for (auto& f : feeders)
+        f->wait();
+    long pictures = 0, skipped = 0, damaged = 0, sent = 0;
+    for (int i = 0; i < cells; ++i) {
+        pictures += cellList[size_t(i)]->pictures;
+        skipped += cellList[size_t(i)]->skippedPictures();
+        damaged += cellList[size_t(i)]->damagedPictures();
+        sent += pushed[size_t(i)];
+    }
+    std::printf("   %ld units sent, %ld pictures shown (%.1f per cell a second), %ld skipped, %ld damaged\n",
+                sent, pictures, pictures / double(cells) / seconds, skipped, damaged);
+    std::printf("   worst cell's lag: %.0f ms after %d s, %.0f ms at the end (worst in between %.0f ms)\n",
+                lagAt10, settle, lagAtEnd, worstAfter10);
+    std::printf("   resident memory: %.1f MiB after %d s, %.1f MiB at the end (%+.1f MiB)\n",
+                rssAt10 / 1048576.0, settle, rssAtEnd / 1048576.0, (rssAtEnd - rssAt10) / 1048576.0);
     for (size_t i = 0; i < cellList.size(); ++i)
         cellList[i]->stop(threads[i]);
     QCoreApplication::processEvents();
@@ -380,12 +503,22 @@ int main(int argc, char** argv) {
     // The decoders trace to standard error; keep the figures readable.
     std::freopen("/dev/null", "w", stderr);
     const int seconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 20;
+    const int overloadSeconds = argc > 2 ? std::max(5, std::atoi(argv[2])) : 15;
+    // Optional third argument: one part only (throughput, road, overload or muxing).
+    const std::string only = argc > 3 ? argv[3] : "";
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
-    throughput();
-    std::printf("== stream road (SDK callback -> entry -> record centre -> queue -> decode -> setImage)\n");
-    road(16, 640, 360, seconds, true);
-    road(4, 1920, 1080, std::min(seconds, 10), false);
-    muxing();
+    if (only.empty() || only == "throughput")
+        throughput();
+    if (only.empty() || only == "road") {
+        std::printf(
+            "== stream road (SDK callback -> entry -> record centre -> queue -> decode -> setImage)\n");
+        road(16, 640, 360, seconds, true);
+        road(4, 1920, 1080, std::min(seconds, 10), false);
+    }
+    if (only.empty() || only == "overload")
+        overload(overloadSeconds);
+    if (only.empty() || only == "muxing")
+        muxing();
     return 0;
 }

@@ -99,13 +99,16 @@ inline std::vector<Bytes> encode(const AVCodec* codec, int width, int height, AV
 }
 
 // Access units of an H.264 clip, one per frame, key frames every gop frames; moving gradients and
-// blocks, different every frame. With bFrames, a High-profile clip whose units come in decode order.
+// blocks, different every frame. With bFrames, a High-profile clip whose units come in decode order;
+// with bitRate (bits a second at 25 frames a second), a clip held to it as a camera's encoder holds it.
 inline std::vector<Bytes> encodeH264(int width, int height, int frames, int gop = 10, int firstIndex = 0,
-                                     int bFrames = 0) {
+                                     int bFrames = 0, int bitRate = 0) {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (!codec)
         return {};
-    auto setup = [gop, bFrames](AVCodecContext* ctx) {
+    auto setup = [gop, bFrames, bitRate](AVCodecContext* ctx) {
+        if (bitRate > 0)
+            ctx->bit_rate = ctx->rc_max_rate = ctx->rc_buffer_size = bitRate;
         ctx->gop_size = ctx->keyint_min = gop;
         ctx->max_b_frames = bFrames;
         ctx->thread_count = 1;
