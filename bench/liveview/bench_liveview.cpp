@@ -1,10 +1,14 @@
-// The live view's cost: 16 cells of 640 x 360 at 25 fps from the camera simulator through the real SDK
-// library and the main window, for a measured stretch (60 s by default) under a window system. Prints
-// the client's CPU time per second, pictures handed to each cell's renderer and painted per second,
-// late and dropped pictures and resident memory; then runs ffmpeg's command-line decoder on the same
-// 16 streams (dumped as they arrived) as the reference cost, and prints the ratios.
+// The live view as a person runs it: the main window at its own size (or maximized) plays 4, 9 or 16
+// simulated cameras, sub or main stream, through the real SDK library, for a measured stretch. Prints per
+// cell the pictures handed to the renderer and actually painted per second, pictures dropped unpainted,
+// late pictures, the lag of the live edge (queued video) after 10 s and at the end; then the client's CPU
+// and resident memory. Afterwards, in the same run, ffmpeg's command-line decoder decodes the same
+// streams (dumped as they arrived) as the reference cost, and the ratio is printed.
 //
-// usage: bench_liveview [seconds] [dump-folder]   (run under xvfb-run; needs ffmpeg on PATH)
+// usage: bench_liveview [seconds] [cells 4|9|16] [sub|main] [window|maximized] [dump-folder]
+//        bench_liveview all [seconds]   every configuration, each in a process of its own, and a summary
+// Run under xvfb-run -a -s "-screen 0 1920x1080x24"; needs ffmpeg on PATH. With KVAB_SHOT_DIR set, the
+// window is saved there at the end of the measured stretch.
 #include "MainWindow.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
@@ -13,6 +17,7 @@
 #include "TvDefaultSettings.h"
 #include "TvDisplayMangeView.h"
 #include "TvPlayWidget.h"
+#include "TvResolutionMap.h"
 #include "TvStreamRouter.h"
 #include "VeCameraModel.h"
 #include "VeOpenGLWidget.h"
@@ -20,18 +25,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QFile>
-#include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -41,7 +44,8 @@
 
 namespace {
 
-constexpr int kCells = 16;
+constexpr int kMaxCells = 16;
+constexpr double kFps = 25.0;
 constexpr qint64 kLateGapMs = 80; // two frame periods at 25 fps
 
 double cpuSeconds(int who) {
@@ -61,24 +65,16 @@ long rssKiB() {
     return 0;
 }
 
-double processCpu(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray text = stat.readAll();
-    const QList<QByteArray> f = text.mid(text.lastIndexOf(')') + 2).split(' ');
-    if (f.size() < 13)
-        return 0;
-    return double(f.at(11).toLong() + f.at(12).toLong()) / double(sysconf(_SC_CLK_TCK));
-}
-
-// Per cell: pictures handed to the renderer (decode thread), paints (GUI thread) and gaps.
+// Per cell: pictures handed to the renderer (decode thread) and their gaps.
 struct CellCounters {
-    std::atomic<long> pictures{0};
-    std::atomic<long> paints{0};
+    std::atomic<long> handed{0};
     std::atomic<long> late{0};
     std::atomic<qint64> maxGapMs{0};
     std::atomic<qint64> lastMs{0};
+    quint64 paintedStart = 0;
+    quint64 droppedStart = 0;
+    int skippedStart = 0;
+    double lag10 = -1; // seconds of queued video 10 s into the run
 };
 
 // What the SDK delivered for each call while measuring, and the Annex B dump of it.
@@ -86,9 +82,9 @@ struct StreamTap {
     std::mutex mutex;
     bool on = false;
     std::map<std::string, int> cellOfCall;
-    std::array<long, kCells> packets{};
-    std::array<std::unique_ptr<QFile>, kCells> files;
-    std::array<bool, kCells> started{};
+    std::array<long, kMaxCells> packets{};
+    std::array<std::unique_ptr<QFile>, kMaxCells> files;
+    std::array<bool, kMaxCells> started{};
 };
 StreamTap g_tap;
 QElapsedTimer g_clock;
@@ -106,34 +102,57 @@ void tapStream(const char* callId, const unsigned char* data, int length, bool i
         const auto it = g_tap.cellOfCall.find(callId);
         if (g_tap.on && it != g_tap.cellOfCall.end()) {
             const int i = it->second;
-            ++g_tap.packets[i];
+            ++g_tap.packets[size_t(i)];
             // ffmpeg gets each stream from its first parameter sets on, as a decoder joining late would.
-            g_tap.started[i] = g_tap.started[i] || hasSps(data, length);
-            if (g_tap.started[i] && g_tap.files[i])
-                g_tap.files[i]->write(reinterpret_cast<const char*>(data), length);
+            g_tap.started[size_t(i)] = g_tap.started[size_t(i)] || hasSps(data, length);
+            if (g_tap.started[size_t(i)] && g_tap.files[size_t(i)])
+                g_tap.files[size_t(i)]->write(reinterpret_cast<const char*>(data), length);
         }
     }
     TvStreamRouter::deliverStream(callId, data, length, isVideo);
 }
 
-// Counts the paints of one renderer.
-class PaintCounter : public QObject {
-public:
-    PaintCounter(QObject* parent, CellCounters* counters) : QObject(parent), m_counters(counters) {}
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            ++m_counters->paints;
-        return QObject::eventFilter(watched, event);
-    }
+// Seconds of video waiting in a cell's queue: how far the picture trails the camera.
+double lagSeconds(TvPlayWidget* cell) {
+    return cell ? double(cell->queuedCount()) / kFps : 0.0;
+}
 
-private:
-    CellCounters* m_counters;
-};
+// Every configuration in a child process of its own (the application's singletons live once per
+// process); each prints one RESULT line, collected into a table.
+int runAll(const char* self, int seconds) {
+    const QStringList configs[] = {
+        {"4", "sub", "window"},  {"9", "sub", "window"},   {"16", "sub", "window"},   {"4", "main", "window"},
+        {"9", "main", "window"}, {"16", "main", "window"}, {"16", "sub", "maximized"}};
+    QStringList results;
+    for (const QStringList& config : configs) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QString::fromLocal8Bit(self), QStringList{QString::number(seconds)} + config);
+        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+            results << QStringLiteral("%1 failed").arg(config.join(' '));
+            continue;
+        }
+        const QString out = QString::fromUtf8(child.readAllStandardOutput());
+        std::fputs(qPrintable(out), stdout);
+        for (const QString& line : out.split('\n'))
+            if (line.startsWith(QLatin1String("RESULT")))
+                results << line.mid(7);
+    }
+    std::printf("\n== summary (%d s each)\n", seconds);
+    for (const QString& r : results)
+        std::printf("%s\n", qPrintable(r));
+    return 0;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const int seconds = argc > 1 ? std::max(5, std::atoi(argv[1])) : 60;
+    if (argc > 1 && QByteArray(argv[1]) == "all")
+        return runAll(argv[0], argc > 2 ? std::max(15, std::atoi(argv[2])) : 60);
+    const int seconds = argc > 1 ? std::max(15, std::atoi(argv[1])) : 60;
+    const int cellCount = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, kMaxCells) : kMaxCells;
+    const bool mainStream = argc > 3 && QByteArray(argv[3]) == "main";
+    const bool maximized = argc > 4 && QByteArray(argv[4]) == "maximized";
     // Settings and caches of this run stay out of the user's home.
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
@@ -141,7 +160,7 @@ int main(int argc, char** argv) {
     qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
     QApplication app(argc, argv);
-    const QString dumpDir = argc > 2 ? QString::fromLocal8Bit(argv[2]) : home.path() + "/streams";
+    const QString dumpDir = argc > 5 ? QString::fromLocal8Bit(argv[5]) : home.path() + "/streams";
     QDir().mkpath(dumpDir);
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
         if (type != QtDebugMsg && type != QtWarningMsg)
@@ -151,7 +170,7 @@ int main(int argc, char** argv) {
     QProcess sim;
     sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     sim.start(QStringLiteral(KVAB_CAMSIM_PATH), {"--port", "0", "--control-port", "0", "--lan",
-                                                 QString::number(kCells), "--clip-seconds", "6"});
+                                                 QString::number(cellCount), "--clip-seconds", "6"});
     QByteArray banner;
     while (!banner.contains('\n') && sim.waitForReadyRead(20000))
         banner += sim.readAllStandardOutput();
@@ -165,33 +184,39 @@ int main(int argc, char** argv) {
     TvDefaultSettings::instance()->setLogoutConfirm(false);
 
     auto window = std::make_unique<MainWindow>();
-    window->show();
+    if (maximized) {
+        window->showMaximized();
+        // Without a window manager (Xvfb) nobody maximizes: take the screen's room ourselves.
+        window->setGeometry(window->screen()->availableGeometry());
+    } else {
+        window->show();
+    }
     NxDataCenter* data = NxDataCenter::instance();
     data->videoCenter->streamHandler = &tapStream;
     QList<VeCameraModel*> cameras;
     QElapsedTimer wait;
     wait.start();
-    while (cameras.size() < kCells && wait.elapsed() < 30000) {
+    while (cameras.size() < cellCount && wait.elapsed() < 30000) {
         QTest::qWait(100);
         cameras = data->lanCenter->lanDeviceList();
     }
-    if (cameras.size() < kCells) {
+    if (cameras.size() < cellCount) {
         std::fprintf(stderr, "only %d cameras found\n", int(cameras.size()));
         return 1;
     }
     std::sort(cameras.begin(), cameras.end(),
               [](VeCameraModel* a, VeCameraModel* b) { return a->deviceId < b->deviceId; });
-    for (VeCameraModel* c : cameras.mid(0, kCells)) {
-        c->mainStream = false;
+    cameras = cameras.mid(0, cellCount);
+    for (VeCameraModel* c : cameras) {
+        c->mainStream = mainStream;
         window->playWithCamera(c);
     }
     auto* display = window->findChild<TvDisplayMangeView*>(QStringLiteral("widget_displayMan"));
+    const auto cellOf = [&](int i) { return display->cellForKey(cameras.at(i)->deviceId); };
     const auto allPlaying = [&] {
-        for (int i = 0; i < kCells; ++i) {
-            TvPlayWidget* cell = display->cellForKey(cameras.at(i)->deviceId);
-            if (!cell || cell->state() != TvPlayStatePlaying)
+        for (int i = 0; i < cellCount; ++i)
+            if (!cellOf(i) || cellOf(i)->state() != TvPlayStatePlaying)
                 return false;
-        }
         return true;
     };
     wait.restart();
@@ -203,28 +228,32 @@ int main(int argc, char** argv) {
     }
     QTest::qWait(2000); // settle: first pictures, clip caches warm
 
-    std::array<CellCounters, kCells> counters;
+    std::array<CellCounters, kMaxCells> counters;
     g_clock.start();
     {
         std::lock_guard<std::mutex> lock(g_tap.mutex);
-        for (int i = 0; i < kCells; ++i) {
+        for (int i = 0; i < cellCount; ++i) {
             g_tap.cellOfCall[cameras.at(i)->callId.toStdString()] = i;
-            g_tap.files[i] = std::make_unique<QFile>(QStringLiteral("%1/cell%2.h264").arg(dumpDir).arg(i));
-            if (!g_tap.files[i]->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                std::fprintf(stderr, "cannot write %s\n", qPrintable(g_tap.files[i]->fileName()));
+            g_tap.files[size_t(i)] =
+                std::make_unique<QFile>(QStringLiteral("%1/cell%2.h264").arg(dumpDir).arg(i));
+            if (!g_tap.files[size_t(i)]->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(g_tap.files[size_t(i)]->fileName()));
                 return 1;
             }
         }
     }
-    for (int i = 0; i < kCells; ++i) {
-        VeOpenGLWidget* renderer = display->cellForKey(cameras.at(i)->deviceId)->renderer();
+    for (int i = 0; i < cellCount; ++i) {
+        VeOpenGLWidget* renderer = cellOf(i)->renderer();
         CellCounters* c = &counters[size_t(i)];
+        c->paintedStart = renderer->paintedPictures();
+        c->droppedStart = renderer->droppedPictures();
+        c->skippedStart = cellOf(i)->skippedPictures();
         QObject::connect(
             renderer, &VeOpenGLWidget::updateSignal, renderer,
             [c] {
                 const qint64 now = g_clock.elapsed();
                 const qint64 last = c->lastMs.exchange(now);
-                if (++c->pictures > 1) {
+                if (++c->handed > 1) {
                     const qint64 gap = now - last;
                     if (gap > kLateGapMs)
                         ++c->late;
@@ -233,12 +262,10 @@ int main(int argc, char** argv) {
                 }
             },
             Qt::DirectConnection);
-        renderer->installEventFilter(new PaintCounter(renderer, c));
     }
 
     const long rssStart = rssKiB();
     long rssMax = rssStart;
-    const double simStart = processCpu(sim.processId());
     const double cpuStart = cpuSeconds(RUSAGE_SELF);
     QElapsedTimer wall;
     wall.start();
@@ -246,9 +273,15 @@ int main(int argc, char** argv) {
         std::lock_guard<std::mutex> lock(g_tap.mutex);
         g_tap.on = true;
     }
+    bool lagTaken = false;
     while (wall.elapsed() < qint64(seconds) * 1000) {
         QTest::qWait(500);
         rssMax = std::max(rssMax, rssKiB());
+        if (!lagTaken && wall.elapsed() >= 10000) {
+            for (int i = 0; i < cellCount; ++i)
+                counters[size_t(i)].lag10 = lagSeconds(cellOf(i));
+            lagTaken = true;
+        }
     }
     {
         std::lock_guard<std::mutex> lock(g_tap.mutex);
@@ -256,46 +289,58 @@ int main(int argc, char** argv) {
     }
     const double elapsed = double(wall.elapsed()) / 1000.0;
     const double cpu = cpuSeconds(RUSAGE_SELF) - cpuStart;
-    const double simCpu = processCpu(sim.processId()) - simStart;
     const long rssEnd = rssKiB();
-    std::array<long, kCells> received{};
+    const QString shotDir = qEnvironmentVariable("KVAB_SHOT_DIR");
+    if (!shotDir.isEmpty())
+        window->grab().save(QStringLiteral("%1/liveview-%2-%3-%4.png")
+                                .arg(shotDir)
+                                .arg(cellCount)
+                                .arg(mainStream ? "main" : "sub", maximized ? "maximized" : "window"));
+    std::array<long, kMaxCells> received{};
     {
         std::lock_guard<std::mutex> lock(g_tap.mutex);
         received = g_tap.packets;
         for (auto& f : g_tap.files)
-            f->close();
+            if (f)
+                f->close();
     }
 
-    std::printf("live view: %d cells of 640x360 at 25 fps for %.1f s\n", kCells, elapsed);
-    std::printf("%-5s %9s %9s %9s %9s %6s %8s %8s\n", "cell", "received", "pictures", "pict/s", "paint/s",
-                "late", "max gap", "damaged");
-    long pictures = 0, packets = 0, late = 0, damaged = 0;
-    double minFps = 1e9;
-    for (int i = 0; i < kCells; ++i) {
+    const QSize area = display->size();
+    std::printf("live view: %d cameras, %s stream asked, window %dx%d (%s), video area %dx%d, %.1f s\n",
+                cellCount, mainStream ? "main" : "sub", window->width(), window->height(),
+                maximized ? "maximized" : "as it opens", area.width(), area.height(), elapsed);
+    std::printf("%-4s %-9s %8s %8s %8s %8s %8s %5s %7s %7s %7s\n", "cell", "picture", "received", "handed/s",
+                "painted/s", "dropped", "skipped", "late", "max gap", "lag10s", "lagEnd");
+    long handed = 0, painted = 0, packets = 0;
+    double minPainted = 1e9, maxLag10 = 0, maxLagEnd = 0;
+    for (int i = 0; i < cellCount; ++i) {
         const CellCounters& c = counters[size_t(i)];
-        const double fps = double(c.pictures) / elapsed;
-        minFps = std::min(minFps, fps);
-        pictures += c.pictures;
+        TvPlayWidget* cell = cellOf(i);
+        const long cellPainted = cell ? long(cell->renderer()->paintedPictures() - c.paintedStart) : 0;
+        const long cellDropped = cell ? long(cell->renderer()->droppedPictures() - c.droppedStart) : 0;
+        const int cellSkipped = cell ? cell->skippedPictures() - c.skippedStart : 0;
+        const double lagEnd = lagSeconds(cell);
+        minPainted = std::min(minPainted, double(cellPainted) / elapsed);
+        maxLag10 = std::max(maxLag10, c.lag10);
+        maxLagEnd = std::max(maxLagEnd, lagEnd);
+        handed += c.handed;
+        painted += cellPainted;
         packets += received[size_t(i)];
-        late += c.late;
-        TvPlayWidget* cell = display->cellForKey(cameras.at(i)->deviceId);
-        const int cellDamaged = cell ? cell->damagedPictures() : 0;
-        damaged += cellDamaged;
-        std::printf("%-5d %9ld %9ld %9.2f %9.2f %6ld %6lld ms %8d\n", i, received[size_t(i)],
-                    c.pictures.load(), fps, double(c.paints) / elapsed, c.late.load(),
-                    static_cast<long long>(c.maxGapMs.load()), cellDamaged);
+        std::printf("%-4d %-9s %8ld %8.2f %9.2f %8ld %8d %5ld %4lld ms %6.2fs %6.2fs\n", i,
+                    qPrintable(TvResolutionMap::instance()->value(cameras.at(i)->playKey)),
+                    received[size_t(i)], double(c.handed) / elapsed, double(cellPainted) / elapsed,
+                    cellDropped, cellSkipped, c.late.load(), static_cast<long long>(c.maxGapMs.load()),
+                    c.lag10, lagEnd);
     }
-    std::printf("pictures shown per cell: min %.2f fps, mean %.2f fps (target >= 24)\n", minFps,
-                double(pictures) / elapsed / kCells);
-    std::printf("received %ld frames, handed to renderers %ld, dropped %ld, late (gap > %lld ms) %ld, "
-                "damaged %ld\n",
-                packets, pictures, std::max(0L, packets - pictures), static_cast<long long>(kLateGapMs), late,
-                damaged);
-    std::printf("client CPU %.2f s in %.1f s = %.3f CPU-s per second (%.2f ms per picture)\n", cpu, elapsed,
-                cpu / elapsed, pictures ? cpu * 1000.0 / double(pictures) : 0.0);
-    std::printf("simulator CPU %.3f CPU-s per second (not part of the client)\n", simCpu / elapsed);
+    std::printf(
+        "pictures painted per cell: min %.2f fps, mean %.2f fps (target >= 24); handed mean %.2f fps; "
+        "%ld frames received\n",
+        minPainted, double(painted) / elapsed / cellCount, double(handed) / elapsed / cellCount, packets);
+    std::printf("client CPU %.2f s in %.1f s = %.3f cores (%.2f ms per painted picture)\n", cpu, elapsed,
+                cpu / elapsed, painted ? cpu * 1000.0 / double(painted) : 0.0);
     std::printf("resident memory: %.1f MiB at start, %.1f MiB max, %.1f MiB at end\n", rssStart / 1024.0,
                 rssMax / 1024.0, rssEnd / 1024.0);
+    std::printf("lag of the live edge: max %.2f s after 10 s, max %.2f s at the end\n", maxLag10, maxLagEnd);
 
     // Leave before the reference run so that its CPU is not shared with the client.
     window->confirmExit();
@@ -304,7 +349,7 @@ int main(int argc, char** argv) {
 
     const double childStart = cpuSeconds(RUSAGE_CHILDREN);
     long refFrames = 0;
-    for (int i = 0; i < kCells; ++i) {
+    for (int i = 0; i < cellCount; ++i) {
         QProcess ffmpeg;
         ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
         ffmpeg.start(QStringLiteral("ffmpeg"),
@@ -315,22 +360,24 @@ int main(int argc, char** argv) {
             return 1;
         }
         const QString out = QString::fromUtf8(ffmpeg.readAll());
-        const auto frames = QRegularExpression("frame=\\s*(\\d+)").globalMatch(out);
         long last = 0;
-        for (auto it = frames; it.hasNext();)
+        for (auto it = QRegularExpression("frame=\\s*(\\d+)").globalMatch(out); it.hasNext();)
             last = it.next().captured(1).toLong();
         refFrames += last;
     }
     const double refCpu = cpuSeconds(RUSAGE_CHILDREN) - childStart;
+    // The reference's cost of one second of all the cameras' video.
+    const double refCores = refFrames > 0 ? refCpu / (double(refFrames) / kFps / cellCount) : 0.0;
     std::printf("reference: ffmpeg -threads 1 decoded %ld frames of the same streams in %.2f CPU-s "
-                "(%.2f ms per frame)\n",
-                refFrames, refCpu, refFrames ? refCpu * 1000.0 / double(refFrames) : 0.0);
-    if (refFrames > 0 && pictures > 0) {
-        const double perPictureRatio = (cpu / double(pictures)) / (refCpu / double(refFrames));
-        std::printf("ratio client / reference, CPU per picture: %.2f (target <= 2)\n", perPictureRatio);
-        std::printf("ratio client / reference, CPU per second of 16 streams: %.2f\n",
-                    (cpu / elapsed) / (refCpu / (double(refFrames) / 25.0 / kCells)));
-    }
+                "(%.2f ms per frame) = %.3f cores for these cameras\n",
+                refFrames, refCpu, refFrames ? refCpu * 1000.0 / double(refFrames) : 0.0, refCores);
+    const double ratio = refCores > 0 ? (cpu / elapsed) / refCores : 0.0;
+    std::printf("ratio client / reference: %.2f\n", ratio);
+    std::printf(
+        "RESULT %2d %-4s %-9s painted min %5.2f fps | client %.3f cores | reference %.3f | ratio %5.2f | "
+        "RSS %.0f MiB | lag %.2f s / %.2f s\n",
+        cellCount, mainStream ? "main" : "sub", maximized ? "maximized" : "window", minPainted, cpu / elapsed,
+        refCores, ratio, rssEnd / 1024.0, maxLag10, maxLagEnd);
     window.reset();
     sim.terminate();
     if (!sim.waitForFinished(5000))

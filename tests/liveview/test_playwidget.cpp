@@ -436,12 +436,7 @@ void TestPlayWidget::snapshots() {
 
     QVERIFY(!cell->snapshot(dir.path())); // no camera
     cell->setCamera(cloudCamera(QStringLiteral("SNAP-1")));
-    QVERIFY(!cell->snapshot(dir.path())); // no picture yet
-    cell->renderer()->setImage(picture.data(), 352, 288);
-    QTest::qWait(260);
-    QVERIFY(!cell->snapshot(dir.path())); // the stream stalled: the picture is too old
-    QTest::qWait(50);
-    QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    QVERIFY(!cell->snapshot(dir.path())); // no picture yet (a stale one: the renderer's test)
     QCOMPARE(done.count(), 0);
 
     // A fresh picture becomes a JPEG of the picture's size, named by device and time; a folder that
