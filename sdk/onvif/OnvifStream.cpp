@@ -93,7 +93,6 @@ void OnvifStream::session() {
         return;
     }
     std::unique_ptr<AVFormatContext, InputClose> input(raw);
-    ++m_sessions;
     const AVMediaType want = m_video ? AVMEDIA_TYPE_VIDEO : AVMEDIA_TYPE_AUDIO;
     const AVCodecID codec = m_video ? AV_CODEC_ID_H264 : AV_CODEC_ID_PCM_ALAW;
     int index = -1;

@@ -29,8 +29,6 @@ public:
     OnvifStream& operator=(const OnvifStream&) = delete;
 
     void stop();
-    // Sessions opened so far (1 after the first open; more after reconnects).
-    int sessions() const { return m_sessions.load(); }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -44,7 +42,6 @@ private:
     AudioSink m_audio;
     std::atomic<bool> m_stop{false};
     std::atomic<Clock::rep> m_deadline{0};
-    std::atomic<int> m_sessions{0};
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::thread m_thread;
