@@ -119,10 +119,8 @@ bool OnvifDiscovery::parseMatches(const std::string& datagram, const std::string
         }
         found.push_back(m);
     }
-    if (found.empty())
-        return false;
     out->insert(out->end(), found.begin(), found.end());
-    return true;
+    return true; // an answer to us, even when each of its matches was refused above
 }
 
 std::vector<OnvifProbeMatch> OnvifDiscovery::probe(int windowMs) {

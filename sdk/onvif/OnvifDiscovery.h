@@ -22,8 +22,8 @@ public:
     static std::vector<OnvifProbeMatch> probe(int windowMs);
 
     static std::string probeMessage(const std::string& messageId);
-    // Adds the matches of one datagram that answers messageId; false (and nothing added) for a datagram
-    // that is not such an answer.
+    // Adds the usable matches of one datagram that answers messageId (each unusable one is logged); false
+    // (and nothing added) for a datagram that is not such an answer.
     static bool parseMatches(const std::string& datagram, const std::string& messageId,
                              std::vector<OnvifProbeMatch>* out);
 };

@@ -9,7 +9,86 @@
 
 #include <QtTest>
 
+#include <arpa/inet.h>
+#include <atomic>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
+
+// A rogue on the discovery group: it answers every Probe with datagrams a camera must not send. The
+// library logs and ignores them; the real cameras are found as before.
+class RogueResponder {
+public:
+    RogueResponder() : m_fd(::socket(AF_INET, SOCK_DGRAM, 0)) {
+        const int one = 1;
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(3702);
+        ip_mreq group{};
+        ::inet_pton(AF_INET, "239.255.255.250", &group.imr_multiaddr);
+        group.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
+        ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        if (::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+            ::setsockopt(m_fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &group, sizeof group) == 0)
+            m_thread = std::thread([this] { run(); });
+    }
+    ~RogueResponder() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        ::close(m_fd);
+    }
+    bool listening() const { return m_thread.joinable(); }
+
+private:
+    void run() {
+        char buf[65536];
+        while (!m_stop) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0)
+                continue;
+            sockaddr_in from{};
+            socklen_t n = sizeof from;
+            const ssize_t got = ::recvfrom(m_fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &n);
+            const QByteArray probe(buf, got > 0 ? int(got) : 0);
+            const int at = probe.indexOf("urn:uuid:");
+            if (!probe.contains("Probe>") || at < 0)
+                continue;
+            const QByteArray id = probe.mid(at, probe.indexOf('<', at) - at);
+            const auto match = [&](const QByteArray& relates, const QByteArray& address,
+                                   const QByteArray& xaddr) {
+                return "<?xml version=\"1.0\"?><e:Envelope "
+                       "xmlns:e=\"http://www.w3.org/2003/05/soap-envelope\">"
+                       "<e:Header><RelatesTo>" +
+                       relates +
+                       "</RelatesTo></e:Header><e:Body><ProbeMatches>"
+                       "<ProbeMatch><EndpointReference><Address>" +
+                       address +
+                       "</Address></EndpointReference>"
+                       "<XAddrs>" +
+                       xaddr + "</XAddrs></ProbeMatch></ProbeMatches></e:Body></e:Envelope>";
+            };
+            const QByteArray http = "http://127.0.0.1:9/onvif/device_service";
+            const QList<QByteArray> answers = {
+                "not xml at all",
+                match(id, "urn:uuid:rogue-1", http).left(120),             // cut short
+                match(id, "urn:uuid:bad;id", http),                        // breaks the records
+                match(id, "urn:uuid:rogue-2", "ftp://127.0.0.1/"),         // no HTTP address
+                match("urn:uuid:another-probe", "urn:uuid:rogue-3", http), // answers another probe
+                match(id, "urn:uuid:" + QByteArray(80, 'x'), http)};       // too long
+            for (const QByteArray& a : answers)
+                ::sendto(m_fd, a.constData(), size_t(a.size()), 0, reinterpret_cast<sockaddr*>(&from), n);
+        }
+    }
+
+    int m_fd;
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
 
 // Frames and key frames (SPS first) of a call; the caller holds the log's lock.
 int countLocked(const QString& callId, bool keysOnly) {
@@ -99,7 +178,11 @@ QString TestOnvifClient::open(int kind, int stream, const char* camera) {
 }
 
 void TestOnvifClient::discoveryAndCredentials() {
-    QVERIFY(search({"CAM-A", "CAM-B"}));
+    {
+        RogueResponder rogue;
+        QVERIFY(rogue.listening());
+        QVERIFY(search({"CAM-A", "CAM-B"}));
+    }
     // Both kinds side by side: ours keeps its small handle, the standard cameras theirs.
     QVERIFY(L().nxid("KV-LAN-01") > 0 && L().nxid("KV-LAN-01") < 0x40000000);
     QVERIFY(m_handle["CAM-A"] >= 0x40000000 && m_handle["CAM-B"] > m_handle["CAM-A"]);
