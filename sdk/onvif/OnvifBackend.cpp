@@ -48,10 +48,7 @@ int port(const std::string& xaddr) {
 
 } // namespace
 
-OnvifBackend::OnvifBackend(Sinks sinks) : m_sinks(std::move(sinks)), m_worker("onvif", 1024 * 1024) {
-    const char* transport = std::getenv("KVAB_ONVIF_TRANSPORT");
-    m_udp = transport && std::strcmp(transport, "udp") == 0;
-}
+OnvifBackend::OnvifBackend(Sinks sinks) : m_sinks(std::move(sinks)), m_worker("onvif", 1024 * 1024) {}
 
 OnvifBackend::~OnvifBackend() {
     m_worker.stop();
@@ -191,7 +188,10 @@ int OnvifBackend::call(int kind, int stream, int nxid, char* callId) {
         audio = [this, id](int sequence, std::string block) {
             m_sinks.audio(id, sequence, std::move(block));
         };
-    auto reader = std::make_unique<OnvifStream>(withCredentials(uri, credentials), m_udp, video, audio);
+    // Read at each call, so that a network that loses interleaved sessions can be switched without a restart.
+    const char* transport = std::getenv("KVAB_ONVIF_TRANSPORT");
+    const bool udp = transport && std::strcmp(transport, "udp") == 0;
+    auto reader = std::make_unique<OnvifStream>(withCredentials(uri, credentials), udp, video, audio);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         auto it = m_calls.find(id);

@@ -77,7 +77,6 @@ private:
     std::map<std::string, Call> m_calls;
     int m_nextHandle = kHandleBase;
     int m_nextCall = 1;
-    bool m_udp = false;
     std::atomic<bool> m_probeQueued{false};
     SdkDispatcher m_worker; // probes and credential checks, in order
 };

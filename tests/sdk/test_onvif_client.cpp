@@ -209,9 +209,11 @@ void TestOnvifClient::discoveryAndCredentials() {
 void TestOnvifClient::mainAndSubStreamAndSound() {
     struct Case {
         int stream;
-        const char* size;
+        const char *size, *transport;
     };
-    for (const Case& c : {Case{PCQ_STREAM_MAIN, "1920x1080"}, Case{PCQ_STREAM_SUB, "640x360"}}) {
+    for (const Case& c :
+         {Case{PCQ_STREAM_MAIN, "1920x1080", "tcp"}, Case{PCQ_STREAM_SUB, "640x360", "udp"}}) {
+        qputenv("KVAB_ONVIF_TRANSPORT", c.transport);
         L().clear();
         const QString call = open(PCQ_CALL_VIDEO, c.stream, "CAM-A");
         QVERIFY2(call.startsWith("onvif-"), qPrintable(call));
@@ -219,6 +221,7 @@ void TestOnvifClient::mainAndSubStreamAndSound() {
         QCOMPARE(vmoLANCloseCall(call.toLatin1().constData()), 0);
         QCOMPARE(vmoLANCloseCall(call.toLatin1().constData()), PCQ_ERR_FAILED);
     }
+    qunsetenv("KVAB_ONVIF_TRANSPORT");
     // Listening: A-law blocks of a tone, not silence (A-law silence is 0xD5/0x55).
     L().clear();
     const QString listen = open(PCQ_CALL_LISTEN, 0, "CAM-B");
