@@ -48,9 +48,17 @@ void VeOpenGLWidget::setImage(const uint8_t* yuv, int width, int height) {
 void VeOpenGLWidget::takePicture(TvPicture picture) {
     {
         TvMutexLocker lock(&m_mutex);
-        if (!m_pending.isNull())
+        // Two pictures may arrive within one tick (the network delivers in bursts): the second waits for
+        // the next tick. Only a third drops the oldest unpainted one.
+        if (!m_pending.isNull() && !m_next.isNull()) {
             ++m_dropped;
-        m_pending = std::move(picture);
+            m_pending = std::move(m_next);
+            m_next = std::move(picture);
+        } else if (!m_pending.isNull()) {
+            m_next = std::move(picture);
+        } else {
+            m_pending = std::move(picture);
+        }
         m_pictureTime = QDateTime::currentMSecsSinceEpoch();
     }
     m_marked = true;
@@ -61,6 +69,7 @@ void VeOpenGLWidget::clearImage() {
     {
         TvMutexLocker lock(&m_mutex);
         m_pending = TvPicture();
+        m_next = TvPicture();
         m_shown = TvPicture();
     }
     m_marked = false;
@@ -72,7 +81,9 @@ bool VeOpenGLWidget::copyFrame(QByteArray& picture, int& width, int& height) {
     TvPicture newest;
     {
         TvMutexLocker lock(&m_mutex);
-        newest = m_pending.isNull() ? m_shown.share() : m_pending.share();
+        newest = !m_next.isNull()      ? m_next.share()
+                 : !m_pending.isNull() ? m_pending.share()
+                                       : m_shown.share();
         if (newest.isNull())
             return false;
         const qint64 age = QDateTime::currentMSecsSinceEpoch() - m_pictureTime;
@@ -91,7 +102,7 @@ bool VeOpenGLWidget::copyFrame(QByteArray& picture, int& width, int& height) {
 
 bool VeOpenGLWidget::hasImage() {
     TvMutexLocker lock(&m_mutex);
-    return !m_pending.isNull() || !m_shown.isNull();
+    return !m_pending.isNull() || !m_next.isNull() || !m_shown.isNull();
 }
 
 quint64 VeOpenGLWidget::paintedPictures() {
@@ -171,8 +182,11 @@ void VeOpenGLWidget::paintEvent(QPaintEvent* event) {
         TvMutexLocker lock(&m_mutex);
         if (!m_pending.isNull()) {
             m_shown = std::move(m_pending);
-            m_pending = TvPicture();
+            m_pending = std::move(m_next);
+            m_next = TvPicture();
             ++m_painted;
+            if (!m_pending.isNull())
+                m_marked = true; // its turn comes on the next tick
         }
         picture = m_shown.share();
         serial = m_painted;

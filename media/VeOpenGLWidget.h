@@ -25,8 +25,8 @@ public:
     ~VeOpenGLWidget() override;
 
     // Any thread (the decode thread): keeps a reference to the decoder's picture, copying nothing, and
-    // marks the renderer for the next tick. A picture that is never painted because a newer one came
-    // first is counted as dropped.
+    // marks the renderer for the next tick. Each tick paints one picture; a second one that came within
+    // the same tick is painted on the next; beyond that the oldest unpainted one is counted as dropped.
     void setFrame(const AVFrame* frame);
     // Any thread: the same for a packed planar YUV 4:2:0 picture (TvYuvLayout), copied once.
     void setImage(const uint8_t* yuv, int width, int height);
@@ -60,6 +60,7 @@ private:
 
     QMutex m_mutex;      // guards the pictures, their time and the counters; taken last, after a cell's own
     TvPicture m_pending; // arrived, not painted yet
+    TvPicture m_next;    // arrived after m_pending within the same tick
     TvPicture m_shown;   // painted last
     qint64 m_pictureTime = 0;
     quint64 m_painted = 0;

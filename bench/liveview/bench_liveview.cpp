@@ -169,8 +169,9 @@ int main(int argc, char** argv) {
 
     QProcess sim;
     sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(QStringLiteral(KVAB_CAMSIM_PATH), {"--port", "0", "--control-port", "0", "--lan",
-                                                 QString::number(cellCount), "--clip-seconds", "6"});
+    sim.start(QStringLiteral(KVAB_CAMSIM_PATH),
+              {"--port", "0", "--control-port", "0", "--lan", QString::number(cellCount), "--clip-seconds",
+               mainStream ? "2" : "6"});
     QByteArray banner;
     while (!banner.contains('\n') && sim.waitForReadyRead(20000))
         banner += sim.readAllStandardOutput();
@@ -220,7 +221,8 @@ int main(int argc, char** argv) {
         return true;
     };
     wait.restart();
-    while (!allPlaying() && wait.elapsed() < 60000)
+    // The simulator encodes each camera's clip on first use, one after another: main clips take long.
+    while (!allPlaying() && wait.elapsed() < 60000 + (mainStream ? 20000 * cellCount : 0))
         QTest::qWait(100);
     if (!allPlaying()) {
         std::fprintf(stderr, "not every cell reached playing\n");
