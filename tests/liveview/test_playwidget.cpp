@@ -439,20 +439,13 @@ void TestPlayWidget::snapshots() {
     QVERIFY(!cell->snapshot(dir.path())); // no picture yet (a stale one: the renderer's test)
     QCOMPARE(done.count(), 0);
 
-    // A fresh picture becomes a JPEG of the picture's size, named by device and time; a folder that
-    // cannot exist (its parent is a plain file) is reported, not fatal.
-    const QString plainFile = dir.filePath(QStringLiteral("not-a-folder"));
-    QFile f(plainFile);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("x") == 1);
-    f.close();
-    for (const QString& folder : {dir.path(), plainFile + QStringLiteral("/snaps")}) {
-        cell->renderer()->setImage(picture.data(), 352, 288);
-        QVERIFY(cell->snapshot(folder)); // accepted at once; the writer finds out
-    }
-    QTRY_COMPARE(done.count(), 2);
-    const int good = done.at(0).at(1).toString().startsWith(plainFile) ? 1 : 0; // either may end first
-    const QString path = done.at(good).at(1).toString();
-    QCOMPARE(done.at(good).at(0).toBool(), true);
+    // A fresh picture becomes a JPEG of the picture's size, named by device and time (folders that cannot
+    // be written: the writer's test).
+    cell->renderer()->setImage(picture.data(), 352, 288);
+    QVERIFY(cell->snapshot(dir.path())); // accepted at once; the writer finds out
+    QTRY_COMPARE(done.count(), 1);
+    const QString path = done.at(0).at(1).toString();
+    QCOMPARE(done.at(0).at(0).toBool(), true);
     QVERIFY2(QRegularExpression(
                  QStringLiteral("^%1/SNAP-1_\\d{14}\\.jpg$").arg(QRegularExpression::escape(dir.path())))
                  .match(path)
@@ -461,8 +454,6 @@ void TestPlayWidget::snapshots() {
     QImageReader reader(path);
     QCOMPARE(reader.format(), QByteArray("jpeg"));
     QCOMPARE(reader.size(), QSize(352, 288));
-    QCOMPARE(done.at(1 - good).at(0).toBool(), false);
-    QVERIFY(!QFile::exists(done.at(1 - good).at(1).toString()));
 
     // The cell may be gone before its writer reports.
     cell->renderer()->setImage(picture.data(), 352, 288);
