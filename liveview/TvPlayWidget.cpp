@@ -17,8 +17,8 @@
 #include "TvPlayWidgetForm.h"
 #include "TvReconnectOverlay.h"
 #include "TvResolutionMap.h"
-#include "TvSnapshotWriter.h"
 #include "TvSkipMark.h"
+#include "TvSnapshotWriter.h"
 #include "VeCameraModel.h"
 #include "VeOpenGLWidget.h"
 #include "VePlayCoverWidget.h"
@@ -423,6 +423,18 @@ void TvPlayWidget::globalTimeOut() {
         ui->label_rec_time->setText(m_recordCenter.elapsedText());
     ui->widget_alarm_flag->setVisible(m_alarmCountdown > 0);
     m_alarmCountdown = std::max(0, m_alarmCountdown - 1);
+    // Pictures skipped since the last tick: the cell cannot keep up with its camera.
+    const int skipped = skippedPictures();
+    const bool skipping = skipped > m_skippedSeen;
+    if (skipping == ui->widget_skipping->isHidden())
+        qWarning().noquote() << cellName()
+                             << (skipping ? "falls behind: skips to the newest key frame"
+                                          : "caught up; pictures skipped in all:")
+                             << skipped;
+    ui->widget_skipping->setVisible(skipping);
+    if (skipping)
+        ui->widget_skipping->raise();
+    m_skippedSeen = skipped;
     VeCameraModel* bound = camera();
     if (!bound)
         return;
@@ -436,18 +448,6 @@ void TvPlayWidget::globalTimeOut() {
         return;
     qWarning() << "视频连接超时" << bound->deviceId << m_timeoutCount.load() << limit;
     qWarning() << "globalTimeOut" << 264;
-    // Pictures skipped since the last tick: the cell cannot keep up with its camera.
-    const int skipped = skippedPictures();
-    const bool skipping = skipped > m_skippedSeen;
-    if (skipping == ui->widget_skipping->isHidden())
-        qWarning().noquote() << cellName()
-                             << (skipping ? "falls behind: skips to the newest key frame"
-                                          : "caught up; pictures skipped in all:")
-                             << skipped;
-    ui->widget_skipping->setVisible(skipping);
-    if (skipping)
-        ui->widget_skipping->raise();
-    m_skippedSeen = skipped;
     m_needsReconnect = true;
     m_timeoutCount = 0;
     // Say so on the picture, and end a recording (it resumes in a new file once pictures come again).
@@ -603,9 +603,9 @@ void TvPlayWidget::resizeEvent(QResizeEvent* event) {
     ui->widget_failed->setGeometry(rect());
     ui->widget_cover->setGeometry(rect());
     ui->widget_reconnecting->setGeometry(rect());
+    ui->widget_skipping->placeIn(w);
     ui->widget_rec_flag->setGeometry((w - 1 - kRecFlagWidth + 1) / 2, 8, kRecFlagWidth, 22);
     ui->widget_alarm_flag->setGeometry(QRect(QPoint(10, 16), QPoint(94, 35)));
     ui->widget_zoom->setGeometry(QRect(QPoint(w - 39, h - 35), QPoint(w - 11, h - 11)));
     ui->widget_cover->raise();
 }
-    ui->widget_skipping->placeIn(w);

@@ -153,14 +153,14 @@ private:
     TvDisplayMangeView* m_displayManager = nullptr;
     bool m_exclusive = false;
     bool m_needsReconnect = false;
-    // Milliseconds of a steady clock at the last picture (or the start of the call).
-    std::atomic<qint64> m_lastPictureMs{0};
-    QString m_recordDir;
-    QString m_recordPath;
     bool m_askedMain = true;
     bool m_streamChosen = false;
     // Pictures the queue had skipped at the last watchdog tick.
     int m_skippedSeen = 0;
+    // Milliseconds of a steady clock at the last picture (or the start of the call).
+    std::atomic<qint64> m_lastPictureMs{0};
+    QString m_recordDir;
+    QString m_recordPath;
     bool m_resumeRecording = false;
     int m_resumeTries = 0;
 
