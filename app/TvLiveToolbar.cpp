@@ -111,10 +111,16 @@ void TvLiveToolbar::send(int selector, int value, bool tip) {
     VeCameraModel* camera = cell->camera();
     qWarning() << "camera command" << selector << value << camera->deviceId;
     // Camera records live as long as the process; one camera's commands keep their order.
-    TvCallWorker::instance()->post(camera->deviceId, [camera, selector, value] {
-        NxDataCenter::instance()->sendSelector(selector, value, camera);
-        return 0;
-    });
+    TvCallWorker::instance()->post(
+        camera->deviceId,
+        [camera, selector, value] { return NxDataCenter::instance()->sendSelector(selector, value, camera); },
+        this,
+        [this, selector, id = camera->deviceId](int result) {
+            if (result >= 0)
+                return;
+            qWarning() << "camera command refused" << selector << result << id;
+            showTip(TvTipMessage, tr("摄像机未执行该命令"));
+        });
 }
 
 QString TvLiveToolbar::usableFolder(const QString& configured, const QString& leaf) {

@@ -4,6 +4,7 @@
 
 #include "NxDataCenter.h"
 #include "NxLoginCenter.h"
+#include "TvDefaultSettings.h"
 #include "TvDialogSupport.h"
 #include "VeCameraModel.h"
 #include "VeTitleBar.h"
@@ -109,8 +110,11 @@ void VeUpdateAccessPwdDialog::updateAccessPwdResultSlot(LoginCenterResultType re
     const QString newPwd = ui->lineEdit_new_pwd->text();
     if (m_standard) { // the camera's own password is unchanged: only what this client signs in with
         const QString user = ui->lineEdit_user->text().trimmed();
-        NxDataCenter::instance()->loginCenter->updateAccessPwd(user + QLatin1Char(':') + newPwd, QString(),
-                                                               m_camera);
+        const QString access = user + QLatin1Char(':') + newPwd;
+        NxDataCenter::instance()->loginCenter->updateAccessPwd(access, QString(), m_camera);
+        // Found on the LAN, it is in no cloud list: kept for the next start.
+        m_camera->userAccess = access;
+        TvDefaultSettings::instance()->setStandardAccess(m_camera->deviceId, access);
         TvDialogSupport::notice(this, tr("访问密码修改成功，请牢记您的新密码"));
         accept();
         return;

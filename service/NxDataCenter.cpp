@@ -10,6 +10,7 @@
 #include "NxSDCenter.h"
 #include "NxVideoCenter.h"
 #include "NxWiFiSSIDCenter.h"
+#include "TvDefaultSettings.h"
 #include "VeCameraModel.h"
 
 #include <pcQuorvane.h>
@@ -137,11 +138,11 @@ qint32 NxDataCenter::selectorCall(VeCameraModel* camera, qint32 selector, qint32
     return vmoSetWANInfo(id.constData(), selector, value, extra);
 }
 
-void NxDataCenter::sendSelector(qint32 selector, qint32 value, VeCameraModel* camera) {
+qint32 NxDataCenter::sendSelector(qint32 selector, qint32 value, VeCameraModel* camera) {
     if (!camera)
-        return;
+        return -1;
     syncFromLan(camera);
-    selectorCall(camera, selector, value, 0);
+    return selectorCall(camera, selector, value, 0);
 }
 
 void NxDataCenter::sendStreamSelector(VeCameraModel* camera) {
@@ -152,7 +153,20 @@ void NxDataCenter::sendStreamSelector(VeCameraModel* camera) {
 }
 
 void NxDataCenter::findNewDeviceSlot(QString deviceId) {
-    fetchParamsToLocal(lanCenter->device(deviceId));
+    VeCameraModel* camera = lanCenter->device(deviceId);
+    // A standard (ONVIF) camera signs in with what this client was last given for it: the library
+    // forgets it when the client ends.
+    if (camera && camera->devFlag.startsWith(QLatin1String("ONVIF"))) {
+        const QString access = TvDefaultSettings::instance()->standardAccess(deviceId);
+        if (!access.isEmpty()) {
+            camera->userAccess = access;
+            runInBackground([id = utf8(deviceId), secret = access.toUtf8()] {
+                if (DoSetAccessPswd_EX(4, id.constData(), secret.constData(), 3, 0) < 0)
+                    qWarning() << "the saved sign-in of camera" << id << "was refused by the library";
+            });
+        }
+    }
+    fetchParamsToLocal(camera);
 }
 
 qint32 NxDataCenter::readRecord(const VeCameraModel* camera, int selector, char* buffer) {

@@ -35,7 +35,8 @@ public:
     void fetchParamsToLocal(VeCameraModel* camera);
     // Runs SDK work that waits for the network on the service's worker thread, in posting order.
     void runInBackground(std::function<void()> job);
-    void sendSelector(qint32 selector, qint32 value, VeCameraModel* camera);
+    // The SDK's result: a camera that cannot do the command (no pan/tilt head) refuses it.
+    qint32 sendSelector(qint32 selector, qint32 value, VeCameraModel* camera);
     void sendStreamSelector(VeCameraModel* camera);
 
     // Parameter records.

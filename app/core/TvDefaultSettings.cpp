@@ -20,6 +20,7 @@ const char* const g_settingKey_deviceInfo = "g_settingKey_deviceInfo";
 const char* const g_settingKey_logout_confirm = "g_settingKey_logout_confirm";
 const char* const g_settingKey_language = "g_settingKey_language";
 const char* const g_settingKey_adaptiveStreams = "g_settingKey_adaptiveStreams";
+const char* const g_settingKey_standardAccess = "g_settingKey_standardAccess";
 
 // Both point at this machine, where the simulated cloud service listens.
 const char* const TvDefaultSettings::kCloudHost = "127.0.0.1";
@@ -166,4 +167,14 @@ bool TvDefaultSettings::adaptiveStreams() {
 }
 void TvDefaultSettings::setAdaptiveStreams(bool on) {
     setAndSync(g_settingKey_adaptiveStreams, on);
+}
+
+QString TvDefaultSettings::standardAccess(const QString& deviceId) {
+    return m_settings->value(key(g_settingKey_standardAccess)).toMap().value(deviceId).toString();
+}
+
+void TvDefaultSettings::setStandardAccess(const QString& deviceId, const QString& access) {
+    QVariantMap all = m_settings->value(key(g_settingKey_standardAccess)).toMap();
+    all.insert(deviceId, access);
+    setAndSync(g_settingKey_standardAccess, all);
 }

@@ -19,6 +19,7 @@ extern const char* const g_settingKey_deviceInfo;
 extern const char* const g_settingKey_logout_confirm;
 extern const char* const g_settingKey_language;
 extern const char* const g_settingKey_adaptiveStreams;
+extern const char* const g_settingKey_standardAccess;
 
 // The per-user settings store. Every reader goes through the typed accessors, which supply the defaults.
 class TvDefaultSettings : public QObject {
@@ -57,6 +58,10 @@ public:
     // fill the view; on by default.
     bool adaptiveStreams();
     void setAdaptiveStreams(bool on);
+    // What this client signs in to a standard (ONVIF) camera with, "USER:PASSWORD", per device id:
+    // such a camera is found on the LAN and is in no cloud list, so it is kept here.
+    QString standardAccess(const QString& deviceId);
+    void setStandardAccess(const QString& deviceId, const QString& access);
 
     // Whole hours east of UTC, truncated toward zero.
     static int utcOffsetHours();

@@ -241,6 +241,10 @@
         <translation>Listening failed</translation>
     </message>
     <message>
+        <source>摄像机未执行该命令</source>
+        <translation>The camera did not carry out the command</translation>
+    </message>
+    <message>
         <source>发言失败</source>
         <translation>Talk-back failed</translation>
     </message>

@@ -16,11 +16,13 @@
 #include "VeCameraModel.h"
 #include "VeUpdateAccessPwdDialog.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QStandardItemModel>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
 
 class TestOnvifLive : public QObject {
@@ -28,8 +30,8 @@ class TestOnvifLive : public QObject {
 private slots:
     void initTestCase();
     void treeShowsNameAndKind();
+    void playsMainAndSubStreamWithTheSavedSignIn();
     void passwordDialogAsksForUserAndPassword();
-    void playsMainAndSubStream();
     void directionPadAndPresets();
     void cleanupTestCase();
 
@@ -41,12 +43,13 @@ private:
     SimProcess m_sim;
     std::unique_ptr<MainWindow> m_window;
     QPointer<VeCameraModel> m_cam;
+    QPointer<VeCameraModel> m_noPtz;
 };
 
 void TestOnvifLive::initTestCase() {
     if (!inPrivateNetwork())
         QSKIP("multicast discovery needs a private network namespace: run as root (unshare -n)");
-    QVERIFY2(m_sim.start({"--clip-seconds", "2", "--cameras", "lan:KV-LAN-01,onvif:CAM-A"}),
+    QVERIFY2(m_sim.start({"--clip-seconds", "2", "--cameras", "lan:KV-LAN-01,onvif:CAM-A,onvif-noptz:CAM-B"}),
              "simulator did not start");
     TvDefaultSettings::instance()->setLogoutConfirm(false);
     m_window = std::make_unique<MainWindow>();
@@ -57,9 +60,24 @@ void TestOnvifLive::initTestCase() {
         for (VeCameraModel* c : lan->lanDeviceList())
             if (c->devFlag == QLatin1String("ONVIF CAM-A"))
                 m_cam = c;
-        return m_cam && lan->contains(QStringLiteral("KV-LAN-01"));
+            else if (c->devFlag == QLatin1String("ONVIF CAM-B"))
+                m_noPtz = c;
+        return m_cam && m_noPtz && lan->contains(QStringLiteral("KV-LAN-01"));
     };
     QTRY_VERIFY_WITH_TIMEOUT(found(), 20000);
+    // What an earlier run of the client signed in with is handed to the library when a camera is found,
+    // as here again after a refresh.
+    for (VeCameraModel* c : {m_cam.data(), m_noPtz.data()})
+        TvDefaultSettings::instance()->setStandardAccess(c->deviceId, "admin:123456");
+    lan->refreshLan(3);
+    QTRY_VERIFY_WITH_TIMEOUT(lan->contains(m_cam->deviceId) && lan->contains(m_noPtz->deviceId) &&
+                                 lan->contains(QStringLiteral("KV-LAN-01")),
+                             20000);
+    QCOMPARE(m_cam->userAccess, QStringLiteral("admin:123456"));
+    QCOMPARE(m_noPtz->userAccess, QStringLiteral("admin:123456"));
+    std::atomic<bool> handedOver{false};
+    NxDataCenter::instance()->runInBackground([&handedOver] { handedOver = true; });
+    QTRY_VERIFY(handedOver);
 }
 
 void TestOnvifLive::cleanupTestCase() {
@@ -76,7 +94,7 @@ void TestOnvifLive::treeShowsNameAndKind() {
     for (int r = 0; r < model->rowCount(); ++r)
         rows << model->index(r, 0).data().toString();
     rows.sort();
-    QCOMPARE(rows, QStringList({"CAM-A (ONVIF)", "KV-LAN-01"}));
+    QCOMPARE(rows, QStringList({"CAM-A (ONVIF)", "CAM-B (ONVIF)", "KV-LAN-01"}));
 }
 
 void TestOnvifLive::passwordDialogAsksForUserAndPassword() {
@@ -109,6 +127,7 @@ void TestOnvifLive::passwordDialogAsksForUserAndPassword() {
         QTRY_COMPARE_WITH_TIMEOUT(texts, QStringList(QString::fromUtf8(c.message)), 10000);
         delete dialog.data();
     }
+    QCOMPARE(TvDefaultSettings::instance()->standardAccess("CAM-A"), QStringLiteral("admin:123456"));
     // Our own camera's dialog is unchanged: the old password, no user name.
     VeUpdateAccessPwdDialog ours(NxDataCenter::instance()->lanCenter->device("KV-LAN-01"));
     ours.show();
@@ -122,7 +141,7 @@ bool TestOnvifLive::playing(const QString& size) {
            TvResolutionMap::instance()->value(m_cam->playKey) == size;
 }
 
-void TestOnvifLive::playsMainAndSubStream() {
+void TestOnvifLive::playsMainAndSubStreamWithTheSavedSignIn() {
     for (const auto& row :
          {qMakePair(true, QStringLiteral("1920x1080")), qMakePair(false, QStringLiteral("640x360"))}) {
         TvResolutionMap::instance()->set(m_cam->deviceId, QString());
@@ -151,6 +170,17 @@ void TestOnvifLive::directionPadAndPresets() {
     QCOMPARE(log.mid(0, 2), QStringList({"ContinuousMove 0 0.5 0", "Stop"}));
     QVERIFY(log[2].startsWith("SetPreset ") && log[3] == "GotoPreset " + log[2].mid(10));
     m_window->stopWithCamera(m_cam);
+
+    // A camera without a pan/tilt head refuses the command, and the person is told.
+    QCOMPARE(m_window->playWithCamera(m_noPtz), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(display()->cellForKey(m_noPtz->deviceId), 10000);
+    m_window->on_treeView_lan_pressed(m_noPtz->modelIndex);
+    QTRY_VERIFY_WITH_TIMEOUT(display()->cellForKey(m_noPtz->deviceId)->state() == TvPlayStatePlaying, 30000);
+    emit button("pushBtn_ptz_up")->pressed();
+    QLabel* tip = m_window->findChild<QLabel*>("label_snapTip");
+    QTRY_COMPARE_WITH_TIMEOUT(tip->text(), QString::fromUtf8("摄像机未执行该命令"), 10000);
+    emit button("pushBtn_ptz_up")->released();
+    m_window->stopWithCamera(m_noPtz);
 }
 
 int main(int argc, char** argv) {
