@@ -127,7 +127,7 @@ void TestOnvifLive::passwordDialogAsksForUserAndPassword() {
         QTRY_COMPARE_WITH_TIMEOUT(texts, QStringList(QString::fromUtf8(c.message)), 10000);
         delete dialog.data();
     }
-    QCOMPARE(TvDefaultSettings::instance()->standardAccess("CAM-A"), QStringLiteral("admin:123456"));
+    QCOMPARE(TvDefaultSettings::instance()->standardAccess(m_cam->deviceId), QStringLiteral("admin:123456"));
     // Our own camera's dialog is unchanged: the old password, no user name.
     VeUpdateAccessPwdDialog ours(NxDataCenter::instance()->lanCenter->device("KV-LAN-01"));
     ours.show();
