@@ -5,7 +5,8 @@
 // and resident memory. Afterwards, in the same run, ffmpeg's command-line decoder decodes the same
 // streams (dumped as they arrived) as the reference cost, and the ratio is printed.
 //
-// usage: bench_liveview [seconds] [cells 4|9|16] [sub|main] [window|maximized] [dump-folder]
+// usage: bench_liveview [seconds] [cells 4|9|16] [sub|main|grid] [window|maximized] [dump-folder]
+// ("grid": main streams asked for as a double-click does, so the grid picks the stream it plays)
 //        bench_liveview all [seconds]   every configuration, each in a process of its own, and a summary
 // Run under xvfb-run -a -s "-screen 0 1920x1080x24"; needs ffmpeg on PATH. With KVAB_SHOT_DIR set, the
 // window is saved there at the end of the measured stretch.
@@ -120,9 +121,10 @@ double lagSeconds(TvPlayWidget* cell) {
 // Every configuration in a child process of its own (the application's singletons live once per
 // process); each prints one RESULT line, collected into a table.
 int runAll(const char* self, int seconds) {
-    const QStringList configs[] = {
-        {"4", "sub", "window"},  {"9", "sub", "window"},   {"16", "sub", "window"},   {"4", "main", "window"},
-        {"9", "main", "window"}, {"16", "main", "window"}, {"16", "sub", "maximized"}};
+    const QStringList configs[] = {{"4", "sub", "window"},   {"9", "sub", "window"},
+                                   {"16", "sub", "window"},  {"4", "main", "window"},
+                                   {"9", "main", "window"},  {"16", "main", "window"},
+                                   {"16", "grid", "window"}, {"16", "sub", "maximized"}};
     QStringList results;
     for (const QStringList& config : configs) {
         QProcess child;
@@ -151,7 +153,9 @@ int main(int argc, char** argv) {
         return runAll(argv[0], argc > 2 ? std::max(15, std::atoi(argv[2])) : 60);
     const int seconds = argc > 1 ? std::max(15, std::atoi(argv[1])) : 60;
     const int cellCount = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, kMaxCells) : kMaxCells;
-    const bool mainStream = argc > 3 && QByteArray(argv[3]) == "main";
+    const QByteArray stream = argc > 3 ? QByteArray(argv[3]) : QByteArray("sub");
+    const bool mainStream = stream == "main" || stream == "grid";
+    const bool chosen = stream != "grid";
     const bool maximized = argc > 4 && QByteArray(argv[4]) == "maximized";
     // Settings and caches of this run stay out of the user's home.
     QTemporaryDir home;
@@ -210,7 +214,7 @@ int main(int argc, char** argv) {
     cameras = cameras.mid(0, cellCount);
     for (VeCameraModel* c : cameras) {
         c->mainStream = mainStream;
-        window->playWithCamera(c);
+        window->playWithCamera(c, chosen);
     }
     auto* display = window->findChild<TvDisplayMangeView*>(QStringLiteral("widget_displayMan"));
     const auto cellOf = [&](int i) { return display->cellForKey(cameras.at(i)->deviceId); };
@@ -297,7 +301,7 @@ int main(int argc, char** argv) {
         window->grab().save(QStringLiteral("%1/liveview-%2-%3-%4.png")
                                 .arg(shotDir)
                                 .arg(cellCount)
-                                .arg(mainStream ? "main" : "sub", maximized ? "maximized" : "window"));
+                                .arg(QString::fromLatin1(stream), maximized ? "maximized" : "window"));
     std::array<long, kMaxCells> received{};
     {
         std::lock_guard<std::mutex> lock(g_tap.mutex);
@@ -309,7 +313,7 @@ int main(int argc, char** argv) {
 
     const QSize area = display->size();
     std::printf("live view: %d cameras, %s stream asked, window %dx%d (%s), video area %dx%d, %.1f s\n",
-                cellCount, mainStream ? "main" : "sub", window->width(), window->height(),
+                cellCount, stream.constData(), window->width(), window->height(),
                 maximized ? "maximized" : "as it opens", area.width(), area.height(), elapsed);
     std::printf("%-4s %-9s %8s %8s %8s %8s %8s %5s %7s %7s %7s\n", "cell", "picture", "received", "handed/s",
                 "painted/s", "dropped", "skipped", "late", "max gap", "lag10s", "lagEnd");
@@ -378,7 +382,7 @@ int main(int argc, char** argv) {
     std::printf(
         "RESULT %2d %-4s %-9s painted min %5.2f fps | client %.3f cores | reference %.3f | ratio %5.2f | "
         "RSS %.0f MiB | lag %.2f s / %.2f s\n",
-        cellCount, mainStream ? "main" : "sub", maximized ? "maximized" : "window", minPainted, cpu / elapsed,
+        cellCount, stream.constData(), maximized ? "maximized" : "window", minPainted, cpu / elapsed,
         refCores, ratio, rssEnd / 1024.0, maxLag10, maxLagEnd);
     window.reset();
     sim.terminate();
