@@ -54,6 +54,7 @@ TvPlayWidget::TvPlayWidget(QWidget* parent) : QWidget(parent), ui(std::make_uniq
     setObjectName(QStringLiteral("TvPlayWidget"));
     setContextMenuPolicy(Qt::CustomContextMenu);
     ui->setupUi(this, [this] { return m_exclusive; });
+    m_zoom = std::make_unique<TvDigitalZoom>(this, ui->widget_opengl, ui->widget_zoom, ui->label_zoom);
     connect(ui->pushBtn_reconnect, &QPushButton::clicked, this, &TvPlayWidget::on_pushBtn_reconnect_clicked);
 
     connect(this, &TvPlayWidget::stateSignal, this, &TvPlayWidget::setState);
@@ -322,7 +323,7 @@ void TvPlayWidget::setSelected(bool selected) {
     m_selected = selected;
     const bool frame = framed();
     ui->widget_cover->setSelected(frame);
-    if (m_zoomLevel == 0)
+    if (m_zoom->level() == 0)
         ui->widget_opengl->setGeometry(fullRect());
 }
 
@@ -490,61 +491,18 @@ void TvPlayWidget::on_TvPlayWidget_customContextMenuRequested(QPoint) {
 }
 
 void TvPlayWidget::on_pushBtn_zoomAdd_clicked() {
-    if (m_zoomLevel > 13) {
-        m_zoomLevel = kMaxZoom;
-        return;
-    }
-    ++m_zoomLevel;
-    const int w = width();
-    const int h = height();
-    QRect r = ui->widget_opengl->geometry();
-    r.translate(-w / 16, -h / 16);
-    r.setSize(r.size() + QSize(w / 8, h / 8));
-    ui->widget_opengl->setGeometry(r);
-    ui->label_zoom->setText(QStringLiteral("%1X").arg(m_zoomLevel));
-    ui->widget_zoom->show();
-    ui->widget_zoom->raise();
+    m_zoom->zoomIn();
 }
 
 void TvPlayWidget::on_pushBtn_zoomMin_clicked() {
-    if (m_zoomLevel == 0) {
-        resetZoom();
-        return;
-    }
-    --m_zoomLevel;
-    if (m_zoomLevel > 0) {
-        const int w = width();
-        const int h = height();
-        const QRect old = ui->widget_opengl->geometry();
-        QRect r = old.translated(w / 16, h / 16);
-        r.setSize(r.size() - QSize(w / 8, h / 8));
-        // Never uncover the cell: left and top at most 0, right and bottom at least the cell's.
-        r.setLeft(std::min(r.left(), 0));
-        r.setTop(std::min(r.top(), 0));
-        r.setRight(std::max(r.right(), w - 1));
-        r.setBottom(std::max(r.bottom(), h - 1));
-        if (r != old) {
-            ui->widget_opengl->setGeometry(r);
-            ui->label_zoom->setText(QStringLiteral("%1X").arg(m_zoomLevel));
-            return;
-        }
-    }
-    resetZoom();
-}
-
-void TvPlayWidget::resetZoom() {
-    m_zoomLevel = 0;
-    ui->widget_opengl->setGeometry(fullRect());
-    ui->label_zoom->clear();
-    ui->widget_zoom->hide();
+    m_zoom->zoomOut(fullRect());
 }
 
 void TvPlayWidget::mousePressEvent(QMouseEvent* event) {
     qWarning() << "mousePressEvent" << 110 << event->button();
     if (event->button() == Qt::LeftButton) {
         setCursor(Qt::ClosedHandCursor);
-        m_pressPos = event->pos();
-        m_panning = true;
+        m_zoom->press(event->pos());
     }
     // The grid selects and drags cells with the same press.
     QWidget::mousePressEvent(event);
@@ -552,16 +510,7 @@ void TvPlayWidget::mousePressEvent(QMouseEvent* event) {
 
 void TvPlayWidget::mouseMoveEvent(QMouseEvent* event) {
     qWarning() << "mouseMoveEvent" << 131;
-    if (m_zoomLevel > 0 && m_panning) {
-        QRect r = ui->widget_opengl->geometry();
-        const QPoint delta = event->pos() - m_pressPos;
-        int left = std::min(0, r.left() + delta.x());
-        left = std::max(left, width() - r.width());
-        int top = std::min(0, r.top() + delta.y());
-        top = std::max(top, height() - r.height());
-        r.moveTo(left, top);
-        ui->widget_opengl->setGeometry(r);
-        m_pressPos = event->pos();
+    if (m_zoom->drag(event->pos())) {
         event->accept();
         return;
     }
@@ -570,8 +519,7 @@ void TvPlayWidget::mouseMoveEvent(QMouseEvent* event) {
 
 void TvPlayWidget::mouseReleaseEvent(QMouseEvent* event) {
     qWarning() << "mouseReleaseEvent" << 164 << event->button();
-    m_pressPos = QPoint();
-    m_panning = false;
+    m_zoom->release();
     setCursor(Qt::ArrowCursor);
     QWidget::mouseReleaseEvent(event);
 }
@@ -590,8 +538,8 @@ void TvPlayWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TvPlayWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (m_zoomLevel > 0)
-        resetZoom();
+    if (m_zoom->level() > 0)
+        m_zoom->reset(fullRect());
     const int w = width();
     const int h = height();
     ui->widget_opengl->setGeometry(fullRect());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TvDecodeCell.h"
+#include "TvDigitalZoom.h"
 #include "TvPlayState.h"
 #include "VeRecordCenter.h"
 
@@ -31,7 +32,7 @@ class VePlayCoverWidget;
 class TvPlayWidget : public QWidget, public TvDecodeCell {
     Q_OBJECT
 public:
-    static constexpr int kMaxZoom = 14;
+    static constexpr int kMaxZoom = TvDigitalZoom::kMaxLevel;
     static constexpr int kLanTimeout = 8;
     static constexpr int kWanTimeout = 30;
     // The recording plate: wide enough for the dot and the bold time.
@@ -89,7 +90,7 @@ public:
     }
     bool askedMainStream() const { return m_askedMain; }
     bool streamChosen() const { return m_streamChosen; }
-    int zoomLevel() const { return m_zoomLevel; }
+    int zoomLevel() const { return m_zoom->level(); }
     int timeoutCount() const { return m_timeoutCount.load(); }
     bool isSelected() const { return m_selected; }
     bool isRecording() const { return m_recording; }
@@ -138,7 +139,6 @@ private:
     // Selected, in a grid of more than one cell with no exclusive cell: the frame is drawn.
     bool framed() const;
     QRect fullRect() const;
-    void resetZoom();
     // Decode thread: hands a picture (packed bytes, or the decoder's frame when given) to the renderer and
     // moves a connecting cell to playing.
     void handPicture(const uint8_t* yuv, const AVFrame* frame, int width, int height);
@@ -178,9 +178,7 @@ private:
     int m_talkTicket = 0;
     QPen m_borderPen{QColor(66, 189, 86), 2};
     VeRecordCenter m_recordCenter;
-    int m_zoomLevel = 0;
-    QPoint m_pressPos;
-    bool m_panning = false;
+    std::unique_ptr<TvDigitalZoom> m_zoom;
     int m_endPauseMs = 1000;
     std::atomic<bool> m_destroying{false};
 };
