@@ -2,6 +2,7 @@
 // frame (for ONVIF: GetStreamUri, RTSP DESCRIBE, SETUP, PLAY included), median of 20 calls; then the CPU
 // one ONVIF main stream costs the library, beside the ffmpeg tool reading the same RTSP address.
 // Discovery needs multicast: as root the benchmark runs itself inside a network namespace of its own.
+#include "PrivateNetwork.h"
 #include "pcQuorvane.h"
 
 #include <algorithm>
@@ -115,19 +116,8 @@ double ffmpegCores(const std::vector<std::string>& args, int seconds) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (geteuid() == 0 && !std::getenv("KVAB_ONVIF_NETNS")) {
-        setenv("KVAB_ONVIF_NETNS", "1", 1);
-        std::vector<char*> args{
-            const_cast<char*>("unshare"), const_cast<char*>("-n"), const_cast<char*>("sh"),
-            const_cast<char*>("-c"),
-            const_cast<char*>("ip link set lo up multicast on && "
-                              "ip route add 239.255.255.250/32 dev lo && exec \"$0\" \"$@\"")};
-        for (int i = 0; i < argc; ++i)
-            args.push_back(argv[i]);
-        args.push_back(nullptr);
-        execvp("unshare", args.data());
-    }
-    if (!std::getenv("KVAB_ONVIF_NETNS")) {
+    enterPrivateNetwork(argc, argv);
+    if (!inPrivateNetwork()) {
         std::fprintf(stderr, "bench_onvif: discovery needs multicast in a network namespace: run as root\n");
         return 1;
     }
