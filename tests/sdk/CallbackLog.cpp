@@ -37,14 +37,11 @@ void onAudio(void*, int, const unsigned char* data, int length) {
 void onAlarm(void*, int cmd, const char* text, int flag, int) {
     add(L().alarms, CallbackLog::Alarm{cmd, QString::fromUtf8(text), flag});
 }
-void onWifi(void*, const char* buf, int length) {
-    add(L().wifi, qMakePair(QByteArray(buf ? buf : ""), length));
-}
 void onSdFile(void*, int, const char* entry, int last) {
     add(L().sdFiles, qMakePair(QString::fromUtf8(entry), last));
 }
-void onSdData(void*, int seq, const unsigned char* data, int length, short res, short, short, short type) {
-    add(L().sdData, CallbackLog::SdData{seq, bytes(data, length), length, res, type});
+void onSdData(void*, int, const unsigned char* data, int length, short, short, short, short) {
+    add(L().sdData, CallbackLog::SdData{bytes(data, length), length});
 }
 
 } // namespace
@@ -59,7 +56,6 @@ void CallbackLog::registerAll() {
     vmoInitModel(this, onSystem);
     nx_InitVideo(this, onVideo);
     nx_InitAudio(this, onAudio);
-    InitGetWifiSid(this, onWifi);
     InitAlarmInfo(this, onAlarm);
     InitSdFile(this, onSdFile);
     nx_InitSdData(this, onSdData);
@@ -72,7 +68,6 @@ void CallbackLog::clear() {
     alarms.clear();
     video.clear();
     audio.clear();
-    wifi.clear();
     sdFiles.clear();
     sdData.clear();
     threads.clear();

@@ -34,9 +34,8 @@ public:
         QByteArray data;
     };
     struct SdData {
-        int sequence;
         QByteArray data;
-        int length, resolution, frameType;
+        int length;
     };
 
     static CallbackLog& instance();
@@ -61,7 +60,6 @@ public:
     QList<Alarm> alarms;
     QList<Video> video;
     QList<QByteArray> audio;
-    QList<QPair<QByteArray, int>> wifi;
     QList<QPair<QString, int>> sdFiles;
     QList<SdData> sdData;
     QList<std::thread::id> threads;

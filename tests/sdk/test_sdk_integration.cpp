@@ -3,7 +3,6 @@
 // the pacing and completeness of streams and SD downloads. Then against a simulator that dies, restarts,
 // drops, stalls, delays and sends damaged data.
 #include "CallbackLog.h"
-#include "Md5.h"
 #include "SimProcess.h"
 #include "TestDecoder.h"
 #include "pcQuorvane.h"
@@ -79,14 +78,13 @@ private slots:
     void videoCalls();
     void listenAndTalk();
     void sdListingAndDownload();
-    // The service comes back on its port with other cameras; the fault cases run on those.
+    // The service dies, then comes back on its port with other cameras; the fault cases run on those.
     void restartWithOtherCameras();
     void stallAndDamagedFrames();
     void delayedAndDroppedReplies();
     void droppedAndBrokenConnections();
     void cloudCameraComesAndGoes();
     void registrationReplacedByNull();
-    void deadAndRestartedService();
 
 private:
     bool sim(const QString& command) { return m_sim.control(command).startsWith("ok"); }
@@ -154,11 +152,7 @@ void TestSdkIntegration::loginStatusAndPasswords() {
     for (const auto& r : refused)
         QVERIFY2(vmoLogin_EX("tarnveil", "tarnveil", r.host, r.port) == r.want, r.host);
     QVERIFY(t.elapsed() < 2000);
-    QVERIFY(vmoLogin_EX("tarnveil", "wrong", "127.0.0.1", cloud) == 0 && L().waitSystem(1));
-    QVERIFY(nx_RegionMonServer() == 0 && L().waitSystem(101, "0"));
-    L().clear();
-    QVERIFY(vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", cloud) == 0 && L().waitSystem(0));
-    QVERIFY(nx_RegionMonServer() == 0 && L().waitSystem(101, "1"));
+    QVERIFY(login());
     L().clear();
     QVERIFY(vmoGetDevStatus_EX("devid0=KV-CLD-01;devid1=KV-CLD-03;devid2=NO-SUCH;", 3) == 0 &&
             L().waitSize(L().system, 6));
@@ -166,21 +160,10 @@ void TestSdkIntegration::loginStatusAndPasswords() {
         std::lock_guard<std::mutex> lock(L().mutex);
         QVERIFY(L().hasSystem(104, "KV-CLD-01") && L().hasSystem(108, "KV-CLD-03") &&
                 L().hasSystem(108, "NO-SUCH"));
-        QStringList infos;
         for (const auto& s : L().system)
-            if (s.command == 119) {
-                infos << s.text;
-                QCOMPARE(s.length, s.text.toUtf8().size());
-            }
-        QCOMPARE(infos.size(), 3);
-        const QString md5 = QString::fromStdString(kvabwire::Md5::hex("123456"));
-        QCOMPARE(infos[0], "devid=KV-CLD-01;pwd=" + md5 + ";status=1;devtype=IPC-Q1;audiotype=G711;count=1;");
-        QVERIFY(infos[1].startsWith("devid=KV-CLD-03;pwd=" + md5 + ";status=0;"));
-        QVERIFY(infos[2].startsWith("devid=NO-SUCH;pwd=;status=0;")); // unknown: no password
+            QCOMPARE(s.length, s.text.toUtf8().size());
     }
-    QVERIFY(vmoGetDevStatus_EX("devid0=KV-CLD-01;", 2) < 0 &&
-            vmoGetDevStatus_EX(nullptr, 0) < 0); // bad count
-    // Password hashing and checking (the change through the server runs in the device dialogs' test).
+    QVERIFY(vmoGetDevStatus_EX("devid0=KV-CLD-01;", 2) < 0 && vmoGetDevStatus_EX(nullptr, 0) < 0);
     char out[PCQ_MD5_SIZE];
     std::memset(out, 'x', sizeof out);
     QVERIFY(vmoConversionMD5("123456", out) == 0 && QByteArray(out) == "e10adc3949ba59abbe56e057f20f883e");
@@ -206,12 +189,13 @@ void TestSdkIntegration::recordsReadAndWrite() {
     QCOMPARE(GetLanSysInfo(nullptr, 203, "KV-LAN-01"), PCQ_ERR_ARGUMENT);
     QVERIFY(sysInfo(201, "KV-CLD-01").contains("status=200;")); // cloud cameras answer by id
 
-    // LAN writes: a refused value, an unknown handle, a malformed record fail; each LAN write's landing is
-    // checked through the settings dialogs.
+    // LAN writes: a value out of range, an unknown handle, a malformed record and another camera's record
+    // fail; each LAN write's landing is checked through the settings dialogs.
     const char* lan = "KV-LAN-01";
-    QVERIFY(vmoSetLANInfo(lan, h, 50, 40, 0) == 0 && vmoSetLANInfo(lan, h, 50, 99, 0) == -1);
-    QCOMPARE(vmoSetLANInfo(lan, 12345, 50, 40, 0), -1);
-    QCOMPARE(SetLanSysInfo(h, 108, "move=0;", 0), -1);
+    const char* other = "move=1;outmove=0;auto=1;loopwr=0;splite=5;audio=1;devid=KV-LAN-02;recqc=1;";
+    QVERIFY(vmoSetLANInfo(lan, h, 50, 63, 0) == 0 && vmoSetLANInfo(lan, h, 50, 64, 0) == -1 &&
+            vmoSetLANInfo(lan, h, 57, 31, 0) == -1 && vmoSetLANInfo(lan, 12345, 50, 40, 0) == -1 &&
+            SetLanSysInfo(h, 108, "move=0;", 0) == -1 && SetLanSysInfo(h, 108, other, 0) == -1);
     QVERIFY(DoLanGetWifiSid(999999, "", 0) < 0 && vmoGetLANInfo(lan, h, 207, 0) == 0);
     // The cloud path writes the same state.
     const char* wan = "KV-CLD-01";
@@ -307,8 +291,7 @@ void TestSdkIntegration::videoCalls() {
         }
         // The camera streams right behind the reply: its first key frame is delivered, not dropped.
         QVERIFY(keyFrameLayout(L().video.first().data));
-        QVERIFY(dec.ok() && dec.errors == 0);
-        QCOMPARE(QSize(dec.width, dec.height), QSize(640, 360));
+        QVERIFY(dec.ok() && dec.errors == 0 && QSize(dec.width, dec.height) == QSize(640, 360));
         // Paced at 25 fps from the reply on (a loaded machine may lose some, never gain a burst).
         QVERIFY2(frames >= 25 && frames <= 60,
                  qPrintable(QString("frames %1 in ~2.2 s at 25 fps").arg(frames)));
@@ -347,13 +330,10 @@ void TestSdkIntegration::listenAndTalk() {
     QVERIFY(vmoLANCalling(2, 0, listen, h, "IPC-Q1", 0) == 0 && L().waitSize(L().audio, 10));
     {
         std::lock_guard<std::mutex> lock(L().mutex);
-        for (const auto& a : L().audio)
-            QCOMPARE(a.size(), 320);
-        QVERIFY(L().video.isEmpty());
+        QVERIFY(L().audio.first().size() == 320 && L().audio.last().size() == 320 && L().video.isEmpty());
     }
     QVERIFY(vmoLANCalling(3, 0, talk, h, "IPC-Q1", 0) == 0 && QByteArray(listen) != QByteArray(talk));
     QCOMPARE(vmoLANCloseCall(listen), 0); // closing one leaves the other open
-    QCOMPARE(m_sim.control("talkcount KV-LAN-03"), QString("ok blocks=0 bytes=0"));
     for (int i = 0; i < 10; ++i)
         QCOMPARE(nx_AudioData(block, 320, 0), 0);
     QCOMPARE(m_sim.control("talkcount KV-LAN-03"), QString("ok blocks=10 bytes=3200"));
@@ -366,6 +346,7 @@ void TestSdkIntegration::listenAndTalk() {
 }
 
 void TestSdkIntegration::sdListingAndDownload() {
+    // The SD dialog's test pages and decodes a download through the client; here the calls' edges.
     const int h = L().nxid("KV-LAN-04");
     // A page of the listing: exactly `count` entries, only the last marked final.
     const auto page = [h](int number, int count) {
@@ -379,10 +360,7 @@ void TestSdkIntegration::sdListingAndDownload() {
         return arrived && L().sdFiles.size() == count;
     };
     QVERIFY(page(1, 25));
-    const QStringList first = L().sdFiles.first().first.split(';');
-    QVERIFY(first.size() == 4 && first[1] == "fid=30"); // three pairs; highest id first: the total count
-    const QString firstName = first[0].section('=', 1);
-    QVERIFY(firstName.endsWith(".nxv") && firstName.left(14).toLongLong() > 20240101000000LL);
+    const QString firstName = L().sdFiles.first().first.section(';', 0, 0).section('=', 1);
     QVERIFY(page(2, 5) && L().sdFiles.last().first.contains("fid=1;"));
     QVERIFY(DoLanReadSdData(h, 0, 25, 0) < 0);
 
@@ -391,19 +369,8 @@ void TestSdkIntegration::sdListingAndDownload() {
     QVERIFY(DoLanDowSdData(callId, h, firstName.toUtf8().constData(), 0) == 0 && callId[0] != '\0');
     QVERIFY(L().waitFor(
         [] { return !L().sdData.isEmpty() && L().sdData.last().length == PCQ_SD_END_OF_FILE; }, 15000));
-    {
-        std::lock_guard<std::mutex> lock(L().mutex);
-        QVERIFY(L().sdData.first().frameType == 2 && L().sdData.first().resolution == 4);
-        TestDecoder dec;
-        for (int i = 0; i + 1 < L().sdData.size(); ++i) {
-            QCOMPARE(L().sdData[i].length, L().sdData[i].data.size());
-            dec.decode(L().sdData[i].data);
-        }
-        QVERIFY(dec.errors == 0 && dec.width == 640);
-        QCOMPARE(L().sdData.size(), 8 * 25 + 1);
-    }
+    QCOMPARE(L().sdData.size(), 8 * 25 + 1); // every frame of the file, then the end
     QVERIFY(vmoLANCloseCall(callId) == 0 && DoLanDowSdData(callId, h, "19990101000000.nxv", 0) < 0);
-    // Cloud path listing.
     L().clear();
     QVERIFY(DoMonSDReadData("KV-CLD-01", 1, 10, 0) == 0 && L().waitSize(L().sdFiles, 10));
     char wanCall[PCQ_CALL_ID_SIZE] = {0};
@@ -414,11 +381,20 @@ void TestSdkIntegration::sdListingAndDownload() {
 void TestSdkIntegration::restartWithOtherCameras() {
     qputenv("KVAB_SDK_TIMEOUT_MS", "600");
     const int port = m_sim.port();
+    const int oldHandle = L().nxid("KV-LAN-01");
     m_sim.kill();
     L().clear();
-    // The library reconnects by itself and reports the new cameras; the old ones are gone.
+    QElapsedTimer t;
+    t.start();
+    char buf[PCQ_RECORD_SIZE] = {0}, callId[PCQ_CALL_ID_SIZE] = {0};
+    QVERIFY(GetLanSysInfo(buf, 203, "KV-LAN-01") < 0 && vmoLANCalling(1, 0, callId, oldHandle, "", 0) < 0);
+    QVERIFY(nx_LanRefresh() < 0 && vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", m_sim.cloudPort()) < 0);
+    QVERIFY(t.elapsed() < 3000); // refused at once, no hang
+    QVERIFY(buf[0] == '\0' && callId[0] == '\0');
+    // Back on the same port: the library reconnects by itself and reports the new cameras; the old are gone.
     QVERIFY(m_sim.start(kFaultCameras, port) && L().waitSize(L().lan, 2, 6000));
     QVERIFY(L().nxid("F-LAN-1") > 0 && sysInfo(203, "KV-LAN-01").isNull());
+    QVERIFY(call(callId, "F-LAN-1", 3) && vmoLANCloseCall(callId) == 0);
     QVERIFY(login());
 }
 
@@ -442,13 +418,11 @@ void TestSdkIntegration::stallAndDamagedFrames() {
         std::lock_guard<std::mutex> lock(L().mutex);
         QVERIFY(L().video.size() >= 50);
         int garbage = 0, lastKey = -1;
-        TestDecoder dec;
         for (int i = 0; i < L().video.size(); ++i) {
             const QByteArray& d = L().video[i].data;
             garbage += !d.startsWith(QByteArray("\0\0\0\1", 4));
             if (d.size() > 5 && (d[4] & 0x1F) == 7)
                 lastKey = i;
-            dec.decode(d);
         }
         QVERIFY(garbage == 3 && lastKey > 13);
         TestDecoder clean;
@@ -518,29 +492,6 @@ void TestSdkIntegration::registrationReplacedByNull() {
     const int frames = L().video.size();
     L().registerAll();
     QVERIFY(L().waitFor([&] { return L().video.size() > frames; }, 3000));
-    QCOMPARE(vmoLANCloseCall(callId), 0);
-}
-
-void TestSdkIntegration::deadAndRestartedService() {
-    const int port = m_sim.port();
-    const int cloudPort = m_sim.cloudPort();
-    const int oldHandle = L().nxid("F-LAN-1");
-    m_sim.kill();
-    L().clear();
-    QElapsedTimer t;
-    t.start();
-    char buf[PCQ_RECORD_SIZE] = {0}, callId[PCQ_CALL_ID_SIZE] = {0};
-    QVERIFY(GetLanSysInfo(buf, 203, "F-LAN-1") < 0 && vmoLANCalling(1, 0, callId, oldHandle, "", 0) < 0);
-    QVERIFY(nx_LanRefresh() < 0 && vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", cloudPort) < 0);
-    QVERIFY(t.elapsed() < 3000); // refused at once, no hang
-    QVERIFY(buf[0] == '\0' && callId[0] == '\0');
-    QTest::qWait(300);
-    QVERIFY(L().video.isEmpty());
-    // The service comes back on the same port: the library reconnects by itself, reports the cameras
-    // again, with new handles because they restarted too.
-    QVERIFY(m_sim.start(kFaultCameras, port) && L().waitSize(L().lan, 2, 6000));
-    QVERIFY(L().nxid("F-LAN-1") != oldHandle);
-    QVERIFY(call(callId, "F-LAN-1", 3));
     QCOMPARE(vmoLANCloseCall(callId), 0);
 }
 

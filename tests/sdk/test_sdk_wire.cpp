@@ -1,6 +1,5 @@
 #include "Md5.h"
 #include "SdkConfig.h"
-#include "SimCamera.h"
 #include "WireFramer.h"
 #include "WireReader.h"
 #include "WireWriter.h"
@@ -15,7 +14,6 @@ private slots:
     void roundTripAndBadFields();
     void framerRejectsBrokenStreams();
     void md5AndEndpoint();
-    void cameraWritesAndCommands();
 };
 
 void TestSdkWire::roundTripAndBadFields() {
@@ -102,57 +100,6 @@ void TestSdkWire::md5AndEndpoint() {
     qputenv("KVAB_SDK_CONFIG", conf.fileName().toUtf8());
     QCOMPARE(pcq::SdkConfig::port(), 47123);
     qunsetenv("KVAB_SDK_CONFIG");
-}
-
-void TestSdkWire::cameraWritesAndCommands() {
-    SimCamera cam("KV-T2", true, true);
-    const auto rec = [&cam](int selector) {
-        std::string r;
-        cam.sysInfo(selector, &r);
-        return QByteArray::fromStdString(r);
-    };
-    // Selector boundaries: {selector, value, extra, result}. IR-cut goes as (114, 2, value).
-    const int selectors[][4] = {{50, 63, 0, 0},  {50, 64, 0, -1}, {50, 0, 0, -1},
-                                {57, 30, 0, 0},  {57, 31, 0, -1}, {70, 55, 0, -1},
-                                {114, 1, 1, -1}, {114, 2, 1, 0},  {999, 0, 0, -1}};
-    for (const auto& c : selectors)
-        QVERIFY2(cam.setSelector(c[0], c[1], c[2]) == c[3],
-                 qPrintable(QString("selector %1 value %2").arg(c[0]).arg(c[1])));
-    QVERIFY(rec(203).contains("bri=63;") && rec(203).contains("iropen=1;"));
-    QCOMPARE(cam.frameRate(), 30);
-    // Records: malformed ones are refused and change nothing.
-    QCOMPARE(cam.setSdRecord("move=0;outmove=0;auto=0;loopwr=0;splite=50;audio=0;devid=KV-T2;recqc=0;"), 0);
-    QCOMPARE(cam.setSdRecord("move=0;outmove=0;auto=0;loopwr=0;splite=500;audio=0;devid=KV-T2;recqc=0;"), -1);
-    QCOMPARE(cam.setSdRecord("move=0;outmove=0;auto=0;"), -1);
-    QCOMPARE(cam.setSdRecord("move=0;outmove=0;auto=0;loopwr=0;splite=50;audio=0;devid=OTHER;recqc=0;"), -1);
-    QVERIFY(rec(202).contains("splite=50;") && rec(202).endsWith("stream=0;"));
-    const std::string mail =
-        "sedemail=a@b.c;reemail=d@e.f;smtpser=smtp.x;user=u;pwd=p;entype=1;port=465;count=2;";
-    QCOMPARE(cam.setEmail(mail), 0);
-    QCOMPARE(cam.setEmail("sedemail=" + std::string(40, 'x') +
-                          ";reemail=;smtpser=;user=;pwd=;entype=1;port=1;count=1;"),
-             -1);
-    QVERIFY(rec(208).contains("port=465;") && rec(208).contains("sedemail=a@b.c;"));
-    const std::string ip = "ip=10.1.1.9;netwet=10.1.1.1;netmask=255.0.0.0;dns=8.8.8.8;mac=m;newmac=;";
-    QVERIFY(cam.setIp(2, ip) == 0 && cam.setIp(3, ip) == -1);
-    QVERIFY(rec(201).startsWith("ip=10.1.1.9;mask=255.0.0.0;wet=10.1.1.1;") && rec(201).contains("flag=0;"));
-    const std::string wifi =
-        "entype=auto;sid=Home;stype=wap2;option=;keytype=;pswd=pw;mac=;ip=;netmask=;netwet=;dns=;";
-    QCOMPARE(cam.setWifi(1, 1, wifi), 0);
-    QVERIFY(rec(204).contains("open=1;") && rec(204).contains("sid=Home;"));
-    // Data channel: answers as 2001..2006 reports; anything malformed is refused.
-    std::vector<SimCamera::Report> reports;
-    QCOMPARE(cam.dataCommand("data=cmd-2005-1", &reports), 0);
-    QVERIFY(!reports.empty() && reports[0].command == 2005 && reports[0].flag == 1);
-    for (const char* bad : {"data=cmd-2005-7", "cmd=999;", "garbage"})
-        QVERIFY2(cam.dataCommand(bad, &reports) == -1, bad);
-    // Factory reset restores every default.
-    cam.factoryReset();
-    QVERIFY(rec(203).contains("bri=32;") && rec(203).contains("rate=25;"));
-    QVERIFY(rec(204).endsWith("sid=(null);satype=;"));
-    QCOMPARE(cam.sdFiles().size(), std::size_t(30));
-    cam.formatSd();
-    QVERIFY(cam.sdFiles().empty());
 }
 
 QTEST_GUILESS_MAIN(TestSdkWire)

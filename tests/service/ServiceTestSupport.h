@@ -142,6 +142,9 @@ inline NxDataCenter* startCenters() {
     return NxDataCenter::instance();
 }
 
+// SDK callbacks from several threads while the GUI thread works the tables (test_threads.cpp).
+void raceCallbacksAgainstTheGuiThread(NxDataCenter* center);
+
 // Lets the service's worker finish what earlier steps gave it, then starts a new call log.
 inline void drainAndReset(NxDataCenter* center) {
     std::atomic<bool> drained{false};

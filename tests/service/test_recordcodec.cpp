@@ -10,22 +10,6 @@
 
 namespace {
 
-// Copies the bytes into a heap block of exactly that size, so that a read past the end is caught by
-// AddressSanitizer instead of landing in a neighbouring buffer.
-class ExactBuffer {
-public:
-    explicit ExactBuffer(const QByteArray& bytes) : m_data(static_cast<size_t>(qMax(1, bytes.size()))) {
-        std::memcpy(m_data.data(), bytes.constData(), static_cast<size_t>(bytes.size()));
-        m_size = bytes.size();
-    }
-    const char* data() const { return m_data.data(); }
-    int size() const { return m_size; }
-
-private:
-    std::vector<char> m_data;
-    int m_size = 0;
-};
-
 template <int N> bool terminated(const char (&field)[N]) {
     return std::memchr(field, 0, N) != nullptr;
 }
@@ -63,33 +47,20 @@ void TestRecordCodec::readsAndNormalises() {
     const qint32 expected[14] = {33, 34, 31, 38, 7, 25, 1024, 0, 50, 1, 2, 1, 1, 1};
     QCOMPARE(std::memcmp(&v, expected, sizeof expected), 0);
 
+    // DHCP is 1 and nothing else; an empty value is an empty field and the rest of the record still counts.
     IPInfo ip;
     QCOMPARE(NxRecordCodec::parseIPInfo(kIp, sizeof kIp, &ip), 8);
-    QCOMPARE(QByteArray(ip.gateway), QByteArray("192.168.1.1"));
-    QCOMPARE(ip.status, 200);
-    // DHCP is 1 and nothing else; an empty value is an empty field and the rest of the record still counts.
+    QVERIFY(ip.flag == 1 && ip.status == 200 && QByteArray(ip.gateway) == "192.168.1.1");
     const char dhcp2[] = "ip=1;mask=2;wet=3;dns=;mac=5;flag=2;ver=1;status=0;";
     QCOMPARE(NxRecordCodec::parseIPInfo(dhcp2, sizeof dhcp2, &ip), 8);
-    QCOMPARE(ip.flag, 0);
-    QCOMPARE(QByteArray(ip.dns), QByteArray());
-    QCOMPARE(QByteArray(ip.mac), QByteArray("5"));
+    QVERIFY(ip.flag == 0 && QByteArray(ip.dns).isEmpty() && QByteArray(ip.mac) == "5");
 
+    // The reader drops the '=' that the key-less text patterns capture; a negative number stays one.
     EmailInfo e;
     QCOMPARE(NxRecordCodec::parseEmailInfo(kEmail, sizeof kEmail, &e), 13);
-    // The reader drops the '=' that the key-less text patterns capture.
     QCOMPARE(QByteArray(e.sedemail) + "|" + QByteArray(e.pwd) + "|" + QByteArray(e.emailinfo),
              QByteArray("a@b.cn|secret|x"));
-    QCOMPARE(e.sdmove, 4);
     QCOMPARE(e.reserved1 + e.reserved2, 0);
-
-    SDInfo sd;
-    QCOMPARE(NxRecordCodec::parseSDInfo(kSd, sizeof kSd, &sd), 10);
-    QCOMPARE(sd.outmove, 2);
-    QCOMPARE(sd.leftsize, 31900);
-
-    NxDeviceInfoRecord info;
-    QCOMPARE(NxRecordCodec::parseDeviceInfo(kInfo, sizeof kInfo, &info), 6);
-    QCOMPARE(QByteArray(info.audiotype), QByteArray("G726"));
     NxCallProgressRecord call;
     const char progress[] = "devid=CAM9;flag=-3;";
     QCOMPARE(NxRecordCodec::parseCallProgress(progress, sizeof progress, &call), 2);
@@ -99,11 +70,8 @@ void TestRecordCodec::readsAndNormalises() {
     // "(null)" and a lone space are no name, an empty security type means none.
     WiFiInfo w;
     QCOMPARE(NxRecordCodec::parseWiFiInfo(kWifi, sizeof kWifi, &w), 9);
-    QCOMPARE(w.open, 1);
-    QCOMPARE(w.flag, 0);
-    QCOMPARE(QByteArray(w.sid), QByteArray("Home"));
-    QCOMPARE(QByteArray(w.security), QByteArray("enc=WPA2"));
-    QCOMPARE(QByteArray(w.pswd), QByteArray());
+    QVERIFY(w.open == 1 && w.flag == 0 && QByteArray(w.sid) == "Home");
+    QVERIFY(QByteArray(w.security) == "enc=WPA2" && QByteArray(w.pswd).isEmpty());
     const struct {
         const char *sid, *security, *wantSid, *wantSecurity;
     } cases[] = {{"(null)", "satype=", "", "enc=NONE;stype=auto"},
@@ -113,10 +81,9 @@ void TestRecordCodec::readsAndNormalises() {
         const QByteArray reply =
             QByteArray("open=2;ip=a;mask=b;wet=c;dns=d;mac=e;flag=1;sid=") + c.sid + ';' + c.security + ';';
         QCOMPARE(NxRecordCodec::parseWiFiInfo(reply.constData(), reply.size(), &w), 9);
-        QCOMPARE(QByteArray(w.sid), QByteArray(c.wantSid));
-        QCOMPARE(QByteArray(w.security), QByteArray(c.wantSecurity));
-        QCOMPARE(w.open, 0);
-        QCOMPARE(w.flag, 1);
+        QCOMPARE(QByteArray(w.sid) + '|' + QByteArray(w.security),
+                 QByteArray(c.wantSid) + '|' + c.wantSecurity);
+        QVERIFY(w.open == 0 && w.flag == 1);
     }
 }
 
@@ -234,15 +201,6 @@ void TestRecordCodec::writesExactFormats() {
     QCOMPARE(texts(NxRecordCodec::statusRequests({"a", QString(20, 'x'), "c"}, 19)),
              Texts({{"devid0=a;", 1}, {"devid0=c;", 1}}));
     QVERIFY(NxRecordCodec::statusRequests({}, 4096).isEmpty());
-    QStringList many;
-    for (int i = 0; i < 500; ++i)
-        many << QStringLiteral("KV-CLD-%1").arg(i, 4, 10, QLatin1Char('0'));
-    int total = 0;
-    for (const auto& b : NxRecordCodec::statusRequests(many, 4096)) {
-        QVERIFY(b.text.size() < 4096 && b.text.startsWith("devid0=KV-CLD-"));
-        total += b.count;
-    }
-    QCOMPARE(total, 500);
 }
 
 void TestRecordCodec::surveyAlarmAndSecretTexts() {
@@ -322,7 +280,11 @@ void TestRecordCodec::survivesHostileInput() {
             input.truncate(NxRecordCodec::kRecordSize);
             break;
         }
-        const ExactBuffer buffer(input);
+        // A heap block of exactly the input's size: a read past the end is caught by AddressSanitizer.
+        std::vector<char> exact(static_cast<size_t>(qMax(1, input.size())));
+        std::memcpy(exact.data(), input.constData(), static_cast<size_t>(input.size()));
+        const char* data = exact.data();
+        const int size = input.size();
         VideoParam v;
         IPInfo ip;
         WiFiInfo w;
@@ -331,14 +293,14 @@ void TestRecordCodec::survivesHostileInput() {
         NxDeviceInfoRecord info;
         NxCallProgressRecord call;
         qint32 a, b;
-        NxRecordCodec::parseVideoParam(buffer.data(), buffer.size(), &v);
-        NxRecordCodec::parseIPInfo(buffer.data(), buffer.size(), &ip);
-        NxRecordCodec::parseWiFiInfo(buffer.data(), buffer.size(), &w);
-        NxRecordCodec::parseEmailInfo(buffer.data(), buffer.size(), &e);
-        NxRecordCodec::parseSDInfo(buffer.data(), buffer.size(), &sd);
-        NxRecordCodec::parseOnvif(buffer.data(), buffer.size(), &a, &b);
-        NxRecordCodec::parseDeviceInfo(buffer.data(), buffer.size(), &info);
-        NxRecordCodec::parseCallProgress(buffer.data(), buffer.size(), &call);
+        NxRecordCodec::parseVideoParam(data, size, &v);
+        NxRecordCodec::parseIPInfo(data, size, &ip);
+        NxRecordCodec::parseWiFiInfo(data, size, &w);
+        NxRecordCodec::parseEmailInfo(data, size, &e);
+        NxRecordCodec::parseSDInfo(data, size, &sd);
+        NxRecordCodec::parseOnvif(data, size, &a, &b);
+        NxRecordCodec::parseDeviceInfo(data, size, &info);
+        NxRecordCodec::parseCallProgress(data, size, &call);
         const bool allTerminated = terminated(ip.ip) && terminated(ip.mac) && terminated(w.sid) &&
                                    terminated(w.security) && terminated(w.pswd) && terminated(e.sedemail) &&
                                    terminated(e.emailinfo) && terminated(info.devid) &&
@@ -348,13 +310,13 @@ void TestRecordCodec::survivesHostileInput() {
         QCOMPARE(v.reserved, 0);
         QVERIFY(ip.flag == 0 || ip.flag == 1);
         QVERIFY(w.open == 0 || w.open == 1);
-        for (const QByteArray& entry : NxRecordCodec::surveyEntries(buffer.data(), buffer.size())) {
+        for (const QByteArray& entry : NxRecordCodec::surveyEntries(data, size)) {
             QString name;
             qint32 signal;
             NxRecordCodec::parseSurveyEntry(entry, &name, &signal);
             QVERIFY(name.toUtf8().size() <= 127 * 3);
         }
-        const QString text = QString::fromUtf8(NxRecordCodec::boundedText(buffer.data(), buffer.size()));
+        const QString text = QString::fromUtf8(NxRecordCodec::boundedText(data, size));
         NxRecordCodec::splitAlarmData(2004, text);
         NxRecordCodec::alarmDeviceId(text);
         NxRecordCodec::maskSecrets(input);
