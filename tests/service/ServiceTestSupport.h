@@ -39,87 +39,73 @@ private:
 
 // The fake's own reset also drops the registrations, which the centers make once per process; this one
 // only moves the start of the call log and restores the results and replies a test changed. Used from
-// the test's own thread only.
-namespace Sdk {
-
-struct State {
-    size_t mark = 0;
-    std::set<std::string> results, replies;
-};
-inline State& state() {
-    static State s;
-    return s;
-}
-
-inline bool isInit(const std::string& name) {
-    return name.rfind("Init", 0) == 0 || name.rfind("nx_Init", 0) == 0 || name == "vmoInitModel";
-}
-
-inline void reset() {
-    state().mark = FakeSdk::calls().size();
-    for (const std::string& name : std::exchange(state().results, {}))
-        FakeSdk::setResult(name, 0);
-    for (const std::string& name : std::exchange(state().replies, {}))
-        FakeSdk::setReply(name, "");
-    FakeSdk::setReply("vmoLANCalling", "call-1");
-    FakeSdk::setReply("vmoWANCalling", "call-1");
-}
-
-// The calls since the last reset as "name(arg, ...)", out buffers left out; only `names` when given.
-inline QStringList calls(const QStringList& names = {}) {
-    const std::vector<FakeSdk::Call> all = FakeSdk::calls();
-    QStringList out;
-    for (size_t i = state().mark; i < all.size(); ++i) {
-        const QString name = QString::fromStdString(all[i].name);
-        if (isInit(all[i].name) || (!names.isEmpty() && !names.contains(name)))
-            continue;
-        QStringList args;
-        for (const std::string& a : all[i].args)
-            if (a != "<out>")
-                args << QString::fromStdString(a);
-        out << name + '(' + args.join(QStringLiteral(", ")) + ')';
+// the test's own thread only; callbacks fire on the calling thread.
+struct Sdk {
+    struct State {
+        size_t mark = 0;
+        std::set<std::string> results, replies;
+    };
+    static State& state() {
+        static State s;
+        return s;
     }
-    return out;
-}
-inline int count(const QString& name) {
-    return calls({name}).size();
-}
+    static bool isInit(const std::string& name) {
+        return name.rfind("Init", 0) == 0 || name.rfind("nx_Init", 0) == 0 || name == "vmoInitModel";
+    }
+    static void reset() {
+        state().mark = FakeSdk::calls().size();
+        for (const std::string& name : std::exchange(state().results, {}))
+            FakeSdk::setResult(name, 0);
+        for (const std::string& name : std::exchange(state().replies, {}))
+            FakeSdk::setReply(name, "");
+        setCallId("call-1");
+    }
+    // The calls since the last reset as "name(arg, ...)", out buffers left out; only `names` when given.
+    static QStringList calls(const QStringList& names = {}) {
+        const std::vector<FakeSdk::Call> all = FakeSdk::calls();
+        QStringList out;
+        for (size_t i = state().mark; i < all.size(); ++i) {
+            const QString name = QString::fromStdString(all[i].name);
+            if (isInit(all[i].name) || (!names.isEmpty() && !names.contains(name)))
+                continue;
+            QStringList args;
+            for (const std::string& a : all[i].args)
+                if (a != "<out>")
+                    args << QString::fromStdString(a);
+            out << name + '(' + args.join(QStringLiteral(", ")) + ')';
+        }
+        return out;
+    }
+    static int count(const QString& name) { return calls({name}).size(); }
+    static void setResult(const std::string& name, int result) {
+        state().results.insert(name);
+        FakeSdk::setResult(name, result);
+    }
+    static void setReply(int selector, const std::string& text) { // GetLanSysInfo
+        state().replies.insert("GetLanSysInfo:" + std::to_string(selector));
+        FakeSdk::setReply("GetLanSysInfo:" + std::to_string(selector), text);
+    }
+    static void setCallId(const std::string& identity) { // written by vmoLANCalling/vmoWANCalling
+        FakeSdk::setReply("vmoLANCalling", identity);
+        FakeSdk::setReply("vmoWANCalling", identity);
+    }
 
-inline void setResult(const std::string& name, int result) {
-    state().results.insert(name);
-    FakeSdk::setResult(name, result);
-}
-inline void setReply(int selector, const std::string& text) { // GetLanSysInfo
-    state().replies.insert("GetLanSysInfo:" + std::to_string(selector));
-    FakeSdk::setReply("GetLanSysInfo:" + std::to_string(selector), text);
-}
-inline void setCallId(const std::string& identity) { // written by vmoLANCalling/vmoWANCalling
-    FakeSdk::setReply("vmoLANCalling", identity);
-    FakeSdk::setReply("vmoWANCalling", identity);
-}
-
-// Callbacks fired on the calling thread.
-constexpr FakeSdk::On kHere = FakeSdk::On::Caller;
-inline void fireSystem(int command, const QByteArray& text) {
-    FakeSdk::fireSystem(command, text.toStdString(), kHere);
-}
-inline void fireLan(const char* deviceId, const char* flag, int nxid, const char* audioType) {
-    FakeSdk::fireLanRaw(deviceId, flag, nxid, audioType, kHere);
-}
-inline void fireAlarm(int command, const QByteArray& text, int flag, int value) {
-    FakeSdk::fireAlarm(command, text.toStdString(), flag, value, kHere);
-}
-inline void fireWifi(const std::string& text, int length) {
-    FakeSdk::fireWifi(text, length, kHere);
-}
-inline void fireVideo(const std::string& callId, const std::string& payload) {
-    FakeSdk::fireVideo(callId, payload, kHere);
-}
-inline void fireAudio(const std::string& payload) {
-    FakeSdk::fireAudio(payload, kHere);
-}
-
-} // namespace Sdk
+    static constexpr FakeSdk::On kHere = FakeSdk::On::Caller;
+    static void fireSystem(int command, const QByteArray& text) {
+        FakeSdk::fireSystem(command, text.toStdString(), kHere);
+    }
+    static void fireLan(const char* id, const char* flag, int nxid, const char* audio) {
+        FakeSdk::fireLanRaw(id, flag, nxid, audio, kHere);
+    }
+    static void fireAlarm(int command, const QByteArray& text, int flag, int value) {
+        FakeSdk::fireAlarm(command, text.toStdString(), flag, value, kHere);
+    }
+    static void fireWifi(const std::string& text, int length) { FakeSdk::fireWifi(text, length, kHere); }
+    static void fireVideo(const std::string& id, const std::string& data) {
+        FakeSdk::fireVideo(id, data, kHere);
+    }
+    static void fireAudio(const std::string& data) { FakeSdk::fireAudio(data, kHere); }
+};
 
 // A cloud record the way the saved list holds it: no handle until synced.
 inline std::unique_ptr<VeCameraModel> cloudRecord(const QString& id, const QString& flag = QString()) {
