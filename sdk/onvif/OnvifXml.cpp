@@ -26,13 +26,6 @@ void collect(xmlNode* node, const char* localName, std::vector<xmlNode*>* out, b
     }
 }
 
-std::string trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return std::string();
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 } // namespace
 
 OnvifXml::OnvifXml(const std::string& text) {
@@ -61,51 +54,6 @@ std::vector<xmlNode*> OnvifXml::findAll(const char* localName, xmlNode* from) co
     std::vector<xmlNode*> out;
     if (from)
         collect(from->children, localName, &out, false);
-    return out;
-}
-
-std::string OnvifXml::text(const xmlNode* node) {
-    if (!node)
-        return std::string();
-    xmlChar* content = xmlNodeGetContent(node);
-    std::string out = content ? reinterpret_cast<const char*>(content) : "";
-    xmlFree(content);
-    return trimmed(out);
-}
-
-std::string OnvifXml::attribute(const xmlNode* node, const char* name) {
-    if (!node)
-        return std::string();
-    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-    std::string out = value ? reinterpret_cast<const char*>(value) : "";
-    xmlFree(value);
-    return out;
-}
-
-std::string OnvifXml::escape(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&apos;";
-            break;
-        default:
-            out += c;
-        }
-    }
     return out;
 }
 

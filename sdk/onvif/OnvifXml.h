@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OnvifXmlText.h"
+
 #include <libxml/tree.h>
 
 #include <memory>
@@ -27,10 +29,12 @@ public:
     std::string textOf(const char* localName) const { return text(find(localName)); }
     std::string textOf(const char* localName, xmlNode* from) const { return text(find(localName, from)); }
 
-    static std::string text(const xmlNode* node);
-    static std::string attribute(const xmlNode* node, const char* name);
+    static std::string text(const xmlNode* node) { return OnvifXmlText::text(node); }
+    static std::string attribute(const xmlNode* node, const char* name) {
+        return OnvifXmlText::attribute(node, name);
+    }
     // Escapes a text for an XML element or attribute.
-    static std::string escape(const std::string& text);
+    static std::string escape(const std::string& text) { return OnvifXmlText::escape(text); }
 
 private:
     struct Free {

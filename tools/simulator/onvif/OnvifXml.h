@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OnvifXmlText.h"
+
 #include <libxml/tree.h>
 
 #include <cstddef>
@@ -23,9 +25,11 @@ public:
     static xmlNode* child(xmlNode* parent, const char* localName);
     // Walks down one child per name; null when a step is missing.
     static xmlNode* path(xmlNode* from, std::initializer_list<const char*> names);
-    static std::string text(xmlNode* node);
-    static std::string attribute(xmlNode* node, const char* name);
+    static std::string text(xmlNode* node) { return OnvifXmlText::text(node); }
+    static std::string attribute(xmlNode* node, const char* name) {
+        return OnvifXmlText::attribute(node, name);
+    }
     static bool named(xmlNode* node, const char* localName);
     // Text made safe to place between tags or inside a quoted attribute.
-    static std::string escape(const std::string& text);
+    static std::string escape(const std::string& text) { return OnvifXmlText::escape(text); }
 };
