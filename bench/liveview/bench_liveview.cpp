@@ -10,6 +10,8 @@
 //        bench_liveview all [seconds]   every configuration, each in a process of its own, and a summary
 // Run under xvfb-run -a -s "-screen 0 1920x1080x24"; needs ffmpeg on PATH. With KVAB_SHOT_DIR set, the
 // window is saved there at the end of the measured stretch.
+#include "BenchProcess.h"
+#include "BenchSimulator.h"
 #include "MainWindow.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
@@ -41,30 +43,12 @@
 #include <memory>
 #include <mutex>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr int kMaxCells = 16;
 constexpr double kFps = 25.0;
 constexpr qint64 kLateGapMs = 80; // two frame periods at 25 fps
-
-double cpuSeconds(int who) {
-    rusage u{};
-    getrusage(who, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-long rssKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
-}
 
 // Per cell: pictures handed to the renderer (decode thread) and their gaps.
 struct CellCounters {
@@ -159,10 +143,7 @@ int main(int argc, char** argv) {
     const bool maximized = argc > 4 && QByteArray(argv[4]) == "maximized";
     // Settings and caches of this run stay out of the user's home.
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    BenchProcess::useHome(home.path().toStdString());
     QApplication app(argc, argv);
     const QString dumpDir = argc > 5 ? QString::fromLocal8Bit(argv[5]) : home.path() + "/streams";
     QDir().mkpath(dumpDir);
@@ -171,20 +152,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", qPrintable(message));
     }); // the client's log lines would cost more than the frames
 
-    QProcess sim;
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(QStringLiteral(KVAB_CAMSIM_PATH),
-              {"--port", "0", "--control-port", "0", "--lan", QString::number(cellCount), "--clip-seconds",
-               mainStream ? "2" : "6"});
-    QByteArray banner;
-    while (!banner.contains('\n') && sim.waitForReadyRead(20000))
-        banner += sim.readAllStandardOutput();
-    const auto m = QRegularExpression("sdk port (\\d+)").match(QString::fromUtf8(banner));
-    if (!m.hasMatch()) {
-        std::fprintf(stderr, "simulator did not start\n");
+    BenchSimulator sim(KVAB_CAMSIM_PATH,
+                       {"--port", "0", "--control-port", "0", "--lan", std::to_string(cellCount),
+                        "--clip-seconds", mainStream ? "2" : "6"});
+    if (!sim.started())
         return 1;
-    }
-    qputenv("KVAB_SDK_ENDPOINT", ("127.0.0.1:" + m.captured(1)).toUtf8());
     TvDefaultSettings::instance()->saveDeviceInfo({});
     TvDefaultSettings::instance()->setLogoutConfirm(false);
 
@@ -270,9 +242,9 @@ int main(int argc, char** argv) {
             Qt::DirectConnection);
     }
 
-    const long rssStart = rssKiB();
+    const long rssStart = BenchProcess::residentKiB();
     long rssMax = rssStart;
-    const double cpuStart = cpuSeconds(RUSAGE_SELF);
+    const double cpuStart = BenchProcess::ownCpuSeconds(RUSAGE_SELF);
     QElapsedTimer wall;
     wall.start();
     {
@@ -282,7 +254,7 @@ int main(int argc, char** argv) {
     bool lagTaken = false;
     while (wall.elapsed() < qint64(seconds) * 1000) {
         QTest::qWait(500);
-        rssMax = std::max(rssMax, rssKiB());
+        rssMax = std::max(rssMax, BenchProcess::residentKiB());
         if (!lagTaken && wall.elapsed() >= 10000) {
             for (int i = 0; i < cellCount; ++i)
                 counters[size_t(i)].lag10 = lagSeconds(cellOf(i));
@@ -294,8 +266,8 @@ int main(int argc, char** argv) {
         g_tap.on = false;
     }
     const double elapsed = double(wall.elapsed()) / 1000.0;
-    const double cpu = cpuSeconds(RUSAGE_SELF) - cpuStart;
-    const long rssEnd = rssKiB();
+    const double cpu = BenchProcess::ownCpuSeconds(RUSAGE_SELF) - cpuStart;
+    const long rssEnd = BenchProcess::residentKiB();
     const QString shotDir = qEnvironmentVariable("KVAB_SHOT_DIR");
     if (!shotDir.isEmpty())
         window->grab().save(QStringLiteral("%1/liveview-%2-%3-%4.png")
@@ -353,7 +325,7 @@ int main(int argc, char** argv) {
     TvCallWorker::instance()->waitForIdle(20000);
     QTest::qWait(1500);
 
-    const double childStart = cpuSeconds(RUSAGE_CHILDREN);
+    const double childStart = BenchProcess::ownCpuSeconds(RUSAGE_CHILDREN);
     long refFrames = 0;
     for (int i = 0; i < cellCount; ++i) {
         QProcess ffmpeg;
@@ -371,7 +343,7 @@ int main(int argc, char** argv) {
             last = it.next().captured(1).toLong();
         refFrames += last;
     }
-    const double refCpu = cpuSeconds(RUSAGE_CHILDREN) - childStart;
+    const double refCpu = BenchProcess::ownCpuSeconds(RUSAGE_CHILDREN) - childStart;
     // The reference's cost of one second of all the cameras' video.
     const double refCores = refFrames > 0 ? refCpu / (double(refFrames) / kFps / cellCount) : 0.0;
     std::printf("reference: ffmpeg -threads 1 decoded %ld frames of the same streams in %.2f CPU-s "
@@ -385,8 +357,6 @@ int main(int argc, char** argv) {
         cellCount, stream.constData(), maximized ? "maximized" : "window", minPainted, cpu / elapsed,
         refCores, ratio, rssEnd / 1024.0, maxLag10, maxLagEnd);
     window.reset();
-    sim.terminate();
-    if (!sim.waitForFinished(5000))
-        sim.kill();
+    sim.stop();
     return 0;
 }

@@ -5,6 +5,8 @@
 //
 // usage: bench_sddownload [files] [sd-speed]   (under xvfb-run; sd-speed: how many times faster than
 // real time the simulator sends, default 20)
+#include "BenchProcess.h"
+#include "BenchSimulator.h"
 #include "MainWindow.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
@@ -21,8 +23,6 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFileInfo>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -30,18 +30,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <sys/resource.h>
 
 namespace {
 
 constexpr int kLiveCells = 4;
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
 
 // Counts a renderer's paints.
 class PaintCounter : public QObject {
@@ -69,30 +61,18 @@ int main(int argc, char** argv) {
     const int files = argc > 1 ? std::clamp(std::atoi(argv[1]), 1, 25) : 6;
     const int speed = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, 1000) : 20;
     QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-    qputenv("XDG_CACHE_HOME", (home.path() + "/cache").toUtf8());
-    qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    BenchProcess::useHome(home.path().toStdString());
     QApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
         if (type != QtDebugMsg && type != QtWarningMsg)
             std::fprintf(stderr, "%s\n", qPrintable(message));
     });
 
-    QProcess sim;
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start(QStringLiteral(KVAB_CAMSIM_PATH),
-              {"--port", "0", "--control-port", "0", "--lan", QString::number(kLiveCells + 1),
-               "--clip-seconds", "6", "--sd-speed", QString::number(speed)});
-    QByteArray banner;
-    while (!banner.contains('\n') && sim.waitForReadyRead(20000))
-        banner += sim.readAllStandardOutput();
-    const auto m = QRegularExpression("sdk port (\\d+)").match(QString::fromUtf8(banner));
-    if (!m.hasMatch()) {
-        std::fprintf(stderr, "simulator did not start\n");
+    BenchSimulator sim(KVAB_CAMSIM_PATH,
+                       {"--port", "0", "--control-port", "0", "--lan", std::to_string(kLiveCells + 1),
+                        "--clip-seconds", "6", "--sd-speed", std::to_string(speed)});
+    if (!sim.started())
         return 1;
-    }
-    qputenv("KVAB_SDK_ENDPOINT", ("127.0.0.1:" + m.captured(1)).toUtf8());
     TvDefaultSettings::instance()->saveDeviceInfo({});
     TvDefaultSettings::instance()->setLogoutConfirm(false);
     const QString videos = home.path() + "/videos";
@@ -149,7 +129,7 @@ int main(int argc, char** argv) {
         counters.push_back(new PaintCounter(renderer));
         renderer->installEventFilter(counters.back());
     }
-    const double cpuStart = cpuSeconds();
+    const double cpuStart = BenchProcess::ownCpuSeconds();
     QElapsedTimer wall;
     wall.start();
     for (const QString& name : names) {
@@ -168,7 +148,7 @@ int main(int argc, char** argv) {
     };
     const bool all = waitFor(done, 600000);
     const double elapsed = double(wall.elapsed()) / 1000.0;
-    const double cpu = cpuSeconds() - cpuStart;
+    const double cpu = BenchProcess::ownCpuSeconds() - cpuStart;
     VeRecordCenter::waitForWriters(20000);
     qint64 bytes = 0;
     for (const QFileInfo& file : QDir(videos).entryInfoList({QStringLiteral("*.mov")}, QDir::Files))

@@ -2,6 +2,8 @@
 // frame (for ONVIF: GetStreamUri, RTSP DESCRIBE, SETUP, PLAY included), median of 20 calls; then the CPU
 // one ONVIF main stream costs the library, beside the ffmpeg tool reading the same RTSP address.
 // Discovery needs multicast: as root the benchmark runs itself inside a network namespace of its own.
+#include "BenchProcess.h"
+#include "BenchSimulator.h"
 #include "PrivateNetwork.h"
 #include "pcQuorvane.h"
 
@@ -12,12 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <mutex>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -44,30 +43,6 @@ void onVideo(void*, const nxVideoFrame* f) {
         g_firstKey[f->callId] = Clock::now();
         g_cv.notify_all();
     }
-}
-
-double cpuOf(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto close = stat.rfind(')');
-    if (close == std::string::npos)
-        return 0;
-    char* p = &stat[close + 4]; // past ") S "
-    long utime = 0, stime = 0;
-    for (int field = 4; field <= 15; ++field) {
-        const long v = std::strtol(p, &p, 10);
-        if (field == 14)
-            utime = v;
-        if (field == 15)
-            stime = v;
-    }
-    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-double selfCpu() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
 }
 
 // Milliseconds from the call to its first key frame, -1 when none came within 10 s.
@@ -105,9 +80,9 @@ double ffmpegCores(const std::vector<std::string>& args, int seconds) {
         _exit(127);
     }
     std::this_thread::sleep_for(std::chrono::seconds(2)); // past the session set-up
-    const double c0 = cpuOf(pid);
+    const double c0 = BenchProcess::cpuSeconds(pid);
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const double c1 = cpuOf(pid);
+    const double c1 = BenchProcess::cpuSeconds(pid);
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
     return (c1 - c0) / seconds;
@@ -122,39 +97,21 @@ int main(int argc, char** argv) {
         return 1;
     }
     const int seconds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 10;
-    int out[2];
-    if (pipe(out) < 0)
+    BenchSimulator sim(KVAB_CAMSIM_PATH,
+                       {"--cameras", "lan:KV-LAN-01,onvif:CAM-A", "--port", "0", "--control-port", "0"});
+    if (!sim.started())
         return 1;
-    const pid_t sim = fork();
-    if (sim == 0) {
-        dup2(out[1], 1);
-        close(out[0]);
-        execl(KVAB_CAMSIM_PATH, "kvab-camsim", "--cameras", "lan:KV-LAN-01,onvif:CAM-A", "--port", "0",
-              "--control-port", "0", nullptr);
-        _exit(127);
-    }
-    close(out[1]);
-    // Lines up to the banner, and the ONVIF camera's: "onvif camera CAM-A http P rtsp URL sub ...".
-    std::string line, rtsp;
-    int port = 0, cport = 0;
-    for (char c; read(out[0], &c, 1) == 1;) {
-        if (c != '\n') {
-            line += c;
-            continue;
-        }
+    // The ONVIF camera's line: "onvif camera CAM-A http P rtsp URL sub ...".
+    std::string rtsp;
+    for (const std::string& line : sim.lines()) {
         char url[256] = {};
         if (std::sscanf(line.c_str(), "onvif camera CAM-A http %*d rtsp %255s", url) == 1)
             rtsp = url;
-        std::sscanf(line.c_str(), "kvab-camsim: sdk port %d control port %d", &port, &cport);
-        line.clear();
-        if (port > 0 && !rtsp.empty())
-            break;
     }
-    if (port <= 0 || rtsp.empty()) {
+    if (rtsp.empty()) {
         std::fprintf(stderr, "simulator did not start with its ONVIF camera\n");
         return 1;
     }
-    setenv("KVAB_SDK_ENDPOINT", ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
     nx_InitLAN(nullptr, onLan);
     nx_InitVideo(nullptr, onVideo);
     nx_LanRefresh();
@@ -194,9 +151,9 @@ int main(int argc, char** argv) {
     if (vmoLANCalling(PCQ_CALL_VIDEO, PCQ_STREAM_MAIN, id, onvif, "", 0) < 0)
         return 1;
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    const double s0 = selfCpu();
+    const double s0 = BenchProcess::ownCpuSeconds();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const double library = (selfCpu() - s0) / seconds;
+    const double library = (BenchProcess::ownCpuSeconds() - s0) / seconds;
     vmoLANCloseCall(id);
     const double tool = ffmpegCores(
         {"-hide_banner", "-loglevel", "error", "-rtsp_transport", "tcp", "-i", rtsp, "-f", "null", "-"},
@@ -209,7 +166,5 @@ int main(int argc, char** argv) {
     std::printf("  ffmpeg -rtsp_transport tcp -i URL -f null - (decodes video and audio): %.3f cores\n",
                 tool);
     std::printf("  ffmpeg ... -an -c copy -f null - (reads only, like the library): %.3f cores\n", toolCopy);
-    kill(sim, SIGTERM);
-    waitpid(sim, nullptr, 0);
     return 0;
 }

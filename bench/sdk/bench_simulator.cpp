@@ -1,21 +1,18 @@
 // Cost of the camera simulator: 16 sub streams and one main stream at 25 fps, delivered in real time
 // through the SDK library. Prints delivered frame rates and the CPU share of the simulator process.
+#include "BenchProcess.h"
+#include "BenchSimulator.h"
 #include "pcQuorvane.h"
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -37,55 +34,13 @@ void onLan(void*, const char* id, const char*, int nxid, int, int, const char*) 
     g_lan[id] = nxid;
 }
 
-double cpuSeconds(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const auto close = stat.rfind(')');
-    if (close == std::string::npos)
-        return 0;
-    char* p = &stat[close + 4]; // past ") S "
-    long utime = 0, stime = 0;
-    for (int field = 4; field <= 15; ++field) {
-        const long v = std::strtol(p, &p, 10);
-        if (field == 14)
-            utime = v;
-        if (field == 15)
-            stime = v;
-    }
-    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-double selfCpu() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::max(3, std::atoi(argv[1])) : 10;
-    int out[2];
-    if (pipe(out) < 0)
+    BenchSimulator sim(KVAB_CAMSIM_PATH, {"--lan", "17", "--port", "0", "--control-port", "0"});
+    if (!sim.started())
         return 1;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(out[1], 1);
-        close(out[0]);
-        execl(KVAB_CAMSIM_PATH, "kvab-camsim", "--lan", "17", "--port", "0", "--control-port", "0", nullptr);
-        _exit(127);
-    }
-    close(out[1]);
-    std::string banner;
-    char c;
-    while (read(out[0], &c, 1) == 1 && c != '\n')
-        banner += c;
-    int port = 0, cport = 0;
-    if (std::sscanf(banner.c_str(), "kvab-camsim: sdk port %d control port %d", &port, &cport) != 2) {
-        std::fprintf(stderr, "simulator did not start: %s\n", banner.c_str());
-        return 1;
-    }
-    setenv("KVAB_SDK_ENDPOINT", ("127.0.0.1:" + std::to_string(port)).c_str(), 1);
     nx_InitLAN(nullptr, onLan);
     nx_InitVideo(nullptr, onVideo);
     nx_LanRefresh();
@@ -123,11 +78,11 @@ int main(int argc, char** argv) {
         f0 = g_frames;
         b0 = g_bytes;
     }
-    const double sim0 = cpuSeconds(pid), self0 = selfCpu();
+    const double sim0 = BenchProcess::cpuSeconds(sim.pid()), self0 = BenchProcess::ownCpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    const double sim1 = cpuSeconds(pid), self1 = selfCpu();
+    const double sim1 = BenchProcess::cpuSeconds(sim.pid()), self1 = BenchProcess::ownCpuSeconds();
     double minFps = 1e9, maxFps = 0, totalFps = 0, mbits = 0;
     {
         std::lock_guard<std::mutex> lock(g_mutex);
@@ -146,7 +101,5 @@ int main(int argc, char** argv) {
     std::printf("SDK library receiving side: %.3f cores\n", (self1 - self0) / wall);
     for (const auto& id : calls)
         vmoLANCloseCall(id.c_str());
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
     return minFps > 24.0 ? 0 : 1;
 }
