@@ -1,13 +1,19 @@
-// The camera record (audio codes, saved form, online answers) and the device tree built from it.
+// The camera record (audio codes, saved form), the device tree built from it, and the IPv4 editor: typing
+// moves between the octet fields where an octet is complete, Backspace in an empty field goes back
+// without deleting, and setText takes only whole valid addresses.
 #include "DeviceRecord.h"
+#include "MyIPLineEdit.h"
+#include "MyIPPartLineEdit.h"
 #include "TvDeviceQuery.h"
 #include "TvDeviceTreeView.h"
 #include "VeCameraModel.h"
 
 #include <QSet>
+#include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -15,13 +21,10 @@ namespace {
 
 class FakeQuery : public TvDeviceQuery {
 public:
-    QSet<QString> lan;
-    QSet<QString> wan;
-    mutable QList<QPair<QString, QString>> pwdChecks;
+    QSet<QString> lan, wan;
     bool isLanDevice(const QString& id) const override { return lan.contains(id); }
     bool isWanOnline(const QString& id) const override { return wan.contains(id); }
     bool checkAccessPwd(const QString& local, const QString& stored) const override {
-        pwdChecks.append({local, stored});
         return !stored.isEmpty() && local == stored;
     }
 };
@@ -33,24 +36,117 @@ std::unique_ptr<VeCameraModel> camera(const QString& id, const QString& audio = 
 QImage iconImage(const QVariant& decoration) {
     return decoration.value<QIcon>().pixmap(16, 16).toImage();
 }
-QImage resourceImage(const char* path) {
-    return QIcon(QString::fromLatin1(path)).pixmap(16, 16).toImage();
-}
 
 } // namespace
 
 class TestDeviceModel : public QObject {
     Q_OBJECT
+private:
+    MyIPPartLineEdit* field(int i) const {
+        return m_edit->findChild<MyIPPartLineEdit*>(QStringLiteral("lineEdit_%1").arg(i));
+    }
+    int focused() const {
+        for (int i = 0; i < 4; ++i)
+            if (m_edit->focusWidget() == field(i))
+                return i;
+        return -1;
+    }
+    std::unique_ptr<MyIPLineEdit> m_edit;
+
 private slots:
-    void cleanup() { TvDeviceQuery::install(nullptr); }
+    void cleanup() {
+        TvDeviceQuery::install(nullptr);
+        m_edit.reset();
+    }
+    void init() {
+        m_edit.reset(new MyIPLineEdit);
+        m_edit->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_edit.get()));
+        field(0)->setFocus();
+        QTRY_COMPARE(focused(), 0);
+    }
+
+    void typing_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("focus");
+        const struct {
+            const char *tag, *keys, *text;
+            int focus;
+        } rows[] = {{"three digits move on", "192", "192...", 1},
+                    {"26 cannot grow", "26", "26...", 1},
+                    {"25 may grow", "25", "25...", 0},
+                    {"256 refused", "256", "25...", 0},
+                    {"dot moves on", "1.2", "1.2..", 1},
+                    {"dot on empty field", ".", "...", 1},
+                    {"letters refused", "a1b", "1...", 0},
+                    {"last field stays", "10.0.0.255", "10.0.0.255", 3},
+                    {"full address", "192168001001", "192.168.001.001", 3},
+                    {"typed over after a jump", "19", "19...", 0}};
+        for (const auto& r : rows)
+            QTest::newRow(r.tag) << QString(r.keys) << QString(r.text) << r.focus;
+    }
+
+    void typing() {
+        QFETCH(QString, keys);
+        QFETCH(QString, text);
+        QFETCH(int, focus);
+        QSignalSpy edited(m_edit.get(), &MyIPLineEdit::textEdited);
+        for (const QChar c : keys) // each key to the field that has the focus then
+            QTest::keyClicks(m_edit->focusWidget(), QString(c));
+        QCOMPARE(m_edit->text(), text);
+        QCOMPARE(focused(), focus);
+        if (text != QLatin1String("..."))
+            QCOMPARE(edited.constLast().first().toString(), text);
+    }
+
+    void backspaceInEmptyFieldGoesBack() {
+        m_edit->setText(QStringLiteral("10.20.30.40"));
+        field(2)->clear();
+        field(2)->setFocus();
+        QTRY_COMPARE(focused(), 2);
+        QTest::keyClick(field(2), Qt::Key_Backspace);
+        QCOMPARE(focused(), 1);
+        QCOMPARE(m_edit->text(), QStringLiteral("10.20..40"));
+        // In a field with text, Backspace deletes and stays.
+        QTest::keyClick(field(1), Qt::Key_End);
+        QTest::keyClick(field(1), Qt::Key_Backspace);
+        QCOMPARE(focused(), 1);
+        QCOMPARE(m_edit->text(), QStringLiteral("10.2..40"));
+        // The first field has nowhere to go back to.
+        field(0)->clear();
+        field(0)->setFocus();
+        QTest::keyClick(field(0), Qt::Key_Backspace);
+        QCOMPARE(focused(), 0);
+    }
+
+    void setText_data() {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("untouched") << QString() << "...";
+        for (const char* valid : {"192.168.1.10", "0.0.255.255", "01.2.3.4"})
+            QTest::newRow(valid) << valid << valid;
+        for (const char* refused :
+             {"192.168.1.256", "192.168.1", "1.2.3.4.5", "a.b.c.d", " 1.2.3.4", "1.2.3.4."})
+            QTest::newRow(refused) << refused << "...";
+    }
+
+    void setText() {
+        QFETCH(QString, address);
+        QFETCH(QString, text);
+        m_edit->setText(QStringLiteral("9.9.9.9")); // a refused address must clear what was there
+        QSignalSpy changed(m_edit.get(), &MyIPLineEdit::textChanged);
+        m_edit->setText(address);
+        QCOMPARE(m_edit->text(), text);
+        if (!changed.isEmpty())
+            QCOMPARE(changed.constLast().first().toString(), text);
+    }
 
     void audioTypeCodes() {
         const QList<QPair<QString, int>> cases = {{"PCM", 1},  {"G711", 2}, {"G726", 3},  {"G729", 4},
                                                   {"g711", 1}, {"", 1},     {"G711 ", 1}, {"AAC", 1}};
-        for (const auto& c : cases) {
-            QCOMPARE(VeCameraModel::audioTypeFor(c.first), c.second);
+        for (const auto& c : cases)
             QCOMPARE(camera(QStringLiteral("A"), c.first)->audioType, c.second);
-        }
     }
 
     void recordLayoutAndCutting() {
@@ -64,15 +160,13 @@ private slots:
                                                       {304, "G711"}, {320, "dev"},     {384, "usr"}};
         for (const auto& f : fields) // the alias as UTF-8
             QCOMPARE(QByteArray(reinterpret_cast<const char*>(bytes) + f.first, f.second.size()), f.second);
-        int nonZero = 0;
-        for (size_t i = 0; i < sizeof r; ++i)
-            nonZero += bytes[i] != 0;
-        QCOMPARE(nonZero, 4 + 2 + 4 + 4 + 3 + 3);
+        QCOMPARE(int(std::count_if(bytes, bytes + sizeof r, [](unsigned char b) { return b != 0; })),
+                 4 + 2 + 4 + 4 + 3 + 3);
 
         // Texts that exactly fill their field carry no terminator and still read back whole.
-        VeCameraModel full(QString(QLatin1Char('d')).repeated(32), QString(QLatin1Char('a')).repeated(256),
-                           QString(QLatin1Char('f')).repeated(16), QString(QLatin1Char('t')).repeated(16), 0,
-                           0, QString(QLatin1Char('p')).repeated(64), QString(QLatin1Char('u')).repeated(64));
+        const auto fill = [](char c, int n) { return QString(n, QLatin1Char(c)); };
+        VeCameraModel full(fill('d', 32), fill('a', 256), fill('f', 16), fill('t', 16), 0, 0, fill('p', 64),
+                           fill('u', 64));
         full.toDeviceRecord(&r);
         std::unique_ptr<VeCameraModel> back(VeCameraModel::fromDeviceRecord(r));
         auto texts = [](const VeCameraModel& m) {
@@ -81,98 +175,71 @@ private slots:
         QCOMPARE(texts(*back), texts(full));
 
         // A two-byte character straddling the alias end is dropped whole, never half-written.
-        VeCameraModel straddle(QStringLiteral("x"),
-                               QString(QLatin1Char('a')).repeated(255) + QStringLiteral("é"), QString(),
+        VeCameraModel straddle(QStringLiteral("x"), fill('a', 255) + QStringLiteral("é"), QString(),
                                QString(), 0, 0, QString(), QString());
         straddle.toDeviceRecord(&r);
         back.reset(VeCameraModel::fromDeviceRecord(r));
-        QCOMPARE(back->alias, QString(QLatin1Char('a')).repeated(255));
+        QCOMPARE(back->alias, fill('a', 255));
     }
 
-    void onlineAnswersGoThroughTheService() {
-        auto cam = camera(QStringLiteral("C1"));
-        cam->userAccess = QStringLiteral("local");
-        cam->devAccess = QStringLiteral("stored");
-        // No service yet: nothing is online and no password is accepted.
-        QVERIFY(!cam->isLanOnline());
-        QVERIFY(!cam->isOnline());
-        QVERIFY(!cam->isAccessPwdValid());
-
-        FakeQuery query;
-        TvDeviceQuery::install(&query);
-        QVERIFY(!cam->isOnline());
-        query.wan.insert(QStringLiteral("C1"));
-        QVERIFY(!cam->isLanOnline());
-        QVERIFY(cam->isOnline());
-        query.wan.clear();
-        query.lan.insert(QStringLiteral("C1"));
-        QVERIFY(cam->isLanOnline());
-        QVERIFY(cam->isOnline());
-
-        QVERIFY(!cam->isAccessPwdValid());
-        QCOMPARE(query.pwdChecks.last(), qMakePair(QStringLiteral("local"), QStringLiteral("stored")));
-        cam->userAccess = QStringLiteral("stored");
-        QVERIFY(cam->isAccessPwdValid());
-    }
-
-    void treeOrderRolesAndIcons() {
-        FakeQuery query;
-        TvDeviceQuery::install(&query);
-        auto lanPlaying = camera(QStringLiteral("LAN1"));
-        lanPlaying->alias = QStringLiteral("Porch");
-        lanPlaying->playing = true;
-        auto wanIdle = camera(QStringLiteral("WAN1"));
-        auto offPlaying = camera(QStringLiteral("OFF1"));
-        offPlaying->playing = true;
-        query.lan.insert(QStringLiteral("LAN1"));
-        query.wan.insert(QStringLiteral("WAN1"));
-
+    void treeRowsFollowTheCameraState() {
+        // Without the service nothing is online (and nothing crashes).
+        auto first = camera(QStringLiteral("LAN1"));
         TvDeviceTreeView view;
-        view.setDeviceList({offPlaying.get(), lanPlaying.get(), nullptr, wanIdle.get()});
+        view.setDeviceList({first.get()});
+        const QImage offline = QIcon(QStringLiteral(":/images/user_offline.bmp")).pixmap(16, 16).toImage();
+        const QImage online = QIcon(QStringLiteral(":/images/user_online.bmp")).pixmap(16, 16).toImage();
+        const QImage playing = QIcon(QStringLiteral(":/images/user_select.bmp")).pixmap(16, 16).toImage();
+        QVERIFY(!offline.isNull() && offline != online && online != playing);
+        QCOMPARE(iconImage(view.itemModel()->index(0, 0).data(Qt::DecorationRole)), offline);
+
+        FakeQuery query;
+        query.lan = {"LAN1", "LAN2", "ONV1", "ONV2", "ONV3"};
+        query.wan = {"WAN"};
+        TvDeviceQuery::install(&query);
+        // A playing camera whose cell waits for pictures again shows its real state; one that is not
+        // playing ignores the mark. A standard camera shows its own name (from the flag) and its kind
+        // until it has an alias. Rows keep the list's order; a null record is skipped.
+        const struct {
+            const char *id, *alias, *flag;
+            bool playing, stalled;
+            const QImage* icon;
+            QString text;
+        } rows[] = {{"OFF", "Off", "IPC", true, false, &offline, "Off"},
+                    {"LAN1", "Porch", "IPC", true, false, &playing, "Porch"},
+                    {"LAN2", "Porch", "IPC", true, true, &offline, QString::fromUtf8("Porch（正在重连）")},
+                    {"WAN", "WAN", "IPC", false, true, &online, "WAN"},
+                    {"ONV1", "ONV1", "ONVIF Gate", false, false, &online, "Gate (ONVIF)"},
+                    {"ONV2", "Yard", "ONVIF Gate", false, false, &online, "Yard (ONVIF)"},
+                    {"ONV3", "ONV3", "ONVIF", false, false, &online, "ONV3 (ONVIF)"}};
+        std::vector<std::unique_ptr<VeCameraModel>> cameras;
+        QList<VeCameraModel*> list{nullptr};
+        QSet<QString> stalled;
+        for (const auto& r : rows) {
+            cameras.push_back(camera(QLatin1String(r.id)));
+            cameras.back()->alias = QLatin1String(r.alias);
+            cameras.back()->devFlag = QLatin1String(r.flag);
+            cameras.back()->playing = r.playing;
+            list << cameras.back().get();
+            if (r.stalled)
+                stalled << QLatin1String(r.id);
+        }
+        view.setDeviceList(list, stalled);
         QStandardItemModel* model = view.itemModel();
-        QCOMPARE(model->rowCount(), 3);
-
-        const QList<VeCameraModel*> order = {offPlaying.get(), lanPlaying.get(), wanIdle.get()};
-        const QList<const char*> icons = {":/images/user_offline.bmp", ":/images/user_select.bmp",
-                                          ":/images/user_online.bmp"};
-        for (int row = 0; row < 3; ++row) {
+        QCOMPARE(model->rowCount(), int(cameras.size()));
+        for (int row = 0; row < model->rowCount(); ++row) {
             const QModelIndex index = model->index(row, 0);
-            QCOMPARE(index.data(257).value<VeCameraModel*>(), order[row]);
-            QCOMPARE(index.data(Qt::DisplayRole).toString(), order[row]->alias);
-            QCOMPARE(index.data(Qt::ToolTipRole).toString(), order[row]->deviceId);
-            QCOMPARE(order[row]->modelIndex, index);
-            const QImage expected = resourceImage(icons[row]);
-            QVERIFY2(!expected.isNull(), icons[row]);
-            QCOMPARE(iconImage(index.data(Qt::DecorationRole)), expected);
+            QCOMPARE(index.data(TvDeviceTreeView::CameraRole).value<VeCameraModel*>(),
+                     cameras[size_t(row)].get());
+            QCOMPARE(cameras[size_t(row)]->modelIndex, index);
+            QCOMPARE(index.data().toString(), rows[row].text);
+            QVERIFY2(iconImage(index.data(Qt::DecorationRole)) == *rows[row].icon,
+                     qPrintable(rows[row].text));
         }
-
-        // A playing camera whose cell waits for pictures again shows its real state, not the playing one;
-        // a camera that is not playing ignores the mark.
-        view.setDeviceList({lanPlaying.get(), wanIdle.get()},
-                           {QStringLiteral("LAN1"), QStringLiteral("WAN1")});
-        QCOMPARE(iconImage(model->index(0, 0).data(Qt::DecorationRole)), resourceImage(icons[0]));
-        QCOMPARE(model->index(0, 0).data().toString(), QString::fromUtf8("Porch（正在重连）"));
-        QCOMPARE(iconImage(model->index(1, 0).data(Qt::DecorationRole)), resourceImage(icons[2]));
-        QCOMPARE(model->index(1, 0).data().toString(), wanIdle->alias);
-
         // Rebuilding replaces the rows and re-points every record's index.
-        view.setDeviceList({wanIdle.get()});
+        view.setDeviceList({cameras.back().get()});
         QCOMPARE(model->rowCount(), 1);
-        QCOMPARE(wanIdle->modelIndex.row(), 0);
-        // A standard camera shows its own name (from the flag) and its kind until it has an alias.
-        const QList<QStringList> standard = {{"ONVIF Gate", "", "Gate (ONVIF)"},
-                                             {"ONVIF Gate", "Yard", "Yard (ONVIF)"},
-                                             {"ONVIF", "", "U-1 (ONVIF)"}};
-        for (const QStringList& row : standard) {
-            auto cam = camera(QStringLiteral("U-1"));
-            cam->devFlag = row[0];
-            if (!row[1].isEmpty())
-                cam->alias = row[1];
-            view.setDeviceList({cam.get()});
-            QCOMPARE(model->index(0, 0).data().toString(), row[2]);
-        }
-        view.setDeviceList({});
-        QCOMPARE(model->rowCount(), 0);
+        QCOMPARE(cameras.back()->modelIndex.row(), 0);
     }
 };
 

@@ -12,6 +12,9 @@ extern "C" {
 #include "TvNalUnits.h"
 #include "TvYuvLayout.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -182,6 +185,17 @@ inline std::vector<Picture> decodeDirect(const std::vector<Bytes>& units, AVCode
             av_frame_unref(frame.get());
         }
     }
+    return out;
+}
+
+// Limited-range BT.601 to RGB in doubles, rounded and clamped: the reference for every conversion.
+inline std::array<int, 3> bt601(int y, int u, int v) {
+    const double c = 1.164383 * (y - 16);
+    const double rgb[3] = {c + 1.596027 * (v - 128), c - 0.391762 * (u - 128) - 0.812968 * (v - 128),
+                           c + 2.017232 * (u - 128)};
+    std::array<int, 3> out;
+    for (int i = 0; i < 3; ++i)
+        out[size_t(i)] = int(std::lround(std::min(255.0, std::max(0.0, rgb[i]))));
     return out;
 }
 

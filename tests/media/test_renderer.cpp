@@ -1,15 +1,19 @@
 // VeOpenGLWidget: the fit rule, colours and orientation as painted, odd sizes, bad pictures, pictures
 // held by reference, one paint per refresh tick for any number of pictures, the converted image kept
-// while the size stays, and the 200 ms rule of copyFrame.
+// while the size stays, and the 200 ms rule of copyFrame. Then the pictures that leave it: Yuv2RgbConv
+// against the BT.601 reference, and the JPEG snapshot writer.
 #include "MediaFixtures.h"
 #include "TvPicture.h"
+#include "TvSnapshotWriter.h"
 #include "TvYuvLayout.h"
 #include "VeOpenGLWidget.h"
+#include "Yuv2RgbConv.h"
 
 #include <QApplication>
+#include <QImageReader>
 #include <QtTest>
 
-#include <cmath>
+#include <random>
 #include <vector>
 
 using MediaFixtures::Bytes;
@@ -18,22 +22,14 @@ namespace {
 
 const QColor kBackground(34, 34, 34);
 
-// Limited-range BT.601 to RGB, in doubles.
 QColor bt601(int y, int u, int v) {
-    const double c = 1.164383 * (y - 16);
-    auto to8 = [](double x) { return int(std::lround(std::min(255.0, std::max(0.0, x)))); };
-    return QColor(to8(c + 1.596027 * (v - 128)), to8(c - 0.391762 * (u - 128) - 0.812968 * (v - 128)),
-                  to8(c + 2.017232 * (u - 128)));
+    const auto rgb = MediaFixtures::bt601(y, u, v);
+    return QColor(rgb[0], rgb[1], rgb[2]);
 }
 
 bool near(const QColor& a, const QColor& b, int tolerance = 4) {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-QString describe(const QImage& image, QPoint p) {
-    const QColor c = image.pixelColor(p);
-    return QString("%1,%2: (%3,%4,%5)").arg(p.x()).arg(p.y()).arg(c.red()).arg(c.green()).arg(c.blue());
 }
 
 // A frame of the given format and size filled with one colour, as a decoder would hand it over.
@@ -49,6 +45,15 @@ TvFFmpeg::FramePtr solidFrame(AVPixelFormat format, int w, int h, uint8_t y, uin
     std::memset(f->data[1], u, size_t(f->linesize[1]) * chromaRows);
     std::memset(f->data[2], v, size_t(f->linesize[2]) * chromaRows);
     return f;
+}
+
+Bytes convert(const Bytes& yuv, int w, int h) {
+    Bytes rgb(size_t(w) * h * 3);
+    const uint8_t* base = yuv.data();
+    if (Yuv2RgbConv::convert(base, base + TvYuvLayout::uOffset(w, h), base + TvYuvLayout::vOffset(w, h),
+                             rgb.data(), w, h) != 0)
+        return {};
+    return rgb;
 }
 
 // Counts the paint events of a widget.
@@ -67,6 +72,7 @@ class TestRenderer : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
+        Yuv2RgbConv::initTables();
         m_widget = std::make_unique<VeOpenGLWidget>();
         m_widget->resize(800, 600);
         m_widget->show();
@@ -115,8 +121,11 @@ private slots:
                  {std::make_pair(c.bars, kBackground), std::make_pair(c.top, bt601(16, 128, 128)),
                   std::make_pair(c.bottom, bt601(82, 90, 240))})
                 for (const QPoint& p : points)
-                    QVERIFY2(near(image.pixelColor(p), colour),
-                             qPrintable(QString("%1x%2 ").arg(c.width).arg(c.height) + describe(image, p)));
+                    QVERIFY2(
+                        near(image.pixelColor(p), colour),
+                        qPrintable(
+                            QString("%1x%2 at %3,%4: ").arg(c.width).arg(c.height).arg(p.x()).arg(p.y()) +
+                            image.pixelColor(p).name()));
         }
         for (QSize size : {QSize(1, 1), QSize(3, 5)}) {
             const Bytes odd = MediaFixtures::solidPicture(size.width(), size.height(), 170, 60, 60);
@@ -221,6 +230,90 @@ private slots:
             QtWarningMsg,
             QRegularExpression("^距离上次已经超过200毫秒 (2[0-9][0-9]|[3-9][0-9][0-9]|[0-9]{4,})$"));
         QVERIFY(!m_widget->copyFrame(picture, w, h));
+    }
+
+    void conversionClampsAndRefusesBadArguments() {
+        for (auto [y, expected] : {std::pair<int, int>{16, 0}, {235, 255}, {0, 0}, {255, 255}})
+            QCOMPARE(convert(MediaFixtures::solidPicture(2, 2, uint8_t(y), 128, 128), 2, 2),
+                     Bytes(12, uint8_t(expected)));
+        Bytes out(12), in(6, 0);
+        QCOMPARE(Yuv2RgbConv::convert(nullptr, in.data(), in.data(), out.data(), 2, 2), -1);
+        QCOMPARE(Yuv2RgbConv::convert(in.data(), in.data(), in.data(), out.data(), 0, 2), -1);
+        QCOMPARE(Yuv2RgbConv::convert(in.data(), in.data(), in.data(), out.data(), 2, -2), -1);
+    }
+
+    void conversionOfRandomPictures_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("64x48") << 64 << 48;
+        QTest::newRow("640x360") << 640 << 360;
+        QTest::newRow("odd 33x17") << 33 << 17;
+        QTest::newRow("1x1") << 1 << 1;
+    }
+    void conversionOfRandomPictures() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        std::mt19937 rng(uint32_t(width * 7 + height));
+        // The picture exactly fills its planes: any read past one would be caught by the sanitizer build.
+        Bytes yuv(size_t(TvYuvLayout::pictureSize(width, height)));
+        for (auto& b : yuv)
+            b = uint8_t(rng());
+        const Bytes rgb = convert(yuv, width, height);
+        QCOMPARE(int(rgb.size()), width * height * 3);
+        const int cw = TvYuvLayout::chromaWidth(width);
+        int worst = 0;
+        for (int row = 0; row < height; ++row) {
+            for (int col = 0; col < width; ++col) {
+                const int y = yuv[size_t(row * width + col)];
+                const int u = yuv[size_t(TvYuvLayout::uOffset(width, height) + (row / 2) * cw + col / 2)];
+                const int v = yuv[size_t(TvYuvLayout::vOffset(width, height) + (row / 2) * cw + col / 2)];
+                const auto expected = MediaFixtures::bt601(y, u, v);
+                // The bottom row comes first.
+                const uint8_t* px = rgb.data() + (size_t(height - 1 - row) * width + col) * 3;
+                for (int c = 0; c < 3; ++c)
+                    worst = std::max(worst, std::abs(int(px[c]) - expected[size_t(c)]));
+            }
+        }
+        QVERIFY2(worst <= 1, qPrintable(QString("largest difference %1").arg(worst)));
+    }
+
+    void snapshotFiles() {
+        const QString dir =
+            QDir::tempPath() + "/kvab-snap-" + QString::number(QCoreApplication::applicationPid());
+        QDir().mkpath(dir);
+        QVERIFY(TvSnapshotWriter::folderWritable(dir));
+        // Top half red-ish, bottom half blue-ish: the file must have the top row first.
+        const int w = 320, h = 240;
+        const uint8_t red[3] = {82, 90, 240}, blue[3] = {41, 240, 110};
+        const Bytes yuv = MediaFixtures::twoBands(w, h, red, blue);
+        auto text = [](const Bytes& b) {
+            return QByteArray(reinterpret_cast<const char*>(b.data()), int(b.size()));
+        };
+        const QByteArray picture = text(yuv);
+        const QString path = dir + "/cam1_20240101120000.jpg";
+        QVERIFY(TvSnapshotWriter::write(picture, w, h, path));
+        QImageReader reader(path);
+        QCOMPARE(reader.format(), QByteArray("jpeg"));
+        const QImage image = reader.read();
+        const QColor top = image.pixelColor(w / 2, 10), bottom = image.pixelColor(w / 2, h - 10);
+        QVERIFY2(top.red() > 200 && top.blue() < 60, qPrintable(top.name()));
+        QVERIFY2(bottom.blue() > 200 && bottom.red() < 60, qPrintable(bottom.name()));
+        // Odd sizes save too.
+        QVERIFY(TvSnapshotWriter::write(text(MediaFixtures::solidPicture(641, 361, 128, 128, 128)), 641, 361,
+                                        dir + "/odd.jpg"));
+        QCOMPARE(QImage(dir + "/odd.jpg").size(), QSize(641, 361));
+
+        // Unwritable folders and short pictures fail with a log line, never silently (the threaded road,
+        // success and failure, is the snapshot button's test).
+        QFile(dir + "/not-a-folder").open(QIODevice::WriteOnly);
+        QVERIFY(!TvSnapshotWriter::folderWritable(dir + "/not-a-folder"));
+        QVERIFY(!TvSnapshotWriter::folderWritable(dir + "/missing"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^snapshot: cannot write"));
+        QVERIFY(!TvSnapshotWriter::write(picture, w, h, dir + "/not-a-folder/x.jpg"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^snapshot: no usable picture"));
+        QVERIFY(!TvSnapshotWriter::write(picture.left(100), w, h, dir + "/short.jpg"));
+        QVERIFY(!QFile::exists(dir + "/short.jpg"));
+        QDir(dir).removeRecursively();
     }
 
 private:

@@ -16,15 +16,6 @@
 
 namespace {
 
-QtMessageHandler g_previousHandler = nullptr;
-
-// Every insert logs a line; thousands of them would bury the test's own output.
-void quietInserts(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.startsWith(QLatin1String("insert data")))
-        return;
-    g_previousHandler(type, context, message);
-}
-
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -35,25 +26,16 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// A file as older clients wrote it: the table keyed on time.
-void writeOldSchema(const QString& path, const QList<QStringList>& rows) {
+// Runs statements on the file through a connection of its own, as another program would.
+void runSql(const QString& path, const QStringList& statements) {
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("side"));
         db.setDatabaseName(path);
         QVERIFY(db.open());
-        QSqlQuery query(db);
-        QVERIFY(query.exec(
-            QStringLiteral("create table VeAlarmLogDB(time varchar primary key,devID varchar,type int)")));
-        for (const QStringList& row : rows) {
-            query.prepare(QStringLiteral("INSERT INTO VeAlarmLogDB (devID, time, type) VALUES (?, ?, ?)"));
-            query.addBindValue(row.at(1));
-            query.addBindValue(row.at(0));
-            query.addBindValue(row.at(2).toInt());
-            QVERIFY(query.exec());
-        }
-        db.close();
+        for (const QString& statement : statements)
+            QVERIFY2(QSqlQuery(db).exec(statement), qPrintable(statement));
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("old"));
+    QSqlDatabase::removeDatabase(QStringLiteral("side"));
 }
 
 // Child mode: insert until killed, reporting each committed row on standard output.
@@ -78,9 +60,16 @@ private:
     QString freshPath() { return m_dir.filePath(QStringLiteral("alarmlog%1.db").arg(++m_files)); }
 
 private slots:
-    // Installed over QtTest's own handler, which it passes everything else to.
-    void initTestCase() { g_previousHandler = qInstallMessageHandler(quietInserts); }
-    void cleanupTestCase() { qInstallMessageHandler(g_previousHandler); }
+    void initTestCase() {
+        // Every insert logs a line; thousands of them would bury the test's own output. QtTest's own
+        // handler gets everything else.
+        static QtMessageHandler previous = nullptr;
+        previous = qInstallMessageHandler(
+            [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+                if (!text.startsWith(QLatin1String("insert data")))
+                    previous(type, context, text);
+            });
+    }
 
     void insertsFromFourThreadsAllArrive() {
         VeDataBase log(freshPath());
@@ -133,9 +122,10 @@ private slots:
 
     void oldFileIsMigratedKeepingEveryRow() {
         const QString path = freshPath();
-        writeOldSchema(path, {{"2020-01-02 03:04:05", "A", "4"},
-                              {"2020-01-02 03:04:06", "B", "7"},
-                              {"2021-05-06 07:08:09", "A", "0"}});
+        // As older clients wrote it: the table keyed on time.
+        runSql(path, {"create table VeAlarmLogDB(time varchar primary key,devID varchar,type int)",
+                      "insert into VeAlarmLogDB values ('2020-01-02 03:04:05', 'A', 4), "
+                      "('2020-01-02 03:04:06', 'B', 7), ('2021-05-06 07:08:09', 'A', 0)"});
         VeDataBase log(path);
         QVERIFY(log.isAvailable());
         const QVector<VeAlarmInfoModel> rows = log.allAlarms();
@@ -148,16 +138,21 @@ private slots:
         QCOMPARE(log.alarmsOf(QStringLiteral("C")).size(), 3);
     }
 
-    void damagedFileIsSetAsideAndReplaced_data() {
-        QTest::addColumn<bool>("truncate");
-        QTest::newRow("random bytes") << false;
-        QTest::newRow("truncated database") << true;
+    void badFiles_data() {
+        // A damaged file is set aside and replaced; an unusable one leaves no log. Either way it says why.
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("available");
+        QTest::newRow("random bytes") << "random" << true;
+        QTest::newRow("truncated database") << "truncated" << true;
+        QTest::newRow("folder is a file") << "folder" << false;
+        QTest::newRow("table name taken by a view") << "view" << false;
     }
-    void damagedFileIsSetAsideAndReplaced() {
-        QFETCH(bool, truncate);
-        const QString path = freshPath();
+    void badFiles() {
+        QFETCH(QString, kind);
+        QFETCH(bool, available);
+        QString path = freshPath();
         QByteArray damaged;
-        if (truncate) {
+        if (kind == "truncated") {
             {
                 VeDataBase log(path);
                 for (int i = 0; i < 3000; ++i)
@@ -166,52 +161,29 @@ private slots:
             damaged = readAll(path);
             QVERIFY(damaged.size() > 16384);
             damaged.truncate(damaged.size() / 2);
-        } else {
+        } else if (kind == "random") {
             damaged.resize(8192);
             for (int i = 0; i < damaged.size(); ++i)
                 damaged[i] = char((i * 7919 + 13) % 251);
+        } else if (kind == "view") {
+            runSql(path, {"create view VeAlarmLogDB as select 1 as time"});
         }
-        QVERIFY(writeFile(path, damaged));
-
-        VeDataBase log(path);
-        QVERIFY(log.isAvailable());
-        QVERIFY(!log.problem().isEmpty());
-        QVERIFY(log.setAsidePath().startsWith(path + QStringLiteral(".corrupt-")));
-        QCOMPARE(readAll(log.setAsidePath()), damaged);
-        QCOMPARE(log.allAlarms().size(), 0);
-        log.insertAlarm(QStringLiteral("A"), 0);
-        QCOMPARE(log.allAlarms().size(), 1);
-    }
-
-    void unusableFileLeavesNoLog_data() {
-        QTest::addColumn<bool>("folderIsFile");
-        QTest::newRow("folder is a file") << true;
-        QTest::newRow("table name taken by a view") << false;
-    }
-    void unusableFileLeavesNoLog() {
-        QFETCH(bool, folderIsFile);
-        QString path = freshPath();
-        if (folderIsFile) {
-            // A plain file where the folder should be: no folder can be made, whoever runs the test.
-            QVERIFY(writeFile(path, "x"));
+        if (!damaged.isEmpty() || kind == "folder") // a plain file where the folder should be, for anyone
+            QVERIFY(writeFile(path, kind == "folder" ? "x" : damaged));
+        if (kind == "folder")
             path += QStringLiteral("/alarmlog.db");
-        } else {
-            {
-                QSqlDatabase db =
-                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("view"));
-                db.setDatabaseName(path);
-                QVERIFY(db.open());
-                QVERIFY(QSqlQuery(db).exec(QStringLiteral("create view VeAlarmLogDB as select 1 as time")));
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(QStringLiteral("view"));
-        }
+
         VeDataBase log(path);
-        QVERIFY(!log.isAvailable());
+        QCOMPARE(log.isAvailable(), available);
         QVERIFY(!log.problem().isEmpty());
-        log.insertAlarm(QStringLiteral("A"), 0);
-        log.deleteAlarms(QString());
+        if (!damaged.isEmpty()) {
+            QVERIFY(log.setAsidePath().startsWith(path + QStringLiteral(".corrupt-")));
+            QCOMPARE(readAll(log.setAsidePath()), damaged);
+        }
         QCOMPARE(log.allAlarms().size(), 0);
+        log.insertAlarm(QStringLiteral("A"), 0);
+        log.deleteAlarms(available ? QStringLiteral("B") : QString());
+        QCOMPARE(log.allAlarms().size(), available ? 1 : 0);
     }
 
     void writerKilledMidWriteKeepsEveryCommittedRow() {
