@@ -129,29 +129,27 @@ private slots:
             {"   ", kPwd},
             {QString(300, QChar(0x95E8)), QString(63, QChar(0x95E8))},
             {"a;b=c", "a;b=c"}};
-        for (const auto& row : aliases) {
-            QPointer<VeUpdateAliasDialog> dialog = new VeUpdateAliasDialog(camera);
+        const auto submit = [&](QDialog* dialog, const char* field, const QString& text) {
+            QPointer<QDialog> guard(dialog);
             dialog->show();
-            setText(dialog, "lineEdit_alias", row.first);
-            shoot(dialog, "VeUpdateAliasDialog");
+            setText(dialog, field, text);
+            shoot(dialog, dialog->metaObject()->className());
             okAndExpect(dialog, QString());
+            delete guard;
+        };
+        for (const auto& row : aliases) {
+            submit(new VeUpdateAliasDialog(camera), "lineEdit_alias", row.first);
             QCOMPARE(camera->alias, row.second);
             bool saved = false;
             for (VeCameraModel* c : TvDefaultSettings::instance()->loadDeviceInfo())
                 saved |= c->deviceId == kPwd && c->alias == row.second;
             QVERIFY2(saved, qPrintable(row.second));
-            delete dialog;
         }
         // Only the password kept here changes; the camera's check decides whether it is accepted.
         for (const auto& row : QList<QPair<QString, bool>>{{"wrong", false}, {kSimPwd, true}, {"", false}}) {
-            QPointer<VeLocalAccessPwdDialog> dialog = new VeLocalAccessPwdDialog(camera);
-            dialog->show();
-            setText(dialog, "lineEdit_pwd", row.first);
-            shoot(dialog, "VeLocalAccessPwdDialog");
-            okAndExpect(dialog, QString());
+            submit(new VeLocalAccessPwdDialog(camera), "lineEdit_pwd", row.first);
             QCOMPARE(camera->userAccess, row.first);
             QCOMPARE(camera->isAccessPwdValid(), row.second);
-            delete dialog;
         }
         camera->userAccess = kSimPwd;
     }
