@@ -15,6 +15,7 @@
 #include "TvDefaultSettings.h"
 #include "TvDeviceTreeView.h"
 #include "TvDisplayMangeView.h"
+#include "TvGridLayout.h"
 #include "TvPlayWidget.h"
 #include "TvResolutionMap.h"
 #include "TvTipWidget.h"
@@ -24,14 +25,9 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
-#include <QScopeGuard>
 #include <QSet>
 #include <QStandardItemModel>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include <algorithm>
@@ -79,26 +75,6 @@ private:
 };
 AlarmRecorder g_alarms; // installed for the whole process
 
-// Clicks OK on every message box that opens while it lives, remembering the texts.
-class BoxAnswerer {
-public:
-    BoxAnswerer() {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                titles << box->windowTitle();
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-        m_timer.start(10);
-    }
-    QStringList texts;
-    QStringList titles;
-
-private:
-    QTimer m_timer;
-};
-
 // Stops a camera when the scope ends.
 struct StopAtExit {
     MainWindow* window;
@@ -125,13 +101,6 @@ const QString kMenuOnline =
 const QString kMenuPlaying =
     "主码流 播放- 子码流 播放- 关闭视频+ 添加设备+ 删除设备- 修改设备别名- 修改访问密码- "
     "设备设置+ 重启设备+ SD卡录像查询+ 刷新+";
-
-// Slot i of the 4 x 4 layout in an area of w x h, with the one-pixel seams.
-QRect gridSlot(int i, int w, int h) {
-    const float x = 0.25f * float(i % 4), y = 0.25f * float(i / 4), f = 0.25f;
-    const float gw = x + f >= 0.999f ? 0.f : 1.f, gh = y + f >= 0.999f ? 0.f : 1.f;
-    return QRect(int(x * float(w)), int(y * float(h)), int(f * float(w) - gw), int(f * float(h) - gh));
-}
 
 } // namespace
 
@@ -390,14 +359,23 @@ void TestLiveRoad::cellMenuAfterAClosedCellDeletedItself() {
 
 void TestLiveRoad::sixteenCellsPlayTheirOwnCameras() {
     const QList<VeCameraModel*> cameras = gridCameras();
-    BoxAnswerer boxes; // a box here is a failure, not a hang
-    for (VeCameraModel* c : cameras) {
-        const int opened = g_alarms.count(c->deviceId, NxAlarmLog::VideoOpened);
-        c->mainStream = false;
-        QCOMPARE(m_window->playWithCamera(c), 0);
-        QCOMPARE(g_alarms.count(c->deviceId, NxAlarmLog::VideoOpened), opened + 1);
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(allPlaying(cameras), 60000);
+    // A box here is a failure, not a hang.
+    const QString box =
+        answerPopup([&] {
+            for (VeCameraModel* c : cameras) {
+                const int opened = g_alarms.count(c->deviceId, NxAlarmLog::VideoOpened);
+                c->mainStream = false;
+                QCOMPARE(m_window->playWithCamera(c), 0);
+                QCOMPARE(g_alarms.count(c->deviceId, NxAlarmLog::VideoOpened), opened + 1);
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(allPlaying(cameras), 60000);
+            // A playing camera asked again: nothing changes, nothing is shown or recorded.
+            const int opened = g_alarms.count(cameras.first()->deviceId, NxAlarmLog::VideoOpened);
+            QCOMPARE(m_window->playWithCamera(cameras.first()), 0);
+            QTest::qWait(50);
+            QCOMPARE(g_alarms.count(cameras.first()->deviceId, NxAlarmLog::VideoOpened), opened);
+        }).boxText;
+    QVERIFY2(box.isEmpty(), qPrintable(box));
 
     // The 4 x 4 grid, in the order the cameras were started.
     TvDisplayMangeView* view = display();
@@ -407,7 +385,7 @@ void TestLiveRoad::sixteenCellsPlayTheirOwnCameras() {
         TvPlayWidget* cell = view->cells().at(i);
         VeCameraModel* c = cameras.at(i);
         QCOMPARE(cell, view->cellForKey(c->deviceId));
-        QCOMPARE(cell->geometry(), gridSlot(i, view->width(), view->height()));
+        QCOMPARE(cell->geometry(), TvGridLayout::slotRect(kGrid, i, view->width(), view->height()));
         // The cell's camera is the call's camera, and the picture is that camera's own.
         QCOMPARE(cell->camera(), c);
         QCOMPARE(m_window->callIdFor(c->playKey), c->callId);
@@ -419,18 +397,12 @@ void TestLiveRoad::sixteenCellsPlayTheirOwnCameras() {
     }
     QCOMPARE(calls.size(), kGrid);
 
-    // A playing camera asked again: nothing changes, nothing is shown or recorded.
-    const int opened = g_alarms.count(cameras.first()->deviceId, NxAlarmLog::VideoOpened);
-    QCOMPARE(m_window->playWithCamera(cameras.first()), 0);
-    QTest::qWait(50);
-    QVERIFY2(boxes.texts.isEmpty(), qPrintable(boxes.texts.join('|')));
-    QCOMPARE(g_alarms.count(cameras.first()->deviceId, NxAlarmLog::VideoOpened), opened);
     // The 17th: the 16-stream warning, no cell, no record.
     VeCameraModel* extra = lan(QLatin1String(kLanIds[16]));
     const int extraOpened = g_alarms.count(extra->deviceId, NxAlarmLog::VideoOpened);
-    QCOMPARE(m_window->playWithCamera(extra), 0);
-    QCOMPARE(boxes.texts, QStringList{QStringLiteral("播放失败，目前只支持同时播放 16 路视频")});
-    QCOMPARE(boxes.titles, QStringList{QStringLiteral("提示")});
+    const Popup warning = answerPopup([&] { QCOMPARE(m_window->playWithCamera(extra), 0); });
+    QCOMPARE(warning.boxText, QStringLiteral("播放失败，目前只支持同时播放 16 路视频"));
+    QCOMPARE(warning.boxTitle, QStringLiteral("提示"));
     QCOMPARE(g_alarms.count(extra->deviceId, NxAlarmLog::VideoOpened), extraOpened);
     QCOMPARE(view->cells().size(), kGrid);
     QVERIFY(!extra->playing && m_window->callIdFor(extra->deviceId).isEmpty());
@@ -445,16 +417,6 @@ void TestLiveRoad::offlineCameraTimesOutAndReconnects() {
     const QString id = camera->deviceId;
     TvPlayWidget* cell = display()->cellForKey(id);
     const QString call = m_window->callIdFor(id);
-    auto* tip = m_window->findChild<TvTipWidget*>(QStringLiteral("widget_snapTip"));
-    // The folder goes with this test: the next run must not find a folder that no longer exists.
-    const QString ownVideos = TvDefaultSettings::instance()->videoDir();
-    const auto restoreVideos = qScopeGuard([&] { TvDefaultSettings::instance()->setVideoDir(ownVideos); });
-    QTemporaryDir videos;
-    TvDefaultSettings::instance()->setVideoDir(videos.path());
-    display()->selectCellByKey(id);
-    m_window->startRecordMenuSlot();
-    QVERIFY(cell->isRecording());
-    QTest::qWait(1000);
     QString why;
 
     QCOMPARE(m_sim.control("offline " + id), QStringLiteral("ok"));
@@ -468,30 +430,23 @@ void TestLiveRoad::offlineCameraTimesOutAndReconnects() {
     cell->globalTimeOut();                      // the 8th second
     QVERIFY(m_window->callIdFor(id).isEmpty()); // the reconnect has begun
 
-    // The cell says so over the dimmed last picture; the tree shows the camera away, not playing; the
-    // recording has ended visibly.
+    // The cell says so over the dimmed last picture; the tree shows the camera away, not playing.
     QCOMPARE(cell->state(), TvPlayStateReconnecting);
     QVERIFY(cell->findChild<QWidget*>(QStringLiteral("widget_reconnecting"))->isVisible());
     QVERIFY(tree()->itemModel()->index(camera->modelIndex.row(), 0).data().toString().contains("正在重连"));
-    QVERIFY(!cell->isRecording());
-    QTRY_VERIFY_WITH_TIMEOUT(tip->isShown() && tip->kind() == TvTipRecordDone, 5000);
     // The camera is away, so the new call fails and the cell waits for the camera.
     QTRY_VERIFY_WITH_TIMEOUT(cell->needsReconnect(), 20000);
     QCOMPARE(display()->cellForKey(id), cell);
 
-    // Back: its LAN report makes the next tick reconnect; pictures flow again into a new recording file.
+    // Back: its LAN report makes the next tick reconnect; pictures flow again.
     const int forced = LogLines::count("强制重连");
     QCOMPARE(m_sim.control("online " + id), QStringLiteral("ok"));
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->callIdFor(id).isEmpty(), 15000);
     QVERIFY(LogLines::count("强制重连") > forced);
     QVERIFY(m_window->callIdFor(id) != call);
     QTRY_VERIFY2_WITH_TIMEOUT(showsItsCamera(cell, &why), qPrintable(why), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(cell->isRecording(), 10000); // from the new call's first key frame group
     QVERIFY(!cell->findChild<QWidget*>(QStringLiteral("widget_reconnecting"))->isVisible());
     QVERIFY(!tree()->itemModel()->index(camera->modelIndex.row(), 0).data().toString().contains("正在重连"));
-    QTest::qWait(1000);
-    m_window->stopRecordMenuSlot();
-    QTRY_COMPARE_WITH_TIMEOUT(QDir(videos.path()).entryList({id + "_*.mov"}, QDir::Files).size(), 2, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(m_sim.control("calls " + id), QStringLiteral("ok 1"), 10000);
     // The other cells played on.
     for (VeCameraModel* c : cameras)

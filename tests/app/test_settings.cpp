@@ -1,7 +1,10 @@
 // The settings store against a private home (see kvab_add_test): defaults, round trips, folder creation,
-// the time-zone rule for the server address, the server list order and the saved device list.
+// the time-zone rule for the server address, the server list order and the saved device list; and the
+// small global helpers: CPU counters from /proc/stat, the load text, the e-mail pattern, the catalogue.
 #include "DeviceRecord.h"
 #include "TvDefaultSettings.h"
+#include "TvGlobal.h"
+#include "TvSystemTimes.h"
 #include "VeCameraModel.h"
 
 #include <QDir>
@@ -181,6 +184,47 @@ private slots:
             QCOMPARE(loaded.list[0]->userAccess.size(), 64);
             QVERIFY(loaded.list[0]->alias.size() <= 256);
         }
+    }
+
+    void procStatParsing() {
+        TvSystemTimes t;
+        QVERIFY(TvSystemTimes::parse("cpu  100 20 30 400 50 6 7 8 0 0\ncpu0 1 2 3 4\n", &t));
+        QCOMPARE(t.user, quint64(120));
+        QCOMPARE(t.idle, quint64(450));
+        QCOMPARE(t.kernel, quint64(30 + 6 + 7 + 8 + 450)); // kernel time includes idle time
+        // Old kernels print only four counters.
+        QVERIFY(TvSystemTimes::parse("cpu 1 2 3 4", &t));
+        QCOMPARE(t.kernel, quint64(3 + 4));
+
+        for (const char* bad :
+             {"", "cpu", "cpu 1 2 3", "cpu0 1 2 3 4 5", "cpu 1 x 3 4 5", "intr 1 2 3 4 5", "cpu -1 2 3 4"}) {
+            TvSystemTimes u;
+            QVERIFY2(!TvSystemTimes::parse(bad, &u), bad);
+        }
+    }
+
+    void cpuTextShape() {
+        QRegularExpression shape(QStringLiteral("^CPU : (\\d+)%$"));
+        for (int i = 0; i < 3; ++i) {
+            const QString text = TvGlobal::cpuUsageText();
+            const QRegularExpressionMatch m = shape.match(text);
+            QVERIFY2(m.hasMatch(), qPrintable(text));
+            QVERIFY(m.captured(1).toInt() <= 100);
+        }
+    }
+
+    void emailPattern() {
+        // The top-level part has 2..4 letters; the whole text must match.
+        for (const char* good : {"a.b_c%d+e-f@host-1.example.com", "x@y.io"})
+            QVERIFY2(TvGlobal::isValidEmail(QString::fromLatin1(good)), good);
+        for (const char* bad : {"x@y.i", "x@y.abcde", " x@y.com", "x@y.com;", "xy.com", ""})
+            QVERIFY2(!TvGlobal::isValidEmail(QString::fromLatin1(bad)), bad);
+    }
+
+    void catalogueChoice() {
+        QCOMPARE(TvGlobal::translatorPathFor(0), QStringLiteral(":/tr_zh_CN"));
+        for (int language : {1, 2, 3, -1})
+            QCOMPARE(TvGlobal::translatorPathFor(language), QStringLiteral(":/tr_en_US"));
     }
 };
 

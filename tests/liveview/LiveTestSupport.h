@@ -4,6 +4,7 @@
 // helpers that wait for self-deleting cells.
 #include "LogLines.h"
 #include "MediaFixtures.h"
+#include "TvDisplayMangeView.h"
 #include "TvMediaObject.h"
 #include "TvPlayHost.h"
 #include "TvPlayWidget.h"
@@ -94,4 +95,13 @@ inline bool waitAllDeleted(const QList<QPointer<TvPlayWidget>>& cells, int timeo
         QTest::qWait(10);
     }
     return false;
+}
+
+// Stops every cell of the grid and waits until they have deleted themselves.
+inline bool stopAllCells(TvDisplayMangeView& view) {
+    const QList<TvPlayWidget*> live = view.cells();
+    const QList<QPointer<TvPlayWidget>> cells(live.cbegin(), live.cend());
+    for (TvPlayWidget* cell : live)
+        view.stopForIdentify(cell->camera()->playKey);
+    return waitAllDeleted(cells, 5000);
 }

@@ -3,7 +3,6 @@
 #include "LiveTestSupport.h"
 #include "NxDataCenter.h"
 #include "TvDefaultSettings.h"
-#include "TvDisplayMangeView.h"
 #include "TvSkipMark.h"
 #include "VeOpenGLWidget.h"
 
@@ -115,7 +114,7 @@ private slots:
         TvPlayWidget* cell = play(QStringLiteral("SK-1"));
         QVERIFY(cell);
         auto* mark = cell->findChild<TvSkipMark*>(QStringLiteral("widget_skipping"));
-        QVERIFY(mark && mark->isHidden() && !mark->text().isEmpty());
+        QVERIFY(mark && mark->isHidden());
         // Three seconds of big pictures at once: far more than the cell decodes in half a second.
         const auto burst = MediaFixtures::encodeH264(1280, 720, 75, 25);
         LogLines::clear();
@@ -157,15 +156,7 @@ private:
             out += cell->camera()->mainStream ? 'M' : 'S';
         return out;
     }
-    void stopAll() {
-        QList<QPointer<TvPlayWidget>> cells;
-        const QList<TvPlayWidget*> live = m_view->cells();
-        for (TvPlayWidget* cell : live) {
-            cells.append(cell);
-            m_view->stopForIdentify(cell->camera()->playKey);
-        }
-        QVERIFY(waitAllDeleted(cells, 5000));
-    }
+    void stopAll() { QVERIFY(stopAllCells(*m_view)); }
 
     std::unique_ptr<TvDisplayMangeView> m_view;
     std::vector<MediaFixtures::Bytes> m_main, m_sub;
