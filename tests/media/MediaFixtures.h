@@ -5,12 +5,15 @@
 // straight libavcodec decodes to compare with.
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 }
 
 #include "TvNalUnits.h"
 #include "TvYuvLayout.h"
+
+#include <QString>
 
 #include <algorithm>
 #include <array>
@@ -19,6 +22,7 @@ extern "C" {
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 namespace MediaFixtures {
@@ -232,6 +236,58 @@ inline Bytes threeByteCodes(const Bytes& unit) {
         out.push_back(unit[i]);
     }
     return out;
+}
+
+// A recording read back by libavformat and decoded: its packets, size and profile, decode errors, whether
+// its times rise, how long it lasts, and each picture's luma.
+struct ReadBack {
+    int packets = 0, decoded = 0, decodeErrors = 0, width = 0, height = 0, profile = -1;
+    double seconds = 0;
+    bool timesInOrder = true; // dts rising, pts never before dts, decoded pictures' pts rising
+    std::vector<Bytes> lumas;
+};
+
+inline ReadBack readBack(const QString& path) {
+    ReadBack r;
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, path.toUtf8().constData(), nullptr, nullptr) < 0)
+        return r;
+    std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> fmt(
+        raw, [](AVFormatContext* p) { avformat_close_input(&p); });
+    if (avformat_find_stream_info(fmt.get(), nullptr) < 0 || fmt->nb_streams != 1)
+        return r;
+    const AVCodecParameters* par = fmt->streams[0]->codecpar;
+    std::tie(r.width, r.height, r.profile) = std::make_tuple(par->width, par->height, par->profile);
+    std::unique_ptr<AVCodecContext, CtxFree> ctx(avcodec_alloc_context3(nullptr));
+    avcodec_parameters_to_context(ctx.get(), par);
+    avcodec_open2(ctx.get(), avcodec_find_decoder(par->codec_id), nullptr);
+    std::unique_ptr<AVPacket, PacketFree> pkt(av_packet_alloc());
+    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    int64_t end = 0, lastDts = INT64_MIN, lastPts = INT64_MIN;
+    auto decode = [&](AVPacket* packet) {
+        r.decodeErrors += avcodec_send_packet(ctx.get(), packet) < 0 ? 1 : 0;
+        for (; avcodec_receive_frame(ctx.get(), frame.get()) >= 0; av_frame_unref(frame.get())) {
+            ++r.decoded;
+            r.decodeErrors += frame->decode_error_flags || (frame->flags & AV_FRAME_FLAG_CORRUPT) ? 1 : 0;
+            r.timesInOrder = r.timesInOrder && frame->best_effort_timestamp > lastPts;
+            lastPts = frame->best_effort_timestamp;
+            Bytes luma(size_t(frame->width) * frame->height);
+            for (int y = 0; y < frame->height; ++y)
+                std::memcpy(&luma[size_t(y) * frame->width], frame->data[0] + y * frame->linesize[0],
+                            size_t(frame->width));
+            r.lumas.push_back(std::move(luma));
+        }
+    };
+    for (; av_read_frame(fmt.get(), pkt.get()) >= 0; av_packet_unref(pkt.get())) {
+        ++r.packets;
+        r.timesInOrder = r.timesInOrder && pkt->dts > lastDts && pkt->pts >= pkt->dts;
+        lastDts = pkt->dts;
+        end = std::max(end, pkt->pts + pkt->duration);
+        decode(pkt.get());
+    }
+    decode(nullptr);
+    r.seconds = end * av_q2d(fmt->streams[0]->time_base);
+    return r;
 }
 
 } // namespace MediaFixtures

@@ -8,10 +8,6 @@
 #include "VeRecordWriter.h"
 #include "VeVideoRecorder.h"
 
-extern "C" {
-#include <libavformat/avformat.h>
-}
-
 #include <QtTest>
 
 #include <fcntl.h>
@@ -19,61 +15,10 @@ extern "C" {
 #include <unistd.h>
 
 #include <thread>
-#include <tuple>
 
 using MediaFixtures::Bytes;
 
 namespace {
-
-struct ReadBack {
-    int packets = 0, decoded = 0, decodeErrors = 0, width = 0, height = 0, profile = -1;
-    double seconds = 0;
-    bool timesInOrder = true; // dts rising, pts never before dts, decoded pictures' pts rising
-    std::vector<Bytes> lumas;
-};
-
-ReadBack readBack(const QString& path) {
-    ReadBack r;
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.toUtf8().constData(), nullptr, nullptr) < 0)
-        return r;
-    std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> fmt(
-        raw, [](AVFormatContext* p) { avformat_close_input(&p); });
-    if (avformat_find_stream_info(fmt.get(), nullptr) < 0 || fmt->nb_streams != 1)
-        return r;
-    const AVCodecParameters* par = fmt->streams[0]->codecpar;
-    std::tie(r.width, r.height, r.profile) = std::make_tuple(par->width, par->height, par->profile);
-    std::unique_ptr<AVCodecContext, MediaFixtures::CtxFree> ctx(avcodec_alloc_context3(nullptr));
-    avcodec_parameters_to_context(ctx.get(), par);
-    avcodec_open2(ctx.get(), avcodec_find_decoder(par->codec_id), nullptr);
-    std::unique_ptr<AVPacket, MediaFixtures::PacketFree> pkt(av_packet_alloc());
-    std::unique_ptr<AVFrame, MediaFixtures::FrameFree> frame(av_frame_alloc());
-    int64_t end = 0, lastDts = INT64_MIN, lastPts = INT64_MIN;
-    auto decode = [&](AVPacket* packet) {
-        r.decodeErrors += avcodec_send_packet(ctx.get(), packet) < 0 ? 1 : 0;
-        for (; avcodec_receive_frame(ctx.get(), frame.get()) >= 0; av_frame_unref(frame.get())) {
-            ++r.decoded;
-            r.decodeErrors += frame->decode_error_flags || (frame->flags & AV_FRAME_FLAG_CORRUPT) ? 1 : 0;
-            r.timesInOrder = r.timesInOrder && frame->best_effort_timestamp > lastPts;
-            lastPts = frame->best_effort_timestamp;
-            Bytes luma(size_t(frame->width) * frame->height);
-            for (int y = 0; y < frame->height; ++y)
-                std::memcpy(&luma[size_t(y) * frame->width], frame->data[0] + y * frame->linesize[0],
-                            size_t(frame->width));
-            r.lumas.push_back(std::move(luma));
-        }
-    };
-    for (; av_read_frame(fmt.get(), pkt.get()) >= 0; av_packet_unref(pkt.get())) {
-        ++r.packets;
-        r.timesInOrder = r.timesInOrder && pkt->dts > lastDts && pkt->pts >= pkt->dts;
-        lastDts = pkt->dts;
-        end = std::max(end, pkt->pts + pkt->duration);
-        decode(pkt.get());
-    }
-    decode(nullptr);
-    r.seconds = end * av_q2d(fmt->streams[0]->time_base);
-    return r;
-}
 
 void push(VeRecordCenter& center, const std::vector<Bytes>& clip, int from, int to, int pauseMs = 0) {
     for (int i = from; i < to; ++i) {
@@ -205,7 +150,7 @@ private slots:
             QVERIFY(ended.waitOne());
             QVERIFY(ended.got[0].second);
         }
-        const ReadBack r = readBack(path);
+        const auto r = MediaFixtures::readBack(path);
         QVERIFY(r.width == 640 && r.height == 360 && r.packets == end - first && r.decodeErrors == 0);
         QCOMPARE(r.profile, kind == "b-frames" ? FF_PROFILE_H264_HIGH : FF_PROFILE_H264_CONSTRAINED_BASELINE);
         QVERIFY(r.timesInOrder);
@@ -270,7 +215,7 @@ private slots:
             const QString saved = m_dir + "/full-disk.mov";
             QFile::copy(path, saved);
             QProcess::execute("umount", {folder});
-            const ReadBack r = readBack(saved);
+            const auto r = MediaFixtures::readBack(saved);
             qInfo() << "a full disk keeps" << r.decoded << "pictures";
             QVERIFY(r.decoded >= 10);
             QVERIFY(r.decodeErrors <= 1); // only the picture the full disk cut
@@ -339,7 +284,7 @@ private slots:
         QFile out(m_dir + QStringLiteral("/stalled-%1.mov").arg(waits));
         QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
         out.close();
-        const ReadBack r = readBack(out.fileName());
+        const auto r = MediaFixtures::readBack(out.fileName());
         QCOMPARE(r.decoded, writer->writtenPackets());
         QCOMPARE(r.decoded + writer->droppedPackets(), 6 * 60);
         QCOMPARE(writer->droppedPackets() == 0, waits);
@@ -356,7 +301,7 @@ private slots:
             push(center, m_clip, 10, 60);
         }
         QVERIFY(VeRecordCenter::waitForWriters(10000));
-        QCOMPARE(readBack(path).decoded, 60);
+        QCOMPARE(MediaFixtures::readBack(path).decoded, 60);
         QCOMPARE(VeVideoRecorder::formatElapsed(3725), QStringLiteral("01:02:05"));
     }
 

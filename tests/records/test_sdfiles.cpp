@@ -1,6 +1,7 @@
 // SD-card recordings: entry texts and frame codes the camera may get wrong, the download table on good
 // and bad files, and the dialog with real widgets against the camera simulator through the real SDK:
 // pages, a download decoded back, the re-download question, a lost local copy, closing mid-download.
+#include "../media/MediaFixtures.h"
 #include "NxAsyncJob.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
@@ -11,10 +12,6 @@
 #include "VeSDDownloadSink.h"
 #include "VeSDFileEntry.h"
 #include "VeSDFilesDialog.h"
-
-extern "C" {
-#include <libavformat/avformat.h>
-}
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,30 +31,6 @@ extern "C" {
 namespace {
 
 const char kCam[] = "KV-SDC-01";
-
-// Video packets and picture size of a recording, read back by FFmpeg; packets -1 when unreadable.
-struct Probe {
-    int packets = -1, width = 0, height = 0;
-    double seconds = 0;
-};
-Probe probe(const QString& path) {
-    Probe p;
-    AVFormatContext* ctx = nullptr;
-    if (avformat_open_input(&ctx, path.toUtf8().constData(), nullptr, nullptr) < 0)
-        return p;
-    if (avformat_find_stream_info(ctx, nullptr) >= 0 && ctx->nb_streams == 1) {
-        p = Probe{0, ctx->streams[0]->codecpar->width, ctx->streams[0]->codecpar->height,
-                  double(ctx->duration) / AV_TIME_BASE};
-        AVPacket* packet = av_packet_alloc();
-        while (av_read_frame(ctx, packet) >= 0) {
-            ++p.packets;
-            av_packet_unref(packet);
-        }
-        av_packet_free(&packet);
-    }
-    avformat_close_input(&ctx);
-    return p;
-}
 
 // Presses a button of the next message box as soon as it shows; records its text.
 void answerNextBox(QMessageBox::StandardButton button, QString* text) {
@@ -261,7 +234,7 @@ private slots:
         // Keyed by camera and file.
         QVERIFY(!m_db->findDownload(kCam, other, &row) && !m_db->findDownload("KV-OTHER", name, &row));
         QVERIFY(VeRecordCenter::waitForWriters(10000));
-        const Probe p = probe(mov);
+        const auto p = MediaFixtures::readBack(mov);
         QVERIFY2(p.packets >= 8 * 15, qPrintable(QString::number(p.packets))); // eight seconds of video
         QCOMPARE(QSize(p.width, p.height), QSize(640, 360));
         // Timed by the stream's 25 frames a second, not by how fast the download came.
@@ -306,7 +279,7 @@ private slots:
         QVERIFY(VeRecordCenter::waitForWriters(10000));
         for (const QString& file : three) {
             const QString copy = TvDefaultSettings::instance()->videoDir() + '/' + file.left(14) + ".mov";
-            const Probe q = probe(copy);
+            const auto q = MediaFixtures::readBack(copy);
             QVERIFY2(q.packets >= 8 * 15 && QSize(q.width, q.height) == QSize(640, 360), qPrintable(file));
             // Gone again, so that the later cases find these files downloadable.
             QVERIFY(QFile::remove(copy));
@@ -340,7 +313,7 @@ private slots:
             VeSDDownloadDataBase::Row row;
             QVERIFY(m_db->findDownload(kCam, name, &row));
             QVERIFY(VeRecordCenter::waitForWriters(10000));
-            QVERIFY(probe(row.path).packets > 0);
+            QVERIFY(MediaFixtures::readBack(row.path).packets > 0);
             m_db->deleteDownload(kCam, name);
         }
     }
@@ -390,7 +363,7 @@ private slots:
         QCOMPARE(m_sim.control(QStringLiteral("unstall %1").arg(kCam)), QStringLiteral("ok"));
         VeSDDownloadDataBase::Row row;
         QVERIFY(m_db->findDownload(kCam, cut, &row) && row.size > 0);
-        QVERIFY(VeRecordCenter::waitForWriters(10000) && probe(row.path).packets > 0);
+        QVERIFY(VeRecordCenter::waitForWriters(10000) && MediaFixtures::readBack(row.path).packets > 0);
         d->close();
         QTRY_VERIFY(d.isNull());
 
