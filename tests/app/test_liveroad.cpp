@@ -26,6 +26,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStandardItemModel>
 #include <QtTest>
@@ -74,16 +75,6 @@ private:
     QList<QPair<QString, int>> m_events;
 };
 AlarmRecorder g_alarms; // installed for the whole process
-
-// Stops a camera when the scope ends.
-struct StopAtExit {
-    MainWindow* window;
-    VeCameraModel* camera;
-    ~StopAtExit() {
-        if (camera->playing)
-            window->stopWithCamera(camera);
-    }
-};
 
 // The tree menu for a camera in each state ("+" enabled).
 const QString kMenuNone =
@@ -336,7 +327,10 @@ void TestLiveRoad::cellMenuAfterAClosedCellDeletedItself() {
     VeCameraModel* b = lan(QLatin1String(kLanIds[1]));
     for (VeCameraModel* c : {a, b})
         QCOMPARE(m_window->playWithCamera(c), 0);
-    const StopAtExit stopB{m_window.get(), b};
+    const auto stopB = qScopeGuard([&] {
+        if (b->playing)
+            m_window->stopWithCamera(b);
+    });
     QTRY_VERIFY_WITH_TIMEOUT(allPlaying({a, b}), 30000);
     const QPointer<TvPlayWidget> cellA = display()->cellForKey(a->deviceId);
     QCOMPARE(cellMenu(cellA, QStringLiteral("关闭视频")).size(), 5);

@@ -1,6 +1,6 @@
 // The settings store against a private home (see kvab_add_test): defaults, round trips, folder creation,
 // the time-zone rule for the server address, the server list order and the saved device list; and the
-// small global helpers: CPU counters from /proc/stat, the load text, the e-mail pattern, the catalogue.
+// small global helpers: CPU counters from /proc/stat, the load text, the e-mail pattern.
 #include "DeviceRecord.h"
 #include "TvDefaultSettings.h"
 #include "TvGlobal.h"
@@ -219,12 +219,6 @@ private slots:
             QVERIFY2(TvGlobal::isValidEmail(QString::fromLatin1(good)), good);
         for (const char* bad : {"x@y.i", "x@y.abcde", " x@y.com", "x@y.com;", "xy.com", ""})
             QVERIFY2(!TvGlobal::isValidEmail(QString::fromLatin1(bad)), bad);
-    }
-
-    void catalogueChoice() {
-        QCOMPARE(TvGlobal::translatorPathFor(0), QStringLiteral(":/tr_zh_CN"));
-        for (int language : {1, 2, 3, -1})
-            QCOMPARE(TvGlobal::translatorPathFor(language), QStringLiteral(":/tr_en_US"));
     }
 };
 

@@ -19,9 +19,12 @@
 #include <memory>
 #include <vector>
 
-// Records what the cells ask of the main window.
+// Records what the cells ask of the main window, installed as their host while it lives (also when a
+// check fails).
 class RecordingHost : public TvPlayHost {
 public:
+    RecordingHost() { TvPlayHost::install(this); }
+    ~RecordingHost() override { TvPlayHost::install(nullptr); }
     void reconnectCamera(VeCameraModel* camera) override { reconnects.append(camera); }
     void cellStateChanged(QWidget* cell) override {
         auto* play = qobject_cast<TvPlayWidget*>(cell);
@@ -30,13 +33,6 @@ public:
 
     QList<VeCameraModel*> reconnects;
     QList<int> states;
-};
-
-// Installs a host for one scope, and removes it again even when a check fails.
-class ScopedHost {
-public:
-    explicit ScopedHost(TvPlayHost* host) { TvPlayHost::install(host); }
-    ~ScopedHost() { TvPlayHost::install(nullptr); }
 };
 
 // A camera reached through the cloud. Like the records of the product it lives to the end of the process,

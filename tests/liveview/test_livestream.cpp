@@ -68,7 +68,6 @@ private slots:
                      {9, -1, 4, true, "SSSSMSSSS", 10}};
         for (const auto& c : cases) {
             StreamHost host;
-            ScopedHost scoped(&host);
             TvDefaultSettings::instance()->setAdaptiveStreams(c.adaptive);
             for (int i = 0; i < c.cells; ++i)
                 QVERIFY(play(QStringLiteral("GR-%1-%2").arg(&c - cases).arg(i), i == c.chosen));
@@ -83,7 +82,6 @@ private slots:
 
     void gridReturnsAndSwitchHoldsThePicture() {
         StreamHost host;
-        ScopedHost scoped(&host);
         for (int i = 0; i < 5; ++i)
             QVERIFY(play(QStringLiteral("SW-%1").arg(i)));
         QTRY_COMPARE(streams(), QStringLiteral("SSSSS"));
@@ -110,7 +108,6 @@ private slots:
 
     void skipMarkWhileTheCellFallsBehind() {
         StreamHost host;
-        ScopedHost scoped(&host);
         TvPlayWidget* cell = play(QStringLiteral("SK-1"));
         QVERIFY(cell);
         auto* mark = cell->findChild<TvSkipMark*>(QStringLiteral("widget_skipping"));
