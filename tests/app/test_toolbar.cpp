@@ -207,40 +207,34 @@ void TestToolbar::presetsAreStoredAndRecalled() {
 }
 
 void TestToolbar::snapshotAndRecordFolders_data() {
-    QTest::addColumn<QString>("folder"); // "default", "default-deleted", "missing", "unwritable", or a path
-    QTest::addColumn<QString>("box");    // the warning shown, if any
+    // The folder of both (<home>: a private one, <cache>: the cache's, %1: Pictures or Videos, the
+    // defaults), deleted before the click or not; the warning shown, if any.
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("deleted");
+    QTest::addColumn<QString>("box");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("present") << "present" << QString() << true;
-    QTest::newRow("default deleted") << "default-deleted" << QString() << true;
-    QTest::newRow("other missing") << "missing" << QStringLiteral("文件夹不存在") << false;
+    QTest::newRow("present") << "<home>/present" << false << QString() << true;
+    QTest::newRow("default deleted") << "<cache>/%1" << true << QString() << true;
+    QTest::newRow("other missing") << "<home>/not-there" << true << QStringLiteral("文件夹不存在") << false;
     // Even root cannot create files in /proc: the job's failure reaches the tip.
-    QTest::newRow("unwritable") << "/proc/self" << QString() << false;
+    QTest::newRow("unwritable") << "/proc/self" << false << QString() << false;
 }
 
 void TestToolbar::snapshotAndRecordFolders() {
     QFETCH(QString, folder);
+    QFETCH(bool, deleted);
     QFETCH(QString, box);
     QFETCH(bool, ok);
     play(kCam);
     QTRY_VERIFY_WITH_TIMEOUT(display()->selectedCell()->renderer(), 1000);
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    QString dir = folder;
-    if (folder == "present")
-        dir = m_home.path() + "/present";
-    else if (folder == "missing")
-        dir = m_home.path() + "/not-there";
-    else if (folder.startsWith("default"))
-        dir = cache + "/Pictures";
-    QDir().mkpath(dir);
-    if (folder == "default-deleted" || folder == "missing")
-        QDir(dir).removeRecursively();
     for (const bool record : {false, true}) {
-        QString tree = dir;
-        if (record && folder.startsWith("default")) {
-            tree = cache + "/Videos";
-            if (folder == "default-deleted")
-                QDir(tree).removeRecursively();
-        }
+        QString tree = QString(folder).replace("<home>", m_home.path()).replace("<cache>", cache);
+        if (tree.contains("%1"))
+            tree = tree.arg(record ? "Videos" : "Pictures");
+        QDir().mkpath(tree);
+        if (deleted)
+            QDir(tree).removeRecursively();
         TvDefaultSettings::instance()->setSnapDir(tree);
         TvDefaultSettings::instance()->setVideoDir(tree);
         tip()->hide();
