@@ -237,28 +237,24 @@ void TestDisplayManager::dragToSwap() {
     TvPlayWidget* d = play(QStringLiteral("DR-D"));
     QVERIFY(inSlots({a, b, c, d}));
     QSignalSpy selected(&view, &TvDisplayMangeView::didSelectWidget);
-
-    // A dropped on B: they swap slots and places in the list.
-    drag(&view, QPoint(320, 180), QPoint(960, 180));
-    QVERIFY(inSlots({b, a, c, d}));
-    // The press selected it.
-    QVERIFY(view.selectedCell() == a && selected.last().at(1).value<TvPlayWidget*>() == a);
-    QVERIFY(framed(a) && !framed(b));
-
-    // Dropped with its centre on the background line between rows, B goes back to its own slot.
-    drag(&view, QPoint(320, 100), QPoint(320, 280)); // centre from y 179 to the gap at y 359
-    QVERIFY(inSlots({b, a, c, d}));
-    QCOMPARE(view.selectedCell(), b);
-
-    // Dropped within its own slot, or outside every cell (beyond the area), D also returns.
-    drag(&view, QPoint(960, 540), QPoint(1100, 600));
-    QVERIFY(inSlots({b, a, c, d}));
-    drag(&view, QPoint(960, 540), QPoint(1560, 540)); // the pointer leaves the window; the grab holds
-    QVERIFY(inSlots({b, a, c, d}));
-
+    // Each drag, the order after it and the cell its press selected. A dropped on B: they swap slots and
+    // places in the list. B dropped with its centre on the background line between rows (y 179 to 359),
+    // D dropped within its own slot or beyond the area (the grab holds): each goes back to its own slot.
     // C dropped on A (now in slot 1): C takes slot 1, A goes to slot 2.
-    drag(&view, QPoint(200, 500), QPoint(900, 150));
-    QVERIFY(inSlots({b, c, a, d}));
+    const struct {
+        QPoint from, to;
+        QList<TvPlayWidget*> order;
+        TvPlayWidget* pressed;
+    } drags[] = {{{320, 180}, {960, 180}, {b, a, c, d}, a},
+                 {{320, 100}, {320, 280}, {b, a, c, d}, b},
+                 {{960, 540}, {1100, 600}, {b, a, c, d}, d},
+                 {{960, 540}, {1560, 540}, {b, a, c, d}, d},
+                 {{200, 500}, {900, 150}, {b, c, a, d}, c}};
+    for (const auto& step : drags) {
+        drag(&view, step.from, step.to);
+        QVERIFY(inSlots(step.order) && view.selectedCell() == step.pressed);
+        QCOMPARE(selected.last().at(1).value<TvPlayWidget*>(), step.pressed);
+    }
 
     // A zoomed cell pans its picture with the drag and stays in its slot.
     view.selectCellAt(0);
