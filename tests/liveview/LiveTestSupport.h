@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -80,17 +81,11 @@ inline void drag(QWidget* widget, QPoint from, QPoint to, int steps = 8) {
 
 // Waits until every cell has deleted itself.
 inline bool waitAllDeleted(const QList<QPointer<TvPlayWidget>>& cells, int timeoutMs = 10000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
-        bool all = true;
-        for (const QPointer<TvPlayWidget>& c : cells)
-            all = all && c.isNull();
-        if (all)
-            return true;
-        QTest::qWait(10);
-    }
-    return false;
+    return QTest::qWaitFor(
+        [&cells] {
+            return std::all_of(cells.cbegin(), cells.cend(), [](const auto& c) { return c.isNull(); });
+        },
+        timeoutMs);
 }
 
 // Stops every cell of the grid and waits until they have deleted themselves.
