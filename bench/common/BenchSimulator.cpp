@@ -12,9 +12,13 @@
 
 BenchSimulator::BenchSimulator(const char* program, const std::vector<std::string>& args) {
     // Built before fork: the child may only exec or leave.
+    // It ends with this benchmark even when the benchmark is killed.
+    const std::string parent = std::to_string(getpid());
     std::vector<char*> argv{const_cast<char*>("kvab-camsim")};
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(const_cast<char*>("--parent"));
+    argv.push_back(const_cast<char*>(parent.c_str()));
     argv.push_back(nullptr);
     // The read end stays out of the simulator and of any other child this benchmark starts.
     int out[2];

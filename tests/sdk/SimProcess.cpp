@@ -2,6 +2,7 @@
 
 #include "TvDefaultSettings.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 
@@ -20,7 +21,8 @@ bool SimProcess::start(const QStringList& args, int port) {
     all << "--port" << QString::number(port) << "--control-port"
         << "0"
         << "--cloud-port"
-        << "0";
+        << "0"
+        << "--parent" << QString::number(QCoreApplication::applicationPid());
     m_process.start(QStringLiteral(KVAB_CAMSIM_PATH), all);
     if (!m_process.waitForStarted(5000))
         return false;

@@ -16,6 +16,7 @@ extern "C" {
 #include <memory>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -50,6 +51,8 @@ void usage() {
         "  --rtsp-port N          the ONVIF cameras' RTSP port (default 0: free)\n"
         "  --discovery-port N     WS-Discovery port (default 3702; 0: a free loopback port, unicast only)\n"
         "  --send \"COMMAND\"       send one control command to a running simulator and print the answer\n"
+        "  --parent PID           end when the process PID ends (a test run that is killed leaves no\n"
+        "                         simulator behind)\n"
         "control commands (one per line on the control port): help, list, stats, add ID lan|cloud|both\n"
         "  [offline], remove ID, offline ID, online ID, reboot ID, stall ID [MS], unstall ID, corrupt ID "
         "[N],\n"
@@ -127,6 +130,7 @@ int main(int argc, char** argv) {
     SimServer::Options opt;
     OnvifSim::Options onvif;
     std::string send;
+    long parent = 0;
     int lanCount = 0, cloudCount = 0, onvifCount = 0;
     bool demo = false;
     for (int i = 1; i < argc; ++i) {
@@ -185,6 +189,8 @@ int main(int argc, char** argv) {
             opt.alarmEverySeconds = number(1, 3600);
         else if (a == "--send")
             send = value();
+        else if (a == "--parent")
+            parent = number(1, 4194304);
         else if (a == "--help" || a == "-h") {
             usage();
             return 0;
@@ -242,6 +248,12 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     std::signal(SIGPIPE, SIG_IGN);
+    // The kernel's signal comes when the thread that started us ends; the check covers a parent that
+    // ended before the request was made.
+    if (parent > 0 && (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != pid_t(parent))) {
+        std::fprintf(stderr, "kvab-camsim: parent %ld is gone\n", parent);
+        return 1;
+    }
     std::printf("kvab-camsim: sdk port %d control port %d cameras %zu cloud port %d\n", server.port(),
                 server.controlPort(), opt.cameras.size(), server.cloudPort());
     std::fflush(stdout);
