@@ -61,10 +61,6 @@ inline Bytes repack(const uint8_t* data, int size, bool parameterSets = true) {
     return out;
 }
 
-inline Bytes withoutParameterSets(const Bytes& unit) {
-    return repack(unit.data(), int(unit.size()), false);
-}
-
 // Runs an encoder over `frames` pictures that `fill` paints; every packet becomes one unit.
 inline std::vector<Bytes> encode(const AVCodec* codec, int width, int height, AVPixelFormat format,
                                  int frames, const std::function<void(AVCodecContext*)>& setup,
