@@ -92,9 +92,8 @@ private slots:
     }
 
     void badInput() {
-        // A stream that starts without parameter sets, random bytes with and without a start code, cut
-        // units, flipped bits, sizes that cannot be allocated, no data: no crash, no hang; a key frame then
-        // decodes exactly again.
+        // No parameter sets yet, random bytes with and without a start code, cut units, flipped bits,
+        // sizes that cannot be allocated, no data: no crash, no hang; a key frame decodes exactly again.
         const auto clip = MediaFixtures::encodeH264(640, 360, 20, 10);
         const auto reference = MediaFixtures::decodeDirect(clip);
         auto dec = h264Decoder();
@@ -177,79 +176,63 @@ private slots:
         }
     }
 
-    void talkBlocks_data() {
-        QTest::addColumn<QList<int>>("captures"); // bytes per capture
-        QTest::addColumn<int>("blocks");
-        QTest::addColumn<int>("kept");
-        QTest::newRow("one block and a remainder") << QList<int>{1000} << 1 << 360;
-        QTest::newRow("the remainder completes") << QList<int>{1000, 280} << 2 << 0;
-        QTest::newRow("short") << QList<int>{639} << 0 << 639;
-        QTest::newRow("several at once") << QList<int>{3 * 640 + 2} << 3 << 2;
-        QTest::newRow("empty") << QList<int>{0} << 0 << 0;
-    }
-
     void talkBlocks() {
-        QFETCH(QList<int>, captures);
-        QFETCH(int, blocks);
-        QFETCH(int, kept);
-        TvAudioIODevice device;
-        QVERIFY(device.open(TvAudioIODevice::kModeTalk));
-        QList<QByteArray> sent;
-        device.setBlockSink([&](const QByteArray& block) { sent << block; });
-        for (int bytes : captures) {
+        const struct {
+            QList<int> captures; // bytes per capture
+            int blocks, kept;
+        } cases[] = {{{1000}, 1, 360},      // one block and a remainder
+                     {{1000, 280}, 2, 0},   // the remainder completes
+                     {{639}, 0, 639},       // short
+                     {{3 * 640 + 2}, 3, 2}, // several at once
+                     {{0}, 0, 0}};
+        for (const auto& c : cases) {
+            TvAudioIODevice device;
+            QVERIFY(device.open(TvAudioIODevice::kModeTalk));
+            QList<QByteArray> sent;
+            device.setBlockSink([&](const QByteArray& block) { sent << block; });
             // 0x0A bytes included: the capture passes them unchanged (0x0A0A is a valid sample).
-            const QByteArray pcm(bytes, char(0x0A));
-            QCOMPARE(device.write(pcm), qint64(bytes));
+            for (int bytes : c.captures)
+                QCOMPARE(device.write(QByteArray(bytes, char(0x0A))), qint64(bytes));
+            QCOMPARE(sent.size(), c.blocks);
+            for (const QByteArray& block : sent)
+                QVERIFY(block.size() == 320 && uint8_t(block.at(0)) == AlawCodec::encode(qint16(0x0A0A)));
+            QCOMPARE(device.captureBytes(), c.kept);
+            device.close();
+            QVERIFY(device.captureBytes() == 0 && device.mode() == 0);
         }
-        QCOMPARE(sent.size(), blocks);
-        for (const QByteArray& block : sent) {
-            QCOMPARE(block.size(), 320);
-            QCOMPARE(uint8_t(block.at(0)), AlawCodec::encode(qint16(0x0A0A)));
-        }
-        QCOMPARE(device.captureBytes(), kept);
-        device.close();
-        QCOMPARE(device.captureBytes(), 0);
-        QCOMPARE(device.mode(), 0);
-    }
-
-    void listenBuffer_data() {
-        QTest::addColumn<int>("appended");
-        QTest::addColumn<int>("buffered");
-        QTest::newRow("under the bound") << 640 << 640;
-        QTest::newRow("at the bound")
-            << TvAudioIODevice::kMaxPlaybackBytes << TvAudioIODevice::kMaxPlaybackBytes;
-        QTest::newRow("an hour behind") << 8000 * 2 * 3600 << TvAudioIODevice::kMaxPlaybackBytes;
-        // Dropping goes by whole samples from the front; the last half sample waits for its other byte.
-        QTest::newRow("odd length drops whole samples")
-            << TvAudioIODevice::kMaxPlaybackBytes + 1 << TvAudioIODevice::kMaxPlaybackBytes - 1;
     }
 
     void listenBuffer() {
-        QFETCH(int, appended);
-        QFETCH(int, buffered);
-        TvAudioIODevice device;
-        QVERIFY(device.open(TvAudioIODevice::kModeListen));
-        QVERIFY(!device.open(3)); // an unknown mode is refused
-        QVERIFY(device.open(TvAudioIODevice::kModeListen));
-        // Numbered samples: what is kept must be the newest sound.
-        std::vector<qint16> pcm(size_t(appended / 2));
-        for (size_t i = 0; i < pcm.size(); ++i)
-            pcm[i] = qint16(i);
-        QByteArray bytes(reinterpret_cast<const char*>(pcm.data()), int(pcm.size() * 2));
-        if (appended & 1)
-            bytes.append('\0');
-        for (int at = 0; at < bytes.size(); at += 640)
-            device.append(bytes.constData() + at, qMin(640, bytes.size() - at));
-        QCOMPARE(device.playbackBytes(), buffered);
-        QByteArray out(buffered + 100, Qt::Uninitialized);
-        QCOMPARE(device.read(out.data(), out.size()), qint64(buffered));
-        if (!(appended & 1)) {
-            qint16 last = 0;
-            memcpy(&last, out.constData() + buffered - 2, 2);
-            QCOMPARE(last, pcm.back());
+        const int bound = TvAudioIODevice::kMaxPlaybackBytes;
+        // Under, at, an hour over the bound; an odd length drops whole samples from the front (the last half
+        // sample waits for its other byte).
+        const std::pair<int, int> cases[] = {
+            {640, 640}, {bound, bound}, {8000 * 2 * 3600, bound}, {bound + 1, bound - 1}};
+        for (const auto& [appended, buffered] : cases) {
+            TvAudioIODevice device;
+            QVERIFY(device.open(TvAudioIODevice::kModeListen));
+            QVERIFY(!device.open(3)); // an unknown mode is refused
+            QVERIFY(device.open(TvAudioIODevice::kModeListen));
+            // Numbered samples: what is kept must be the newest sound.
+            std::vector<qint16> pcm(size_t(appended / 2));
+            for (size_t i = 0; i < pcm.size(); ++i)
+                pcm[i] = qint16(i);
+            QByteArray bytes(reinterpret_cast<const char*>(pcm.data()), int(pcm.size() * 2));
+            if (appended & 1)
+                bytes.append('\0');
+            for (int at = 0; at < bytes.size(); at += 640)
+                device.append(bytes.constData() + at, qMin(640, bytes.size() - at));
+            QCOMPARE(device.playbackBytes(), buffered);
+            QByteArray out(buffered + 100, Qt::Uninitialized);
+            QCOMPARE(device.read(out.data(), out.size()), qint64(buffered));
+            if (!(appended & 1)) {
+                qint16 last = 0;
+                memcpy(&last, out.constData() + buffered - 2, 2);
+                QCOMPARE(last, pcm.back());
+            }
+            QCOMPARE(device.read(out.data(), out.size()), qint64(0)); // drained: nothing, not the end
+            QVERIFY(!device.atEnd());
         }
-        QCOMPARE(device.read(out.data(), out.size()), qint64(0)); // drained: nothing, not the end
-        QVERIFY(!device.atEnd());
     }
 };
 
