@@ -129,9 +129,8 @@ void TestCenters::loginStateMachine() {
 void TestCenters::timeoutsAndLogout() {
     QSignalSpy result(login, &NxLoginCenter::loginResultSignal);
     QSignalSpy pwd(login, &NxLoginCenter::updateAccessPwdResultSignal);
-    // Login paths that end with the wait (a refused registration request too; the wrong password and the
-    // missing registration answer run against the simulator); a late answer after the result is dropped.
-    // A late reply to the request itself (-3) keeps the wait.
+    // Logins that end with the wait, a refused registration request too (more run against the simulator);
+    // a late reply to the request (-3) keeps the wait, a late answer after the result is dropped.
     const struct {
         int loginSent, regionSent;
         QList<int> commands;
@@ -154,8 +153,8 @@ void TestCenters::timeoutsAndLogout() {
         Sdk::fireSystem(0, "");
         Sdk::fireSystem(101, "1");
         QTest::qWait(50);
-        QVERIFY(Sdk::count("nx_RegionMonServer") == regions && result.count() == before + 1);
-        QVERIFY(!login->isLoggedIn());
+        QVERIFY(Sdk::count("nx_RegionMonServer") == regions && result.count() == before + 1 &&
+                !login->isLoggedIn());
     }
 
     // The access password change by the request's result and the answer (none: the wait ends). A late
@@ -235,8 +234,8 @@ void TestCenters::statusAnswers() {
     QVERIFY(online.count() == 1 && online.at(0).at(0).toString() == "a");
     QCOMPARE(g_alarmLog.takeEvents(), Events({{"a", 4}, {"a", 5}}));
 
-    // A listed camera is updated in place and the list saved; the password stays out of the log; its
-    // parameters are fetched on the cloud path.
+    // A listed camera is updated in place and saved, its password kept out of the log, its parameters
+    // fetched.
     VeCameraModel* b = login->cloudDevice("b");
     LogLines::clear();
     resetSdk();
@@ -251,8 +250,7 @@ void TestCenters::statusAnswers() {
     QTRY_COMPARE(Sdk::calls({"vmoGetWANInfo", "GetWanSysDevInfo"}),
                  Calls({"vmoGetWANInfo(b, 0, 0)", "GetWanSysDevInfo(b, 108)", "GetWanSysDevInfo(b, 207)"}));
 
-    // An unlisted camera yields a new record that is not added; an offline status is 0. Without an id
-    // or a password: nullptr.
+    // An unlisted camera: a new record, not added; offline is 0. Without an id or a password: nullptr.
     Sdk::fireSystem(119, "devid=z;pwd=p;status=0;devtype=T1;audiotype=PCM;count=1;");
     Sdk::fireSystem(119, "devid=q;pwd=;status=1;devtype=T1;audiotype=PCM;count=1;");
     Sdk::fireSystem(119, "garbage");
@@ -383,7 +381,6 @@ void TestCenters::parameterOperations() {
     QCOMPARE(Sdk::calls(), Calls({"GetLanSysInfo(203, C9)", "GetLanSysInfo(205, C9)"}));
     Sdk::setResult("GetLanSysInfo", -3);
     QVERIFY(d->getVideoParam(cloud.get(), &v) == -3 && v.stream == 0);
-    Sdk::setResult("GetLanSysInfo", 0);
 
     // LAN-only operations refuse a camera that is not LAN-found without an SDK call.
     resetSdk();
@@ -497,11 +494,9 @@ void TestCenters::survey() {
     QVERIFY(networks.size() == 2 && networks.at(0)->signal == 80); // entries as the codec reads them
     qDeleteAll(networks);
 
-    // A late reply to the request keeps the survey running; after a stop, its answer is ignored. (The
-    // empty, failed and late answers run against the simulator.)
+    // A late reply to the request keeps the survey running; after a stop, its answer is ignored.
     Sdk::setResult("DoLanGetWifiSid", PCQ_ERR_TIMEOUT);
     QVERIFY(s->search(lan, "MAC1"));
-    Sdk::setResult("DoLanGetWifiSid", 0);
     s->stopSearch();
     Sdk::fireWifi(reply, int(reply.size()));
     QTest::qWait(150);

@@ -155,10 +155,9 @@ void TestRecordCodec::writesExactFormats() {
              QByteArray("move=1;outmove=4;auto=1;loopwr=0;splite=20;audio=1;devid=CAM1;recqc=1;"));
 
     // A text holding ";" or "=" would make the camera read another record: the record is refused whole.
-    QTest::ignoreMessage(QtWarningMsg, "IP record refused: a text holds ';' or '='");
-    QTest::ignoreMessage(QtWarningMsg, "Wi-Fi record refused: a text holds ';' or '='");
-    QTest::ignoreMessage(QtWarningMsg, "e-mail record refused: a text holds ';' or '='");
-    QTest::ignoreMessage(QtWarningMsg, "SD record refused: a text holds ';' or '='");
+    for (const char* record : {"IP", "Wi-Fi", "e-mail", "SD"})
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable(QString("%1 record refused: a text holds ';' or '='").arg(record)));
     IPInfo badIp = ip;
     std::strcpy(badIp.dns, "1;mac=x");
     WiFiConfig badWifi = c;
