@@ -1,6 +1,5 @@
-// The display manager and its grid: layouts by cell count, binding limits, removal and reselection,
-// drag-to-swap, single-cell view, full screen, media routing, and binding and stopping under a stream of
-// packets.
+// The display manager and its grid: layouts, binding limits, removal, drag-to-swap, single-cell view, full
+// screen, media routing, and binding and stopping under a stream of packets.
 #define QTEST_QPA_MOUSE_HANDLING // mouse events through the window system, with the button state kept
 #include "LiveTestSupport.h"
 #include "NxDataCenter.h"
@@ -167,14 +166,9 @@ void TestDisplayManager::layoutsByCount() {
     a->setEndPause(10);
     QVERIFY(!background->isVisible());
 
-    // Two: full-width halves. Three: two quarters over one full-width half.
-    TvPlayWidget* b = view.bindCamera(cloudCamera(QStringLiteral("LAY-1")));
-    QCOMPARE(b->geometry(), QRect(0, 360, 1280, 360));
-    TvPlayWidget* c = view.bindCamera(cloudCamera(QStringLiteral("LAY-2")));
-    QVERIFY(inSlots({a, b, c}, {{0, 0, 639, 359}, {640, 0, 640, 359}, {0, 360, 1280, 360}}));
-
-    // Up to sixteen; the seventeenth gets no cell; a new area size lays the cells out again.
-    for (int n = 4; n <= TvDisplayMangeView::kMaxCells; ++n)
+    // Up to sixteen (two and three cells: the removal and single-cell tests); the seventeenth gets no
+    // cell; a new area size lays the cells out again.
+    for (int n = 2; n <= TvDisplayMangeView::kMaxCells; ++n)
         QVERIFY(view.bindCamera(cloudCamera(QStringLiteral("LAY-%1").arg(n - 1))));
     VeCameraModel* extra = cloudCamera(QStringLiteral("LAY-16"));
     QVERIFY(!view.bindCamera(extra));
@@ -201,8 +195,7 @@ void TestDisplayManager::removalReselects() {
     QCOMPARE(view.unboundByIdentify(QStringLiteral("nobody")), -1);
     QVERIFY(inSlots({a, b}, {{0, 0, 1280, 359}, {0, 360, 1280, 360}}));
     QVERIFY(selected.count() == 2 && selected.last().at(1).value<TvPlayWidget*>() == b.data());
-    QVERIFY(framed(b) && !framed(a));
-    QVERIFY(!cameraC->playing && !view.cellForKey(QStringLiteral("RM-C")));
+    QVERIFY(framed(b) && !framed(a) && !cameraC->playing && !view.cellForKey(QStringLiteral("RM-C")));
     QTRY_VERIFY_WITH_TIMEOUT(c.isNull(), 5000); // stopped, hidden, and gone once its loop ended
 
     // Removing the first moves the second forward; a single cell shows no frame.
@@ -237,10 +230,8 @@ void TestDisplayManager::dragToSwap() {
     TvPlayWidget* d = play(QStringLiteral("DR-D"));
     QVERIFY(inSlots({a, b, c, d}));
     QSignalSpy selected(&view, &TvDisplayMangeView::didSelectWidget);
-    // Each drag, the order after it and the cell its press selected. A dropped on B: they swap slots and
-    // places in the list. B dropped with its centre on the background line between rows (y 179 to 359),
-    // D dropped within its own slot or beyond the area (the grab holds): each goes back to its own slot.
-    // C dropped on A (now in slot 1): C takes slot 1, A goes to slot 2.
+    // Each drag, the order after it and the cell its press selected: A onto B swaps them; B onto the line
+    // between rows, D within its slot or beyond the area return home; C onto A (now slot 1) swaps them.
     const struct {
         QPoint from, to;
         QList<TvPlayWidget*> order;
@@ -416,8 +407,7 @@ void TestDisplayManager::bindAndStopUnderStream() {
     const int rounds = 3;
 #endif
     for (int round = 0; round < rounds; ++round) {
-        // No lock of the caller's: the grid's own routing lock keeps binding, selecting and removing
-        // on this thread apart from the delivery on the SDK thread.
+        // No lock of the caller's: the grid's own lock keeps this thread apart from the SDK thread.
         for (VeCameraModel* camera : cameras) {
             TvPlayWidget* cell = view.bindCamera(camera);
             QVERIFY(cell);
@@ -426,8 +416,7 @@ void TestDisplayManager::bindAndStopUnderStream() {
             view.startCell(camera->playKey);
         }
         QCOMPARE(view.cells().size(), 16);
-        // Selections spread over time against the deliveries; the events (sixteen cells repainting, the
-        // slow part) run only now and then.
+        // Selections spread over the deliveries; the (slow) repaint events run only now and then.
         for (int i = 0; i < 40; ++i) {
             view.selectCellAt(int(random.bounded(16)));
             view.selectCellByKey(cameras.at(int(random.bounded(16)))->playKey);
@@ -444,8 +433,7 @@ void TestDisplayManager::bindAndStopUnderStream() {
             view.stopForIdentify(camera->playKey);
             QVERIFY(!camera->playing);
         }
-        QVERIFY(view.cells().isEmpty());
-        QVERIFY(!view.selectedCell());
+        QVERIFY(view.cells().isEmpty() && !view.selectedCell());
         QTest::qWait(int(random.bounded(0, 30)));
     }
     streaming = false;
@@ -479,9 +467,8 @@ void TestDisplayManager::destroyedWithLiveCells() {
 }
 
 void TestDisplayManager::sixteenCellsPaintOncePerPicture() {
-    // Sixteen cameras at 25 pictures a second through the decode threads. A picture only marks its cell:
-    // every picture is either painted once on a refresh tick or replaced unpainted by a newer one, and
-    // ticks without a new picture paint nothing.
+    // Sixteen cameras at 25 pictures a second: each picture is painted once on a refresh tick or replaced
+    // unpainted by a newer one, and ticks without a new picture paint nothing.
     m_view->resize(1280, 720);
     std::array<std::atomic<int>, TvDisplayMangeView::kMaxCells> handed{};
     QList<TvPlayWidget*> cells;
