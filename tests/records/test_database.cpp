@@ -61,8 +61,7 @@ private:
 
 private slots:
     void initTestCase() {
-        // Every insert logs a line; thousands of them would bury the test's own output. QtTest's own
-        // handler gets everything else.
+        // Every insert logs a line: thousands of them would bury the test's own output.
         static QtMessageHandler previous = nullptr;
         previous = qInstallMessageHandler(
             [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
@@ -177,8 +176,7 @@ private slots:
             committed = qMax(committed, child.readLine().trimmed().toInt());
 
         VeDataBase log(path);
-        QVERIFY(log.isAvailable());
-        QVERIFY(log.setAsidePath().isEmpty());
+        QVERIFY(log.isAvailable() && log.setAsidePath().isEmpty());
         QVERIFY2(log.allAlarms().size() >= committed,
                  qPrintable(QStringLiteral("%1 of %2").arg(log.allAlarms().size()).arg(committed)));
     }
