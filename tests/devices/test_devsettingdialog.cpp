@@ -1,6 +1,5 @@
-// The device settings dialog end to end: real widgets under a window system, the SDK library and the
-// simulator's cameras. Every write is checked at the camera (a read-back of its records, its write
-// counter, its reboot), every refusal by its message and by nothing reaching the camera.
+// The device settings dialog end to end against the simulator's cameras: every write is checked at the
+// camera (records, write counter, reboot), every refusal by its message and by nothing reaching it.
 #include "DeviceDialogFixture.h"
 #include "MyIPLineEdit.h"
 #include "NxDataCenter.h"
