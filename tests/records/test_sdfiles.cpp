@@ -1,6 +1,5 @@
-// SD-card recordings: entry texts and frame codes the camera may get wrong, the download table on good
-// and bad files, and the dialog with real widgets against the camera simulator through the real SDK:
-// pages, a download decoded back, the re-download question, a lost local copy, closing mid-download.
+// SD-card recordings: entry texts and frame codes the camera may get wrong, and the dialog against the
+// simulator: pages, downloads decoded back, re-download, a lost copy, closing mid-download, failures.
 #include "../media/MediaFixtures.h"
 #include "NxAsyncJob.h"
 #include "NxDataCenter.h"
@@ -311,8 +310,7 @@ private slots:
             d->close();
             QTRY_VERIFY(d.isNull());
             VeSDDownloadDataBase::Row row;
-            QVERIFY(m_db->findDownload(kCam, name, &row));
-            QVERIFY(VeRecordCenter::waitForWriters(10000));
+            QVERIFY(m_db->findDownload(kCam, name, &row) && VeRecordCenter::waitForWriters(10000));
             QVERIFY(MediaFixtures::readBack(row.path).packets > 0);
             m_db->deleteDownload(kCam, name);
         }
