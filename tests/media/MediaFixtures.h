@@ -45,16 +45,18 @@ struct PacketFree {
     void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
 
-// Re-packs an Annex B buffer with four-byte start codes, leaving out SEI units (type 6) and, when asked,
-// the parameter sets (cameras that send them once).
-inline Bytes repack(const uint8_t* data, int size, bool parameterSets = true) {
+// Re-packs an Annex B buffer with four-byte (or, when asked, three-byte) start codes, leaving out SEI units
+// (type 6) and, when asked, the parameter sets (cameras that send them once).
+inline Bytes repack(const uint8_t* data, int size, bool parameterSets = true, bool threeByteCodes = false) {
     Bytes out;
     for (const TvNalUnits::Unit& unit : TvNalUnits::scan(data, size)) {
         int end = unit.end;
         while (end > unit.header && data[end - 1] == 0)
             --end; // the leading zero of the next four-byte start code
         if (unit.type != 6 && (parameterSets || (unit.type != 7 && unit.type != 8))) {
-            out.insert(out.end(), {0, 0, 0, 1});
+            if (!threeByteCodes)
+                out.push_back(0);
+            out.insert(out.end(), {0, 0, 1});
             out.insert(out.end(), data + unit.header, data + end);
         }
     }
@@ -221,17 +223,6 @@ inline Bytes twoBands(int width, int height, const uint8_t top[3], const uint8_t
 
 inline int nalType(const Bytes& unit) {
     return unit.size() > 4 ? unit[4] & 0x1F : -1;
-}
-
-// The same unit with three-byte start codes (repack leaves four-byte codes only).
-inline Bytes threeByteCodes(const Bytes& unit) {
-    Bytes out;
-    for (size_t i = 0; i < unit.size(); ++i) {
-        if (i + 3 < unit.size() && unit[i] == 0 && unit[i + 1] == 0 && unit[i + 2] == 0 && unit[i + 3] == 1)
-            continue; // drop the first zero of the code
-        out.push_back(unit[i]);
-    }
-    return out;
 }
 
 // A recording read back by libavformat and decoded: its packets, size and profile, decode errors, whether

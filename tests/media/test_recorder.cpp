@@ -333,7 +333,7 @@ private:
         std::vector<Bytes> clip(m_clip);
         for (size_t i = kind == "sps-once" ? 1 : 0; i < clip.size(); ++i) {
             if (kind == "three-byte")
-                clip[i] = MediaFixtures::threeByteCodes(clip[i]);
+                clip[i] = MediaFixtures::repack(clip[i].data(), int(clip[i].size()), true, true);
             else if (kind != "baseline")
                 clip[i] = MediaFixtures::repack(clip[i].data(), int(clip[i].size()), false);
         }
