@@ -58,28 +58,25 @@ private:
             const int at = probe.indexOf("urn:uuid:");
             if (!probe.contains("Probe>") || at < 0)
                 continue;
-            const QByteArray id = probe.mid(at, probe.indexOf('<', at) - at);
-            const auto match = [&](const QByteArray& relates, const QByteArray& address,
-                                   const QByteArray& xaddr) {
-                return "<?xml version=\"1.0\"?><e:Envelope "
-                       "xmlns:e=\"http://www.w3.org/2003/05/soap-envelope\">"
-                       "<e:Header><RelatesTo>" +
-                       relates +
-                       "</RelatesTo></e:Header><e:Body><ProbeMatches>"
-                       "<ProbeMatch><EndpointReference><Address>" +
-                       address +
-                       "</Address></EndpointReference>"
-                       "<XAddrs>" +
-                       xaddr + "</XAddrs></ProbeMatch></ProbeMatches></e:Body></e:Envelope>";
+            const QString id = QString::fromLatin1(probe.mid(at, probe.indexOf('<', at) - at));
+            const auto match = [](const QString& relates, const QString& address, const QString& xaddr) {
+                return QString(
+                           "<?xml version=\"1.0\"?><e:Envelope "
+                           "xmlns:e=\"http://www.w3.org/2003/05/soap-envelope\">"
+                           "<e:Header><RelatesTo>%1</RelatesTo></e:Header><e:Body><ProbeMatches><ProbeMatch>"
+                           "<EndpointReference><Address>%2</Address></EndpointReference><XAddrs>%3</XAddrs>"
+                           "</ProbeMatch></ProbeMatches></e:Body></e:Envelope>")
+                    .arg(relates, address, xaddr)
+                    .toUtf8();
             };
-            const QByteArray http = "http://127.0.0.1:9/onvif/device_service";
+            const QString http = "http://127.0.0.1:9/onvif/device_service";
             const QList<QByteArray> answers = {
                 "not xml at all",
                 match(id, "urn:uuid:rogue-1", http).left(120),             // cut short
                 match(id, "urn:uuid:bad;id", http),                        // breaks the records
                 match(id, "urn:uuid:rogue-2", "ftp://127.0.0.1/"),         // no HTTP address
                 match("urn:uuid:another-probe", "urn:uuid:rogue-3", http), // answers another probe
-                match(id, "urn:uuid:" + QByteArray(80, 'x'), http)};       // too long
+                match(id, "urn:uuid:" + QString(80, 'x'), http)};          // too long
             for (const QByteArray& a : answers)
                 ::sendto(m_fd, a.constData(), size_t(a.size()), 0, reinterpret_cast<sockaddr*>(&from), n);
         }
@@ -189,16 +186,13 @@ void TestOnvifClient::discoveryAndCredentials() {
 
     // No password yet, then a wrong one: refused like a wrong access password, nothing crashes.
     QCOMPARE(open(PCQ_CALL_VIDEO, PCQ_STREAM_MAIN, "CAM-A"), QString::number(PCQ_ERR_FAILED));
-    struct Case {
-        const char* camera;
-        const char* credentials;
-        const char* answer;
-    };
-    const Case cases[] = {{"CAM-A", "admin:wrong", "0"},
-                          {"CAM-A", "intruder:123456", "0"},
-                          {"CAM-A", "admin:123456", "1"},
-                          {"CAM-B", "123456", "1"}};
-    for (const Case& c : cases) {
+    const struct {
+        const char *camera, *credentials, *answer;
+    } cases[] = {{"CAM-A", "admin:wrong", "0"},
+                 {"CAM-A", "intruder:123456", "0"},
+                 {"CAM-A", "admin:123456", "1"},
+                 {"CAM-B", "123456", "1"}};
+    for (const auto& c : cases) {
         L().clear();
         QCOMPARE(DoSetAccessPswd_EX(4, m_id[c.camera].toUtf8().constData(), c.credentials, 3, 0), 0);
         QVERIFY2(L().waitSystem(115, c.answer, 5000), c.credentials);
