@@ -1,7 +1,5 @@
-// The live toolbar against the simulator and a private PulseAudio daemon: the pad, cruises, flip, mirror,
-// zoom and presets move the simulated camera's head; listening plays the camera's chime on the sound card
-// and talking delivers the microphone to the camera; snapshots and recordings find their folders or say
-// why not.
+// The live toolbar against the simulator and a private PulseAudio daemon: the head's buttons and presets,
+// listening and talking through the sound card, and the snapshot and recording folders.
 #include "../../tools/simulator/SimTalkMeter.h"
 #include "AppTestSupport.h"
 #include "MainWindow.h"
@@ -154,8 +152,7 @@ void TestToolbar::buttonsMoveTheCameraHead() {
         QTest::qWait(holdMs);
         QTest::mouseRelease(b, Qt::LeftButton);
         settle();
-        // Released: the head stands still.
-        const QMap<QString, QString> stopped = head();
+        const QMap<QString, QString> stopped = head(); // released: the head stands still
         QCOMPARE(stopped.value("moving"), QStringLiteral("0"));
         QTest::qWait(150);
         QCOMPARE(head().value(field), stopped.value(field));
