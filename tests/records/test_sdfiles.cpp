@@ -94,6 +94,10 @@ private:
         d->show();
         return d;
     }
+    void closeAndWait(QPointer<VeSDFilesDialog>& d) {
+        d->close();
+        QTRY_VERIFY(d.isNull());
+    }
     // The page that holds the file, listed; the file's row exists.
     void showPageOf(VeSDFilesDialog* d, const QString& name) {
         QTRY_VERIFY_WITH_TIMEOUT(table(d)->rowCount() > 0 && d->cursor().shape() != Qt::WaitCursor, 15000);
@@ -284,8 +288,7 @@ private slots:
             QVERIFY(QFile::remove(copy));
             m_db->deleteDownload(kCam, file);
         }
-        d->close();
-        QTRY_VERIFY(d.isNull());
+        closeAndWait(d);
     }
 
     void closingWhileDownloading() {
@@ -307,8 +310,7 @@ private slots:
             QTest::keyClick(d, Qt::Key_Escape);
             QVERIFY(!asked.isEmpty() && d && d->isVisible());
             answerNextBox(QMessageBox::Ok, &asked);
-            d->close();
-            QTRY_VERIFY(d.isNull());
+            closeAndWait(d);
             VeSDDownloadDataBase::Row row;
             QVERIFY(m_db->findDownload(kCam, name, &row) && VeRecordCenter::waitForWriters(10000));
             QVERIFY(MediaFixtures::readBack(row.path).packets > 0);
@@ -337,8 +339,7 @@ private slots:
         QVERIFY(!broken.isAvailable());
         d = new VeSDFilesDialog(m_camera, nullptr, &broken);
         QTRY_COMPARE_WITH_TIMEOUT(table(d)->rowCount(), 25, 15000);
-        d->close();
-        QTRY_VERIFY(d.isNull());
+        closeAndWait(d);
 
         // A camera nobody reaches: the list request fails at once and says so.
         VeCameraModel nowhere(QStringLiteral("KV-NONE-9"), "", "", "G711", 0, 0, "", "");
@@ -346,8 +347,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!tip(d).isEmpty(), 10000);
         QCOMPARE(table(d)->rowCount(), 0);
         QVERIFY(d->cursor().shape() != Qt::WaitCursor);
-        d->close();
-        QTRY_VERIFY(d.isNull());
+        closeAndWait(d);
 
         // A download cut in the middle ends within seconds, kept in part and playable.
         d = openDialog(m_camera);
@@ -362,8 +362,7 @@ private slots:
         VeSDDownloadDataBase::Row row;
         QVERIFY(m_db->findDownload(kCam, cut, &row) && row.size > 0);
         QVERIFY(VeRecordCenter::waitForWriters(10000) && MediaFixtures::readBack(row.path).packets > 0);
-        d->close();
-        QTRY_VERIFY(d.isNull());
+        closeAndWait(d);
 
         // A freshly formatted card: the empty listing ends at once, long before the query's time-out.
         QVERIFY(NxDataCenter::instance()->formatSD(m_camera) >= 0);
@@ -375,8 +374,7 @@ private slots:
                  qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(table(d)->rowCount(), 0);
         QVERIFY(!tip(d).isEmpty());
-        d->close();
-        QTRY_VERIFY(d.isNull());
+        closeAndWait(d);
     }
     void cleanupTestCase() {
         // The lost connection starts a logout: it must have left the SDK before the SDK unloads.
