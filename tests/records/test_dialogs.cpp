@@ -53,13 +53,9 @@ private slots:
     void init() { QSettings(QStringLiteral("ve"), QStringLiteral("KVAB")).clear(); }
 
     void cameraFilterListsCloudThenOtherLanCameras() {
-        const QMap<QString, VeCameraModel*> cloud{{QStringLiteral("B"), nullptr},
-                                                  {QStringLiteral("A"), nullptr}};
-        const QMap<QString, VeCameraModel*> lan{
-            {QStringLiteral("C"), nullptr}, {QStringLiteral("A"), nullptr}, {QStringLiteral("0"), nullptr}};
-        QCOMPARE(VeAppLogDialog::cameraFilterIds(cloud, lan),
-                 (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("0"),
-                              QStringLiteral("C")}));
+        const QMap<QString, VeCameraModel*> cloud{{"B", nullptr}, {"A", nullptr}};
+        const QMap<QString, VeCameraModel*> lan{{"C", nullptr}, {"A", nullptr}, {"0", nullptr}};
+        QCOMPARE(VeAppLogDialog::cameraFilterIds(cloud, lan), (QStringList{"A", "B", "0", "C"}));
     }
 
     void logDialogFiltersAndClears() {
