@@ -22,8 +22,8 @@ void onLan(void*, const char* id, const char* flag, int nxid, int, int, const ch
     L().threads.append(std::this_thread::get_id());
     L().cv.notify_all();
 }
-void onSystem(void*, int cmd, const char* text, int length) {
-    add(L().system, CallbackLog::System{cmd, QString::fromUtf8(text), length}, true);
+void onSystem(void*, int cmd, const char* text, int) {
+    add(L().system, CallbackLog::System{cmd, QString::fromUtf8(text)}, true);
 }
 void onVideo(void*, const nxVideoFrame* f) {
     std::lock_guard<std::mutex> lock(L().mutex);

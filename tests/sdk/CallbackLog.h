@@ -22,7 +22,6 @@ public:
     struct System {
         int command;
         QString text;
-        int length;
     };
     struct Alarm {
         int command;

@@ -152,8 +152,7 @@ void TestSdkIntegration::loginStatusAndPasswords() {
     for (const auto& r : refused)
         QVERIFY2(vmoLogin_EX("tarnveil", "tarnveil", r.host, r.port) == r.want, r.host);
     QVERIFY(t.elapsed() < 2000);
-    // The status answers fill the client's list in the service's start-up test; here a count that does
-    // not match the ids.
+    // A status request whose count does not match its ids is refused.
     QVERIFY(login());
     QVERIFY(vmoGetDevStatus_EX("devid0=KV-CLD-01;", 2) < 0 && vmoGetDevStatus_EX(nullptr, 0) < 0);
     char out[PCQ_MD5_SIZE];
@@ -181,8 +180,7 @@ void TestSdkIntegration::recordsReadAndWrite() {
     QCOMPARE(GetLanSysInfo(nullptr, 203, "KV-LAN-01"), PCQ_ERR_ARGUMENT);
     QVERIFY(sysInfo(201, "KV-CLD-01").contains("status=200;")); // cloud cameras answer by id
 
-    // LAN writes: a value out of range, an unknown handle, a malformed record and another camera's record
-    // fail; each LAN write's landing is checked through the settings dialogs.
+    // Refused LAN writes: a value out of range, an unknown handle, a malformed or another camera's record.
     const char* lan = "KV-LAN-01";
     const char* other = "move=1;outmove=0;auto=1;loopwr=0;splite=5;audio=1;devid=KV-LAN-02;recqc=1;";
     QVERIFY(vmoSetLANInfo(lan, h, 50, 63, 0) == 0 && vmoSetLANInfo(lan, h, 50, 64, 0) == -1 &&
@@ -395,8 +393,7 @@ void TestSdkIntegration::stallAndDamagedFrames() {
     QVERIFY(sim("unstall F-LAN-1"));
     QVERIFY(L().waitFor(
         [&] { return L().video.size() > atStall && (L().video[atStall].data[4] & 0x1F) == 7; }, 4000));
-    // Damaged units: corrupt, truncated, and garbage in front of the start code. Everything still arrives,
-    // and a decoder recovers at the next key frame.
+    // Corrupt, truncated and garbage-led units all arrive; a decoder recovers at the next key frame.
     L().clear();
     QVERIFY(sim("corrupt F-LAN-1 5") && sim("truncate F-LAN-1 5") && sim("garbage-frames F-LAN-1 3"));
     QTest::qWait(2600);
@@ -444,8 +441,7 @@ void TestSdkIntegration::droppedAndBrokenConnections() {
         QVERIFY2(call(callId, "F-LAN-2", 3), fault);
         L().clear();
         QVERIFY2(sim(fault), fault);
-        // The library notices, tells the client the cloud session is gone, reconnects by itself and
-        // searches the LAN again.
+        // Noticed: the cloud session is reported gone, the library reconnects and searches the LAN again.
         QVERIFY2(L().waitSystem(3) && L().waitSize(L().lan, 2, 5000), fault);
         QVERIFY(quiet(L().video, 300) && vmoLANCloseCall(callId) < 0); // the old call is gone
         QVERIFY(L().nxid("F-LAN-2") > 0 && login());
