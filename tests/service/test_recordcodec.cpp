@@ -1,7 +1,6 @@
 // The record readers and writers: exact formats, normalisations, and robustness against any input.
 #include "NxRecordCodec.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
 
 #include <cstring>
@@ -241,10 +240,7 @@ void TestRecordCodec::survivesHostileInput() {
     std::mt19937 rng(20240611);
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
 
-    QElapsedTimer timer;
-    timer.start();
-    constexpr int kInputs = 120000;
-    for (int i = 0; i < kInputs; ++i) {
+    for (int i = 0; i < 120000; ++i) {
         QByteArray input = seeds[pick(seeds.size())];
         switch (pick(5)) {
         case 0: // truncated
@@ -311,7 +307,6 @@ void TestRecordCodec::survivesHostileInput() {
         NxRecordCodec::alarmDeviceId(text);
         NxRecordCodec::maskSecrets(input);
     }
-    qInfo("%d hostile inputs in %lld ms", kInputs, static_cast<long long>(timer.elapsed()));
 }
 
 QTEST_GUILESS_MAIN(TestRecordCodec)

@@ -1,7 +1,6 @@
 // The device service against the camera simulator through the real SDK: start-up to logged in with a
-// slow cloud and a long device list, LAN discovery, and the failure paths of the login (to the settings
-// store's server) and the survey that the simulator's control commands reach. (The calls on both paths
-// run through the whole client in the live road's test.)
+// slow cloud and a long device list, LAN discovery, and the failure paths of the login and the survey
+// that the simulator's control commands reach (the calls run through the whole client in the live road's).
 #include "NxAsyncJob.h"
 #include "NxDataCenter.h"
 #include "NxDeviceStateCenter.h"
