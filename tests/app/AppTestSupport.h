@@ -13,11 +13,10 @@
 #include <functional>
 
 // What a popup showed: a menu's items as "text+" (enabled) or "text-", separators left out, or a
-// message box's text, title and icon.
+// message box's text.
 struct Popup {
     QStringList items;
-    QString boxText, boxTitle;
-    QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
+    QString boxText;
 };
 
 // Runs `open`, which blocks in a menu's or a message box's exec(), and answers the popup as a user does
@@ -32,8 +31,6 @@ inline Popup answerPopup(const std::function<void()>& open, const QVariant& choo
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             poll.stop();
             popup.boxText = box->text();
-            popup.boxTitle = box->windowTitle();
-            popup.boxIcon = box->icon();
             box->button(answer)->click();
             return;
         }
