@@ -1,12 +1,28 @@
 #include "TvNalUnits.h"
 
-std::vector<TvNalUnits::Unit> TvNalUnits::scan(const uint8_t* data, int length, bool untilSlice) {
-    std::vector<Unit> units;
-    if (!data)
-        return units;
-    for (int i = 0; i + 3 < length; ++i) {
+namespace {
+
+bool isSlice(int type) {
+    return type == 1 || type == 5;
+}
+
+// Calls visit(position of the three-byte code 00 00 01) for each start code, in order, until it returns
+// false. Allocates nothing: every packet passes here on the SDK thread.
+template <typename Visit> void forEachStartCode(const uint8_t* data, int length, Visit visit) {
+    for (int i = 0; data && i + 3 < length; ++i) {
         if (data[i] != 0 || data[i + 1] != 0 || data[i + 2] != 1)
             continue;
+        if (!visit(i))
+            return;
+        i += 2;
+    }
+}
+
+} // namespace
+
+std::vector<TvNalUnits::Unit> TvNalUnits::scan(const uint8_t* data, int length, bool untilSlice) {
+    std::vector<Unit> units;
+    forEachStartCode(data, length, [&](int i) {
         Unit unit;
         unit.start = i > 0 && data[i - 1] == 0 ? i - 1 : i;
         unit.header = i + 3;
@@ -14,31 +30,27 @@ std::vector<TvNalUnits::Unit> TvNalUnits::scan(const uint8_t* data, int length, 
         if (!units.empty())
             units.back().end = unit.start;
         units.push_back(unit);
-        if (untilSlice && (unit.type == 1 || unit.type == 5))
-            break;
-        i += 2;
-    }
+        return !(untilSlice && isSlice(unit.type));
+    });
     if (!units.empty())
         units.back().end = length;
     return units;
 }
 
 TvNalUnits::Summary TvNalUnits::summarize(const uint8_t* data, int length) {
-    // Every packet passes here on the SDK thread: no list of units, only the headers up to the first slice.
+    // Only the headers up to the first slice, and no list of units.
     Summary summary;
-    for (int i = 0; data && i + 3 < length; ++i) {
-        if (data[i] != 0 || data[i + 1] != 0 || data[i + 2] != 1)
-            continue;
+    forEachStartCode(data, length, [&](int i) {
         const int type = data[i + 3] & 0x1F;
-        if (type == 1 || type == 5) {
+        if (isSlice(type)) {
             summary.slice = true;
             summary.idr = type == 5;
-            break;
+            return false;
         }
         summary.sps = summary.sps || type == 7;
         summary.pps = summary.pps || type == 8;
-        i += 2;
-    }
+        return true;
+    });
     return summary;
 }
 
@@ -63,7 +75,7 @@ int TvNalUnits::firstType(const uint8_t* data, int length) {
 std::vector<uint8_t> TvNalUnits::parameterSets(const uint8_t* data, int length) {
     std::vector<uint8_t> out;
     for (const Unit& unit : scan(data, length, true)) {
-        if (unit.type == 1 || unit.type == 5)
+        if (isSlice(unit.type))
             break;
         if (unit.type == 7 || unit.type == 8)
             out.insert(out.end(), data + unit.start, data + unit.end);
