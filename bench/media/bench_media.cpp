@@ -10,6 +10,7 @@
 //   damaged pictures (concealed decoding errors) are counted per road.
 // Usage: bench_media [replay seconds, default 20] [overload seconds, default 15]
 //                    [throughput | road | overload | muxing]
+#include "BenchProcess.h"
 #include "MediaFixtures.h"
 #include "TvDecodeCell.h"
 #include "TvDecodeThread.h"
@@ -39,7 +40,6 @@ extern "C" {
 #include <cstdio>
 #include <ctime>
 #include <deque>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <sched.h>
@@ -53,10 +53,7 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 long residentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
+    return BenchProcess::residentKiB() * 1024;
 }
 
 // CPU seconds of the calling thread: the cost of decoding, whatever else the machine runs.
