@@ -2,6 +2,7 @@
 // it on a private PulseAudio null sink, and the sink's monitor is read until the burst is heard. Both
 // ends stamp with the steady clock. Prints the median and the worst delay of the bursts over the run.
 // Usage: bench_listen [seconds = 60]
+#include "BenchStats.h"
 #include "MainWindow.h"
 #include "NxDataCenter.h"
 #include "NxLanCenter.h"
@@ -134,12 +135,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     // Drift shows as a last minute slower than the first.
-    auto print = [seconds](const char* what, std::vector<double> v) {
+    auto print = [seconds](const char* what, const std::vector<double>& v) {
         if (v.empty())
             return;
-        std::sort(v.begin(), v.end());
+        const BenchStats s = BenchStats::of(v);
         std::printf("listen latency, %s of %d s: %zu bursts, median %.1f ms, worst %.1f ms\n", what, seconds,
-                    v.size(), v[v.size() / 2], v.back());
+                    v.size(), s.median, s.worst);
     };
     print("all", delays);
     print("first minute", firstMinute);

@@ -11,6 +11,7 @@
 // Usage: bench_media [replay seconds, default 20] [overload seconds, default 15]
 //                    [throughput | road | overload | muxing]
 #include "BenchProcess.h"
+#include "BenchStats.h"
 #include "MediaFixtures.h"
 #include "TvDecodeCell.h"
 #include "TvDecodeThread.h"
@@ -229,11 +230,6 @@ double clipKbps(const std::vector<Bytes>& clip, int fps) {
     return clip.empty() ? 0 : bytes * 8.0 * fps / clip.size() / 1000.0;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
 void throughput() {
     std::printf("== decode-loop throughput against libavcodec (same clip, 11 runs in turn, median ratio)\n"
                 "   cpu: pictures per CPU second of the decoding thread; wall: per second of the run\n");
@@ -266,11 +262,12 @@ void throughput() {
             rawCpu.push_back(raw.cpuFps);
             loopCpu.push_back(loop.cpuFps);
         }
-        std::sort(cpuRatios.begin(), cpuRatios.end());
+        const BenchStats cpu = BenchStats::of(cpuRatios);
         std::printf("%4dx%-4d %6.0f kbit/s %6zu pictures  libavcodec %7.1f fps  loop %7.1f fps  "
                     "cpu ratio %.3f (%.3f-%.3f)  wall ratio %.3f\n",
-                    c.width, c.height, clipKbps(once, 25), clip.size(), median(rawCpu), median(loopCpu),
-                    median(cpuRatios), cpuRatios.front(), cpuRatios.back(), median(wallRatios));
+                    c.width, c.height, clipKbps(once, 25), clip.size(), BenchStats::of(rawCpu).median,
+                    BenchStats::of(loopCpu).median, cpu.median, cpu.best, cpu.worst,
+                    BenchStats::of(wallRatios).median);
     }
 }
 
@@ -289,13 +286,6 @@ public:
         it->second->pushMediaObject(std::move(object));
     }
 };
-
-void percentiles(std::vector<double> v, double& median, double& p99, double& worst) {
-    std::sort(v.begin(), v.end());
-    median = v.empty() ? 0 : v[v.size() / 2];
-    p99 = v.empty() ? 0 : v[std::min(v.size() - 1, size_t(v.size() * 0.99))];
-    worst = v.empty() ? 0 : v.back();
-}
 
 void road(int cells, int w, int h, int seconds, bool latencyFigures) {
     const int fps = 25;
@@ -355,11 +345,10 @@ void road(int cells, int w, int h, int seconds, bool latencyFigures) {
                 cells, fps, w, h, seconds, pictures, damaged, (playing - before) / double(cells) / 1048576.0,
                 (rssSamples.back() - playing) / 1048576.0);
     if (latencyFigures) {
-        double median, p99, worst;
-        percentiles(all, median, p99, worst);
+        const BenchStats s = BenchStats::of(all);
         std::printf(
             "   callback -> setImage latency: median %.2f ms, p99 %.2f ms, max %.2f ms (%zu samples)\n",
-            median, p99, worst, all.size());
+            s.median, s.p99, s.worst, all.size());
     }
     for (size_t i = 0; i < cellList.size(); ++i)
         cellList[i]->stop(threads[i]);
@@ -540,12 +529,11 @@ void muxing() {
     std::printf(
         "recorder writer thread                 %8.0f packets/s   ratio %.3f (vs plain %.3f), file closed\n",
         recorder, recorder / direct, recorder / plain);
-    double median, p99, worst;
-    percentiles(pushUs, median, p99, worst);
+    const BenchStats s = BenchStats::of(pushUs);
     std::printf(
         "   record centre push on the SDK thread: median %.1f us, p99 %.1f us, max %.1f us (copies only, "
         "never the disk)\n",
-        median, p99, worst);
+        s.median, s.p99, s.worst);
     for (const char* name : {"/bench-direct.mov", "/bench-plain.mov", "/bench-recorder.mov"})
         QFile::remove(dir + name);
 }

@@ -4,6 +4,7 @@
 // Discovery needs multicast: as root the benchmark runs itself inside a network namespace of its own.
 #include "BenchProcess.h"
 #include "BenchSimulator.h"
+#include "BenchStats.h"
 #include "PrivateNetwork.h"
 #include "pcQuorvane.h"
 
@@ -61,11 +62,6 @@ double firstKeyFrameMs(int nxid) {
     std::lock_guard<std::mutex> again(g_mutex);
     g_firstKey.erase(call); // a camera may give the next call the same identity
     return ms;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
 }
 
 // The CPU share (cores) of `ffmpeg ARGS` over seconds.
@@ -142,10 +138,11 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
         }
     }
-    for (const auto& t : times)
+    for (const auto& t : times) {
+        const BenchStats s = BenchStats::of(t.second);
         std::printf("%-6s call to first key frame: median %.0f ms, min %.0f, max %.0f (%zu of 20 calls)\n",
-                    t.first.c_str(), median(t.second), *std::min_element(t.second.begin(), t.second.end()),
-                    *std::max_element(t.second.begin(), t.second.end()), t.second.size());
+                    t.first.c_str(), s.median, s.best, s.worst, t.second.size());
+    }
 
     char id[PCQ_CALL_ID_SIZE] = {};
     if (vmoLANCalling(PCQ_CALL_VIDEO, PCQ_STREAM_MAIN, id, onvif, "", 0) < 0)
