@@ -112,10 +112,14 @@ inline std::unique_ptr<VeCameraModel> cloudRecord(const QString& id, const QStri
     return std::make_unique<VeCameraModel>(id, id, flag, QStringLiteral("G711"), 0, 0, QString(), QString());
 }
 
-inline int savedCount() {
-    const QList<VeCameraModel*> saved = TvDefaultSettings::instance()->loadDeviceInfo();
-    qDeleteAll(saved);
-    return saved.size();
+// One text field of each record in the saved list, in its order.
+inline QStringList savedField(QString VeCameraModel::*field) {
+    QStringList out;
+    for (VeCameraModel* saved : TvDefaultSettings::instance()->loadDeviceInfo()) {
+        out << saved->*field;
+        delete saved;
+    }
+    return out;
 }
 
 // The centers over the saved list a, c, b, with the waits short: the answer wait (20 s) takes 200 ms,

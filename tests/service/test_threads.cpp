@@ -1,6 +1,5 @@
-// SDK callbacks firing from several threads at once while the GUI thread reads and changes the tables,
-// the last case of the centers' test. Meant to be run under ThreadSanitizer as well; without it, it
-// still catches crashes and lost updates.
+// SDK callbacks from several threads while the GUI thread reads and changes the tables (the centers' last
+// case). Meant for ThreadSanitizer; without it, it still catches crashes and lost updates.
 #include "NxAlarmCenter.h"
 #include "NxDeviceStateCenter.h"
 #include "NxLanCenter.h"
@@ -93,8 +92,8 @@ void raceCallbacksAgainstTheGuiThread(NxDataCenter* d) {
     while (timer.elapsed() < 1500) {
         // What the device panel, the play cells and the dialogs do on the GUI thread.
         for (VeCameraModel* cam : d->lanCenter->lanDeviceList()) {
-            QVERIFY(cam && !cam->deviceId.isEmpty());
-            QVERIFY(d->lanCenter->lanDevicesSnapshot().value(cam->deviceId, cam) != nullptr);
+            QVERIFY(cam && !cam->deviceId.isEmpty() &&
+                    d->lanCenter->lanDevicesSnapshot().value(cam->deviceId, cam));
             d->sendData(cam, "data=cmd-110;");
             state->isWanOnline(cam->deviceId);
             ++reads;
@@ -122,7 +121,6 @@ void raceCallbacksAgainstTheGuiThread(NxDataCenter* d) {
         t.join();
     d->wifiSsidCenter->stopSearch();
     d->videoCenter->streamHandler = nullptr;
-    QCoreApplication::processEvents();
     QTest::qWait(50);
 
     // Every table entry is filed under its own id; one result at most per survey.
