@@ -62,8 +62,7 @@ void TestRecordCodec::readsAndNormalises() {
     QCOMPARE(e.reserved1 + e.reserved2, 0);
     NxCallProgressRecord call;
     const char progress[] = "devid=CAM9;flag=-3;";
-    QCOMPARE(NxRecordCodec::parseCallProgress(progress, sizeof progress, &call), 2);
-    QCOMPARE(call.flag, -3);
+    QVERIFY(NxRecordCodec::parseCallProgress(progress, sizeof progress, &call) == 2 && call.flag == -3);
 
     // Wi-Fi: open and DHCP are 1 or 0, the security text keeps its key, the password is never read,
     // "(null)" and a lone space are no name, an empty security type means none.
@@ -71,17 +70,13 @@ void TestRecordCodec::readsAndNormalises() {
     QCOMPARE(NxRecordCodec::parseWiFiInfo(kWifi, sizeof kWifi, &w), 9);
     QVERIFY(w.open == 1 && w.flag == 0 && QByteArray(w.sid) == "Home");
     QVERIFY(QByteArray(w.security) == "enc=WPA2" && QByteArray(w.pswd).isEmpty());
-    const struct {
-        const char *sid, *security, *wantSid, *wantSecurity;
-    } cases[] = {{"(null)", "satype=", "", "enc=NONE;stype=auto"},
-                 {" ", "satype=x", "", "satype=x"},
-                 {"  ", "satype", "  ", "satype"}};
-    for (const auto& c : cases) {
-        const QByteArray reply =
-            QByteArray("open=2;ip=a;mask=b;wet=c;dns=d;mac=e;flag=1;sid=") + c.sid + ';' + c.security + ';';
+    // Columns: the name and the security text sent, then as read.
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {"(null);satype=", "|enc=NONE;stype=auto"}, {" ;satype=x", "|satype=x"}, {"  ;satype", "  |satype"}};
+    for (const auto& [sent, read] : cases) {
+        const QByteArray reply = "open=2;ip=a;mask=b;wet=c;dns=d;mac=e;flag=1;sid=" + sent + ';';
         QCOMPARE(NxRecordCodec::parseWiFiInfo(reply.constData(), reply.size(), &w), 9);
-        QCOMPARE(QByteArray(w.sid) + '|' + QByteArray(w.security),
-                 QByteArray(c.wantSid) + '|' + c.wantSecurity);
+        QCOMPARE(QByteArray(w.sid) + '|' + QByteArray(w.security), read);
         QVERIFY(w.open == 0 && w.flag == 1);
     }
 }
@@ -229,10 +224,15 @@ void TestRecordCodec::surveyAlarmAndSecretTexts() {
 void TestRecordCodec::survivesHostileInput() {
     // Seeds: the valid records and their pieces; mutations: cuts, splices, over-long values, bytes
     // from the whole range, missing separators. Every reader runs on every input.
-    QList<QByteArray> seeds = {kVideo, kIp, kWifi, kEmail, kSd, kInfo};
-    seeds << "devid=X;flag=1;"
-          << "onvif=0;onvifaudio=1;"
-          << "sid=A;signal=9:sid=B;x=1";
+    const QList<QByteArray> seeds = {kVideo,
+                                     kIp,
+                                     kWifi,
+                                     kEmail,
+                                     kSd,
+                                     kInfo,
+                                     "devid=X;flag=1;",
+                                     "onvif=0;onvifaudio=1;",
+                                     "sid=A;signal=9:sid=B;x=1"};
     QList<QByteArray> tokens =
         QByteArray("= ; : %d %s %[^;] - 99999999999 \xff\xfe \xe5\xae\xb6 (null) satype= pwd= sid= sedemail")
             .split(' ');
@@ -287,15 +287,11 @@ void TestRecordCodec::survivesHostileInput() {
         NxRecordCodec::parseOnvif(data, size, &a, &b);
         NxRecordCodec::parseDeviceInfo(data, size, &info);
         NxRecordCodec::parseCallProgress(data, size, &call);
-        const bool allTerminated = terminated(ip.ip) && terminated(ip.mac) && terminated(w.sid) &&
-                                   terminated(w.security) && terminated(w.pswd) && terminated(e.sedemail) &&
-                                   terminated(e.emailinfo) && terminated(info.devid) &&
-                                   terminated(info.audiotype) && terminated(call.devid);
-        if (!allTerminated)
+        if (!(terminated(ip.ip) && terminated(ip.mac) && terminated(w.sid) && terminated(w.security) &&
+              terminated(w.pswd) && terminated(e.sedemail) && terminated(e.emailinfo) &&
+              terminated(info.devid) && terminated(info.audiotype) && terminated(call.devid)))
             QFAIL(qPrintable("unterminated field for input " + input.toHex()));
-        QCOMPARE(v.reserved, 0);
-        QVERIFY(ip.flag == 0 || ip.flag == 1);
-        QVERIFY(w.open == 0 || w.open == 1);
+        QVERIFY(v.reserved == 0 && (ip.flag == 0 || ip.flag == 1) && (w.open == 0 || w.open == 1));
         for (const QByteArray& entry : NxRecordCodec::surveyEntries(data, size)) {
             QString name;
             qint32 signal;
