@@ -12,18 +12,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-SimProcess::SimProcess() {
-    m_process.setProcessChannelMode(QProcess::SeparateChannels);
-}
-
 bool SimProcess::start(const QStringList& args, int port) {
-    QStringList all = args;
-    all << "--port" << QString::number(port) << "--control-port"
-        << "0"
-        << "--cloud-port"
-        << "0"
-        << "--parent" << QString::number(QCoreApplication::applicationPid());
-    m_process.start(QStringLiteral(KVAB_CAMSIM_PATH), all);
+    const QStringList ports{"--port",         QString::number(port),
+                            "--control-port", "0",
+                            "--cloud-port",   "0",
+                            "--parent",       QString::number(QCoreApplication::applicationPid())};
+    m_process.start(QStringLiteral(KVAB_CAMSIM_PATH), args + ports);
     if (!m_process.waitForStarted(5000))
         return false;
     QElapsedTimer timer;

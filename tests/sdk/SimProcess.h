@@ -8,7 +8,7 @@
 // to its control port.
 class SimProcess {
 public:
-    SimProcess();
+    SimProcess() = default;
     ~SimProcess() { kill(); }
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
@@ -17,7 +17,6 @@ public:
     // its SDK port, the settings store's cloud server port at its cloud port.
     bool start(const QStringList& args, int port = 0);
     void kill();
-    bool running() const { return m_process.state() == QProcess::Running; }
     int port() const { return m_port; }
     int cloudPort() const { return m_cloudPort; }
     // One control command; returns its answer line ("ok ..." or "error ...").
