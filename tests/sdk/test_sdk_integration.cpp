@@ -1,7 +1,5 @@
-// The library's calls against a live simulator, where the client's own end-to-end tests do not reach: the
-// refusals and boundaries of each call, the cloud path's writes, handles across restarts, the data channel,
-// the pacing and completeness of streams and SD downloads. Then against a simulator that dies, restarts,
-// drops, stalls, delays and sends damaged data.
+// The library's calls against a live simulator: refusals and boundaries, handles, streams and downloads;
+// then against a simulator that dies, restarts, drops, stalls, delays and sends damaged data.
 #include "CallbackLog.h"
 #include "SimProcess.h"
 #include "TestDecoder.h"
@@ -11,6 +9,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -140,17 +139,14 @@ void TestSdkIntegration::loginStatusAndPasswords() {
     // The login goes to the server it names, on this machine only: another host, a port out of range, a
     // port where nothing listens and the LAN port (not the cloud service) all fail at once.
     const int cloud = m_sim.cloudPort();
-    const struct {
-        const char* host;
-        int port;
-        int want;
-    } refused[] = {{"10.0.0.1", cloud, PCQ_ERR_ARGUMENT}, {nullptr, cloud, PCQ_ERR_ARGUMENT},
-                   {"127.0.0.1", 0, PCQ_ERR_ARGUMENT},    {"127.0.0.1", 65536, PCQ_ERR_ARGUMENT},
-                   {"127.0.0.1", 9, PCQ_ERR_NO_SERVICE},  {"localhost", m_sim.port(), PCQ_ERR_FAILED}};
+    const std::tuple<const char*, int, int> refused[] = {
+        {"10.0.0.1", cloud, PCQ_ERR_ARGUMENT}, {nullptr, cloud, PCQ_ERR_ARGUMENT},
+        {"127.0.0.1", 0, PCQ_ERR_ARGUMENT},    {"127.0.0.1", 65536, PCQ_ERR_ARGUMENT},
+        {"127.0.0.1", 9, PCQ_ERR_NO_SERVICE},  {"localhost", m_sim.port(), PCQ_ERR_FAILED}};
     QElapsedTimer t;
     t.start();
-    for (const auto& r : refused)
-        QVERIFY2(vmoLogin_EX("tarnveil", "tarnveil", r.host, r.port) == r.want, r.host);
+    for (const auto& [host, port, want] : refused)
+        QVERIFY2(vmoLogin_EX("tarnveil", "tarnveil", host, port) == want, host);
     QVERIFY(t.elapsed() < 2000);
     // A status request whose count does not match its ids is refused.
     QVERIFY(login());
@@ -160,9 +156,9 @@ void TestSdkIntegration::loginStatusAndPasswords() {
     QVERIFY(vmoConversionMD5("123456", out) == 0 && QByteArray(out) == "e10adc3949ba59abbe56e057f20f883e");
     QCOMPARE(out[33], 'x'); // nothing written past the text
     QCOMPARE(vmoConversionMD5(nullptr, out), PCQ_ERR_ARGUMENT);
-    QCOMPARE(vmoCheckAccessPwd("123456", "E10ADC3949BA59ABBE56E057F20F883E"), 1);
-    QCOMPARE(vmoCheckAccessPwd("123457", "e10adc3949ba59abbe56e057f20f883e"), 0);
-    QCOMPARE(vmoCheckAccessPwd("123456", ""), 0);
+    QVERIFY(vmoCheckAccessPwd("123456", "E10ADC3949BA59ABBE56E057F20F883E") == 1 &&
+            vmoCheckAccessPwd("123457", "e10adc3949ba59abbe56e057f20f883e") == 0 &&
+            vmoCheckAccessPwd("123456", "") == 0);
 }
 
 void TestSdkIntegration::recordsReadAndWrite() {
@@ -202,17 +198,15 @@ void TestSdkIntegration::rebootRenewsTheHandle() {
     const int h = L().nxid("KV-LAN-02");
     L().clear();
     QCOMPARE(vmoSetLANInfo("00:1A:4B:00:00:01", h, 110, 0, 0), 0); // the MAC stands first for a reboot
-    QVERIFY(sysInfo(203, "KV-LAN-02").isNull());                   // away while it restarts
-    QVERIFY(L().waitSize(L().lan, 1, 5000));
+    QVERIFY(sysInfo(203, "KV-LAN-02").isNull() && L().waitSize(L().lan, 1, 5000)); // away while it restarts
     const int h2 = L().nxid("KV-LAN-02");
     QVERIFY(h2 > 0 && h2 != h);
-    QCOMPARE(vmoSetLANInfo("KV-LAN-02", h, 50, 20, 0), -1); // the old handle is gone
-    QCOMPARE(vmoSetLANInfo("KV-LAN-02", h2, 50, 20, 0), 0);
+    QVERIFY(vmoSetLANInfo("KV-LAN-02", h, 50, 20, 0) == -1 && vmoSetLANInfo("KV-LAN-02", h2, 50, 20, 0) == 0);
     // A cloud camera's reboot shows as offline, then online (to a client that asked for its status).
     L().clear();
     QVERIFY(vmoGetDevStatus("KV-CLD-02") == 0 && L().waitSystem(104, "KV-CLD-02"));
-    QVERIFY(vmoSetWANInfo("KV-CLD-02", 110, 0, 0) == 0 && L().waitSystem(108, "KV-CLD-02"));
-    QVERIFY(L().waitSystem(104, "KV-CLD-02", 5000));
+    QVERIFY(vmoSetWANInfo("KV-CLD-02", 110, 0, 0) == 0 && L().waitSystem(108, "KV-CLD-02") &&
+            L().waitSystem(104, "KV-CLD-02", 5000));
 }
 
 void TestSdkIntegration::dataChannelAndAlarms() {
@@ -233,17 +227,14 @@ void TestSdkIntegration::dataChannelAndAlarms() {
     QVERIFY(vmoWanSendData_EX("KV-CLD-03", "data=cmd-110;", 0) < 0);
     // Camera alarms arrive on the same channel, from each path; a camera on both paths reports once.
     QVERIFY(sim("add KV-BTH-01 both"));
-    const struct {
-        const char* command;
-        Report want;
-    } alarms[] = {{"alarm KV-LAN-04 motion", {107, 0, "KV-LAN-04"}},
-                  {"alarm KV-CLD-01 io", {302, 1, "KV-CLD-01"}},
-                  {"alarm KV-BTH-01 motion", {107, 0, "KV-BTH-01"}}};
-    for (const auto& a : alarms) {
+    const std::pair<const char*, Report> alarms[] = {{"alarm KV-LAN-04 motion", {107, 0, "KV-LAN-04"}},
+                                                     {"alarm KV-CLD-01 io", {302, 1, "KV-CLD-01"}},
+                                                     {"alarm KV-BTH-01 motion", {107, 0, "KV-BTH-01"}}};
+    for (const auto& [command, want] : alarms) {
         L().clear();
-        QVERIFY(sim(a.command));
-        QVERIFY2(reports(1, {a.want}), a.command);
-        QVERIFY2(!L().waitSize(L().alarms, 2, 300), a.command); // no second report
+        QVERIFY(sim(command));
+        QVERIFY2(reports(1, {want}), command);
+        QVERIFY2(!L().waitSize(L().alarms, 2, 300), command); // no second report
     }
     QVERIFY(sim("remove KV-BTH-01"));
 }
@@ -263,10 +254,9 @@ void TestSdkIntegration::videoCalls() {
     QTest::qWait(2200);
     QCOMPARE(vmoLANCloseCall(callId), 0);
     QTest::qWait(300);
-    int frames;
     {
         std::lock_guard<std::mutex> lock(L().mutex);
-        frames = L().video.size();
+        const int frames = L().video.size();
         TestDecoder dec;
         int keys = 0;
         for (const auto& v : L().video) {
@@ -280,8 +270,7 @@ void TestSdkIntegration::videoCalls() {
         QVERIFY(keyFrameLayout(L().video.first().data));
         QVERIFY(dec.ok() && dec.errors == 0 && QSize(dec.width, dec.height) == QSize(640, 360));
         // Paced at 25 fps from the reply on (a loaded machine may lose some, never gain a burst).
-        QVERIFY2(frames >= 25 && frames <= 60,
-                 qPrintable(QString("frames %1 in ~2.2 s at 25 fps").arg(frames)));
+        QVERIFY2(frames >= 25 && frames <= 60, qPrintable(QString::number(frames)));
         QVERIFY(keys >= 1 && keys <= 2); // every two seconds
         QCOMPARE(dec.pictures, frames);
     }
@@ -300,10 +289,10 @@ void TestSdkIntegration::videoCalls() {
             dec.decode(v.data);
         QVERIFY(dec.errors == 0 && QSize(dec.width, dec.height) == QSize(1920, 1080));
     }
-    // Refusals: bad kind, unknown handle, offline camera, null buffer.
+    // Refusals: bad kind, null buffer, unknown handle, offline camera.
     QVERIFY(vmoLANCalling(7, 0, callId, h, "", 0) == PCQ_ERR_ARGUMENT &&
-            vmoLANCalling(1, 0, nullptr, h, "", 0) == PCQ_ERR_ARGUMENT);
-    QVERIFY(vmoLANCalling(1, 0, callId, 424242, "", 0) == PCQ_ERR_FAILED &&
+            vmoLANCalling(1, 0, nullptr, h, "", 0) == PCQ_ERR_ARGUMENT &&
+            vmoLANCalling(1, 0, callId, 424242, "", 0) == PCQ_ERR_FAILED &&
             vmoWANCalling(1, 0, callId, "KV-CLD-03", "", 0) < 0);
 }
 
@@ -373,8 +362,7 @@ void TestSdkIntegration::restartWithOtherCameras() {
     char buf[PCQ_RECORD_SIZE] = {0}, callId[PCQ_CALL_ID_SIZE] = {0};
     QVERIFY(GetLanSysInfo(buf, 203, "KV-LAN-01") < 0 && vmoLANCalling(1, 0, callId, oldHandle, "", 0) < 0);
     QVERIFY(nx_LanRefresh() < 0 && vmoLogin_EX("tarnveil", "tarnveil", "127.0.0.1", m_sim.cloudPort()) < 0);
-    QVERIFY(t.elapsed() < 3000); // refused at once, no hang
-    QVERIFY(buf[0] == '\0' && callId[0] == '\0');
+    QVERIFY(t.elapsed() < 3000 && buf[0] == '\0' && callId[0] == '\0'); // refused at once, no hang
     // Back on the same port: the library reconnects by itself and reports the new cameras; the old are gone.
     QVERIFY(m_sim.start(kFaultCameras, port) && L().waitSize(L().lan, 2, 6000));
     QVERIFY(L().nxid("F-LAN-1") > 0 && sysInfo(203, "KV-LAN-01").isNull());
@@ -424,12 +412,10 @@ void TestSdkIntegration::delayedAndDroppedReplies() {
     QElapsedTimer t;
     t.start();
     QCOMPARE(GetLanSysInfo(buf, 203, "F-LAN-1"), PCQ_ERR_TIMEOUT);
-    QVERIFY(t.elapsed() < 1400);
-    QCOMPARE(buf[0], '\0'); // nothing written on failure
+    QVERIFY(t.elapsed() < 1400 && buf[0] == '\0'); // nothing written on failure
     QVERIFY(sim("delay 0"));
     QTest::qWait(1200); // the late answer arrives and must be ignored
-    QCOMPARE(GetLanSysInfo(buf, 209, "F-LAN-1"), 0);
-    QCOMPARE(QByteArray(buf), QByteArray("onvif=0;onvifaudio=1;"));
+    QVERIFY(GetLanSysInfo(buf, 209, "F-LAN-1") == 0 && QByteArray(buf) == "onvif=0;onvifaudio=1;");
     QVERIFY(sim("dropreplies 1"));
     QCOMPARE(GetLanSysInfo(buf, 203, "F-LAN-1"), PCQ_ERR_TIMEOUT);
     QCOMPARE(GetLanSysInfo(buf, 209, "F-LAN-1"), 0);
@@ -459,11 +445,9 @@ void TestSdkIntegration::cloudCameraComesAndGoes() {
     QCOMPARE(vmoWANCalling(1, 0, again, "F-CLD-1", "", 0), 0);
     vmoWANCloseCall("F-CLD-1", again);
     vmoWANCloseCall("F-CLD-1", callId);
-    // Added and removed cameras.
     L().clear();
     QVERIFY(sim("add F-NEW lan") && L().waitFor([] { return L().handles.contains("F-NEW"); }, 3000));
-    QVERIFY(sim("remove F-NEW"));
-    QVERIFY(vmoSetLANInfo("F-NEW", L().nxid("F-NEW"), 50, 10, 0) < 0);
+    QVERIFY(sim("remove F-NEW") && vmoSetLANInfo("F-NEW", L().nxid("F-NEW"), 50, 10, 0) < 0);
 }
 
 void TestSdkIntegration::registrationReplacedByNull() {
