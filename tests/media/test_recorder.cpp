@@ -52,6 +52,8 @@ class TestRecorder : public QObject {
 private slots:
     void initTestCase() {
         m_baseline = TvMediaObject::liveCount();
+        // Lines logged on the writer's thread are counted, not ignored: Qt 5's test runner edits its list of
+        // ignored messages without a lock, and crashes when another thread logs at the same moment.
         LogLines::install();
         m_dir = QDir::tempPath() + "/kvab-rec-" + QString::number(QCoreApplication::applicationPid());
         QDir().mkpath(m_dir);
@@ -160,12 +162,12 @@ private slots:
     void failuresEndTheRecording_data() {
         QTest::addColumn<QString>("place");
         QTest::addColumn<QString>("log");
-        const char* rows[][3] = {{"folder is a file", "plain-file/x.mov", "^初始化录像控制器失败"},
-                                 {"no container in the name", "noextension", "^初始化录像控制器失败"},
-                                 {"device full at once", "full.mov", "^初始化录像控制器失败"},
-                                 {"folder removed", "gone/x.mov", "^录像文件已不存在"},
-                                 {"disk full while writing", "tmpfs/x.mov", "^Error muxing packet"},
-                                 {"no picture", "nopicture.mov", "^录像没有写入任何画面"}};
+        const char* rows[][3] = {{"folder is a file", "plain-file/x.mov", "初始化录像控制器失败"},
+                                 {"no container in the name", "noextension", "初始化录像控制器失败"},
+                                 {"device full at once", "full.mov", "初始化录像控制器失败"},
+                                 {"folder removed", "gone/x.mov", "录像文件已不存在"},
+                                 {"disk full while writing", "tmpfs/x.mov", "Error muxing packet"},
+                                 {"no picture", "nopicture.mov", "录像没有写入任何画面"}};
         for (const auto& row : rows)
             QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]);
     }
@@ -184,7 +186,7 @@ private slots:
         const bool tmpfs = place.startsWith("tmpfs");
         if (tmpfs && QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=600k", "tmpfs", folder}) != 0)
             QSKIP("mounting a small tmpfs needs root");
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(log));
+        LogLines::clear(); // the writer's thread logs the failure while this one pushes
         VeRecordCenter center;
         Ended ended(center);
         const Bytes& key = m_clip[0];
@@ -202,6 +204,7 @@ private slots:
             center.stop(); // these only fail when the file is closed
         QVERIFY(ended.waitOne(path, false));
         QVERIFY(!center.isRecording() && !center.stop()); // it stopped by itself
+        QVERIFY2(LogLines::contains(log), qPrintable(log));
         if (tmpfs) {
             const QString saved = m_dir + "/full-disk.mov";
             QFile::copy(path, saved);
@@ -231,9 +234,7 @@ private slots:
         limits.maxPackets = 40;
         auto writer = VeRecordWriter::start(
             fifo, [&](const QString&, bool ok) { endedOk = ok, ended = true; }, limits);
-        // Counted, not ignored: Qt 5's test runner edits its list of ignored messages without a lock, and
-        // here the pushing thread and the writer's thread log at the same time.
-        LogLines::clear();
+        LogLines::clear(); // both threads log: see initTestCase
         std::atomic<bool> pushed{false};
         std::thread sdk([&]() {
             for (int round = 0; round < 6; ++round)
