@@ -250,6 +250,7 @@ private slots:
         for (const QString& file : three)
             act(d, file, "slotDownloadFiles");
         QStringList finished;
+        int most = 0; // downloading at once, the most seen
         QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
                 int downloading = 0;
@@ -258,10 +259,11 @@ private slots:
                     if (cell(d, file, 4) == QStringLiteral("Download success") && !finished.contains(file))
                         finished << file;
                 }
-                return downloading <= 1 && finished.size() == 3;
+                most = qMax(most, downloading);
+                return finished.size() == 3;
             }(),
             60000);
-        QCOMPARE(finished, three);
+        QVERIFY(finished == three && most == 1);
         QVERIFY(VeRecordCenter::waitForWriters(10000));
         for (const QString& file : three) {
             const QString copy = TvDefaultSettings::instance()->videoDir() + '/' + file.left(14) + ".mov";
