@@ -103,11 +103,8 @@ void TestRecordCodec::cutsOverlongAndStopsEarly() {
         VideoParam v;
         std::memset(&v, 0x5A, sizeof v);
         const int n = NxRecordCodec::parseVideoParam(video.constData(), cut, &v);
-        QVERIFY(n >= previous);
+        QVERIFY(n >= previous && (n == 16 || v.cbrvbr == 0) && v.reserved == 0);
         previous = n;
-        if (n < 16)
-            QCOMPARE(v.cbrvbr, 0);
-        QCOMPARE(v.reserved, 0);
     }
     QCOMPARE(previous, 16);
 
