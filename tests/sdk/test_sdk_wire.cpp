@@ -64,8 +64,7 @@ void TestSdkWire::framerRejectsBrokenStreams() {
         while (f.next(&body, &size))
             ++got;
     }
-    QCOMPARE(got, 2);
-    QVERIFY(!f.broken());
+    QVERIFY(got == 2 && !f.broken());
 
     // A length beyond any frame, and one shorter than a header.
     for (const std::string& header :
@@ -94,8 +93,7 @@ void TestSdkWire::md5AndEndpoint() {
     qunsetenv("KVAB_SDK_ENDPOINT");
     QTemporaryDir dir;
     QFile conf(dir.filePath("sdk.conf"));
-    QVERIFY(conf.open(QIODevice::WriteOnly));
-    conf.write("# simulator\nendpoint=127.0.0.1:47123\n");
+    QVERIFY(conf.open(QIODevice::WriteOnly) && conf.write("# simulator\nendpoint=127.0.0.1:47123\n") > 0);
     conf.close();
     qputenv("KVAB_SDK_CONFIG", conf.fileName().toUtf8());
     QCOMPARE(pcq::SdkConfig::port(), 47123);
