@@ -5,15 +5,12 @@
 #include <unistd.h>
 #include <vector>
 
-// WS-Discovery is multicast. Run as root, a test calls this first in main(): it starts itself again inside
-// a network namespace of its own (`unshare -n`) whose loopback carries the discovery group, so nothing
-// leaves the machine. inPrivateNetwork() tells the test it is there; without root it is not.
-inline const char* privateNetworkMark() {
-    return "KVAB_ONVIF_NETNS";
-}
+// Multicast discovery: run as root, a test calling this first in main() restarts itself in a network
+// namespace of its own (`unshare -n`) whose loopback carries the group; inPrivateNetwork() then says so.
+inline constexpr char kPrivateNetworkMark[] = "KVAB_ONVIF_NETNS";
 
 inline bool inPrivateNetwork() {
-    return std::getenv(privateNetworkMark()) != nullptr;
+    return std::getenv(kPrivateNetworkMark) != nullptr;
 }
 
 inline void enterPrivateNetwork(int argc, char** argv) {
@@ -25,7 +22,7 @@ inline void enterPrivateNetwork(int argc, char** argv) {
                      "no private network namespace here (unshare -n refused): discovery cases skip\n");
         return;
     }
-    setenv(privateNetworkMark(), "1", 1);
+    setenv(kPrivateNetworkMark, "1", 1);
     std::vector<char*> args{
         const_cast<char*>("unshare"), const_cast<char*>("-n"), const_cast<char*>("sh"),
         const_cast<char*>("-c"),
@@ -36,5 +33,5 @@ inline void enterPrivateNetwork(int argc, char** argv) {
     args.push_back(nullptr);
     execvp("unshare", args.data());
     std::perror("unshare"); // runs on outside: the cases skip
-    unsetenv(privateNetworkMark());
+    unsetenv(kPrivateNetworkMark);
 }

@@ -101,8 +101,7 @@ int framesOf(const QString& callId) {
     return countLocked(callId);
 }
 
-// Waits for key frames of the call, each with its parameter sets, and decodes what came: the picture
-// size ("WxH"), empty when there are not enough key frames or no picture.
+// Waits for key frames of the call and decodes its frames: "WxH"; empty without them, else the counts.
 QString pictureSize(const QString& callId, int keyFrames) {
     if (!L().waitFor([&] { return countLocked(callId, true) >= keyFrames; }, 12000))
         return QString();
@@ -177,8 +176,7 @@ QString TestOnvifClient::open(int kind, int stream, const char* camera) {
 void TestOnvifClient::discoveryAndCredentials() {
     {
         RogueResponder rogue;
-        QVERIFY(rogue.listening());
-        QVERIFY(search({"CAM-A", "CAM-B"}));
+        QVERIFY(rogue.listening() && search({"CAM-A", "CAM-B"}));
     }
     // Both kinds side by side: ours keeps its small handle, the standard cameras theirs.
     QVERIFY(L().nxid("KV-LAN-01") > 0 && L().nxid("KV-LAN-01") < 0x40000000);
