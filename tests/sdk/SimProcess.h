@@ -4,8 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-// Runs kvab-camsim on free loopback ports for a test, its cloud service on a port of its own, and talks
-// to its control port.
+// Runs kvab-camsim for a test on free loopback ports (SDK, cloud, control) and talks to its control port.
 class SimProcess {
 public:
     SimProcess() = default;
