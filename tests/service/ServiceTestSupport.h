@@ -37,9 +37,8 @@ private:
     QList<QPair<QString, int>> m_events;
 };
 
-// The fake's own reset also drops the registrations, which the centers make once per process; this one
-// only moves the start of the call log and restores the results and replies a test changed. Used from
-// the test's own thread only; callbacks fire on the calling thread.
+// Unlike the fake's reset, keeps the registrations (made once per process): moves the call log's start and
+// restores changed results and replies. Test thread only; callbacks fire on the calling thread.
 struct Sdk {
     struct State {
         size_t mark = 0;

@@ -177,8 +177,8 @@ void TestCenters::timeoutsAndLogout() {
     QTest::qWait(100);
     QVERIFY(result.count() == 3 && pwd.count() == 4);
 
-    // Logged in, then the connection is lost (command 3). The logout runs on a job thread: count its
-    // signal through a queued connection, not a spy.
+    // Connection lost (command 3) while logged in: the logout signals from a job thread, counted without a
+    // spy.
     QVERIFY(login->login("u", "p"));
     completeLogin();
     NxDeviceStateCenter::instance()->setWanState("a", 1);

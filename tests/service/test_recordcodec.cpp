@@ -172,8 +172,8 @@ void TestRecordCodec::writesExactFormats() {
     QVERIFY(text.contains(";pswd=" + QByteArray(320, 'y') + ";mac=" + QByteArray(32, 'y') + ";"));
     QVERIFY(text.size() < NxRecordCodec::kRecordSize);
 
-    // Status requests: split below the SDK's text limit, the index restarting in each; an id that cannot
-    // fit alone is left out.
+    // Status requests split below the text limit, each restarting the index; an id too long alone is left
+    // out.
     const auto requests = [](const QStringList& ids, int limit) {
         QByteArray out;
         for (const auto& r : NxRecordCodec::statusRequests(ids, limit))

@@ -82,9 +82,8 @@ void TestSimulator::initTestCase() {
     std::vector<std::unique_ptr<VeCameraModel>> records;
     QList<VeCameraModel*> list;
     for (int i = 0; i < kListed; ++i) {
-        const QString id = i == 0   ? kCloud
-                           : i == 1 ? kBoth
-                                    : QStringLiteral("AA-%1").arg(i, 4, 10, QChar('0'));
+        const QString id =
+            i < 2 ? QString(i ? kBoth : kCloud) : QStringLiteral("AA-%1").arg(i, 4, 10, QChar('0'));
         records.push_back(std::make_unique<VeCameraModel>(id, id, "", "G711", 0, 0, "", ""));
         list << records.back().get();
     }
@@ -131,8 +130,8 @@ void TestSimulator::startsUpWithoutStallingTheGui() {
     // The parameter fetches (three requests a camera, one after the other) are done.
     QTest::qWait(4 * 3 * kSlowMs);
 #ifndef TV_THREAD_SANITIZER
-    // Under ThreadSanitizer every step is many times slower and the figure measures the machine: that
-    // run looks for races here, the plain run for stalls.
+    // Under ThreadSanitizer the figure measures the machine: that run looks for races, the plain one for
+    // stalls.
     QVERIFY2(stalled < 100, qPrintable(QStringLiteral("GUI stalled %1 ms").arg(stalled)));
 #endif
     QCOMPARE(control("delay 0"), QStringLiteral("ok"));
