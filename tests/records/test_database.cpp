@@ -21,11 +21,6 @@ QByteArray readAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 // Runs statements on the file through a connection of its own, as another program would.
 void runSql(const QString& path, const QStringList& statements) {
     {
@@ -138,8 +133,10 @@ private slots:
         } else if (kind == "view") {
             runSql(path, {"create view VeAlarmLogDB as select 1 as time"});
         }
-        if (!damaged.isEmpty() || kind == "folder") // a plain file where the folder should be, for anyone
-            QVERIFY(writeFile(path, kind == "folder" ? "x" : damaged));
+        if (!damaged.isEmpty() || kind == "folder") { // a plain file where the folder should be, for anyone
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kind == "folder" ? "x" : damaged) > 0);
+        }
         if (kind == "folder")
             path += QStringLiteral("/alarmlog.db");
 
@@ -163,10 +160,9 @@ private slots:
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--insert-forever"), path});
         QVERIFY(child.waitForStarted());
         int committed = 0;
-        while (committed < 300 && child.waitForReadyRead(10000)) {
+        while (committed < 300 && child.waitForReadyRead(10000))
             while (child.canReadLine())
                 committed = child.readLine().trimmed().toInt();
-        }
         QVERIFY(committed >= 300);
         child.kill();
         QVERIFY(child.waitForFinished(10000));
