@@ -165,8 +165,7 @@ void TestCenters::timeoutsAndLogout() {
         QTest::qWait(300);
         Sdk::fireSystem(115, "1");
         QCOMPARE(pwd.count(), before + (reported < 0 ? 0 : 1));
-        QVERIFY(reported < 0 || int(resultOf(pwd, before)) == reported);
-        QCOMPARE(login->pendingOperation(), 0);
+        QVERIFY((reported < 0 || int(resultOf(pwd, before)) == reported) && login->pendingOperation() == 0);
     }
     resetSdk();
 
