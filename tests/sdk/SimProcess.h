@@ -7,10 +7,7 @@
 // Runs kvab-camsim for a test on free loopback ports (SDK, cloud, control) and talks to its control port.
 class SimProcess {
 public:
-    SimProcess() = default;
-    ~SimProcess() { kill(); }
-    SimProcess(const SimProcess&) = delete;
-    SimProcess& operator=(const SimProcess&) = delete;
+    ~SimProcess() { kill(); } // not copyable: it owns a QProcess
 
     // Starts the simulator (port 0 picks a free port) and points the client at it: the SDK's endpoint at
     // its SDK port, the settings store's cloud server port at its cloud port.
