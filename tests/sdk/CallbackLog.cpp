@@ -35,7 +35,7 @@ void onAudio(void*, int, const unsigned char* data, int length) {
     add(L().audio, bytes(data, length));
 }
 void onAlarm(void*, int cmd, const char* text, int flag, int) {
-    add(L().alarms, CallbackLog::Alarm{cmd, QString::fromUtf8(text), flag});
+    add(L().alarms, CallbackLog::Alarm{cmd, flag, QString::fromUtf8(text)});
 }
 void onSdFile(void*, int, const char* entry, int last) {
     add(L().sdFiles, qMakePair(QString::fromUtf8(entry), last));

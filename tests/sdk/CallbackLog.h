@@ -24,9 +24,8 @@ public:
         QString text;
     };
     struct Alarm {
-        int command;
+        int command, flag;
         QString text;
-        int flag;
     };
     struct Video {
         QString callId;
