@@ -42,8 +42,7 @@ void TestSdkWire::roundTripAndBadFields() {
     }
     // A bytes field whose length points past the frame.
     std::string bad = frame;
-    bad[13] = '\xff';
-    bad[14] = '\xff';
+    bad.replace(13, 2, "\xff\xff");
     WireReader overlong(bad.data() + 4, bad.size() - 4);
     QVERIFY(overlong.readBytes().empty() && !overlong.ok());
 }
