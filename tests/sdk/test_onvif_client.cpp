@@ -15,6 +15,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -131,7 +132,12 @@ private slots:
 private:
     // Searches and waits until exactly the cameras named answer; handles by name.
     bool search(const QStringList& names, int ms = 5000);
-    QString open(int kind, int stream, const char* camera);
+    // Opens a call: its identity, or the error.
+    QString open(int kind, int stream, const char* camera) {
+        char id[PCQ_CALL_ID_SIZE] = {};
+        const int rc = vmoLANCalling(kind, stream, id, m_handle.value(camera), "ONVIF", 0);
+        return rc == 0 ? QString::fromLatin1(id) : QString::number(rc);
+    }
     bool sim(const QString& command) { return m_sim.control(command).startsWith("ok"); }
 
     SimProcess m_sim;
@@ -167,12 +173,6 @@ bool TestOnvifClient::search(const QStringList& names, int ms) {
     return found == names;
 }
 
-QString TestOnvifClient::open(int kind, int stream, const char* camera) {
-    char id[PCQ_CALL_ID_SIZE] = {};
-    const int rc = vmoLANCalling(kind, stream, id, m_handle.value(camera), "ONVIF", 0);
-    return rc == 0 ? QString::fromLatin1(id) : QString::number(rc);
-}
-
 void TestOnvifClient::discoveryAndCredentials() {
     {
         RogueResponder rogue;
@@ -184,32 +184,27 @@ void TestOnvifClient::discoveryAndCredentials() {
 
     // No password yet, then a wrong one: refused like a wrong access password, nothing crashes.
     QCOMPARE(open(PCQ_CALL_VIDEO, PCQ_STREAM_MAIN, "CAM-A"), QString::number(PCQ_ERR_FAILED));
-    const struct {
-        const char *camera, *credentials, *answer;
-    } cases[] = {{"CAM-A", "admin:wrong", "0"},
-                 {"CAM-A", "intruder:123456", "0"},
-                 {"CAM-A", "admin:123456", "1"},
-                 {"CAM-B", "123456", "1"}};
-    for (const auto& c : cases) {
+    const std::tuple<const char*, const char*, const char*> cases[] = {{"CAM-A", "admin:wrong", "0"},
+                                                                       {"CAM-A", "intruder:123456", "0"},
+                                                                       {"CAM-A", "admin:123456", "1"},
+                                                                       {"CAM-B", "123456", "1"}};
+    for (const auto& [camera, credentials, answer] : cases) {
         L().clear();
-        QCOMPARE(DoSetAccessPswd_EX(4, m_id[c.camera].toUtf8().constData(), c.credentials, 3, 0), 0);
-        QVERIFY2(L().waitSystem(115, c.answer, 5000), c.credentials);
+        QCOMPARE(DoSetAccessPswd_EX(4, m_id[camera].toUtf8().constData(), credentials, 3, 0), 0);
+        QVERIFY2(L().waitSystem(115, answer, 5000), credentials);
     }
     QCOMPARE(DoSetAccessPswd_EX(4, m_id["CAM-A"].toUtf8().constData(), ":123456", 3, 0), PCQ_ERR_ARGUMENT);
 }
 
 void TestOnvifClient::mainAndSubStreamAndSound() {
-    struct Case {
-        int stream;
-        const char *size, *transport;
-    };
-    for (const Case& c :
-         {Case{PCQ_STREAM_MAIN, "1920x1080", "tcp"}, Case{PCQ_STREAM_SUB, "640x360", "udp"}}) {
-        qputenv("KVAB_ONVIF_TRANSPORT", c.transport);
+    const std::tuple<int, const char*, const char*> cases[] = {{PCQ_STREAM_MAIN, "1920x1080", "tcp"},
+                                                               {PCQ_STREAM_SUB, "640x360", "udp"}};
+    for (const auto& [stream, size, transport] : cases) {
+        qputenv("KVAB_ONVIF_TRANSPORT", transport);
         L().clear();
-        const QString call = open(PCQ_CALL_VIDEO, c.stream, "CAM-A");
+        const QString call = open(PCQ_CALL_VIDEO, stream, "CAM-A");
         QVERIFY2(call.startsWith("onvif-"), qPrintable(call));
-        QCOMPARE(pictureSize(call, 2), QString(c.size)); // two key frames: parameter sets before each
+        QCOMPARE(pictureSize(call, 2), QString(size)); // two key frames: parameter sets before each
         QCOMPARE(vmoLANCloseCall(call.toLatin1().constData()), 0);
         QCOMPARE(vmoLANCloseCall(call.toLatin1().constData()), PCQ_ERR_FAILED);
     }
@@ -228,12 +223,8 @@ void TestOnvifClient::mainAndSubStreamAndSound() {
 }
 
 void TestOnvifClient::ptzAndPresets() {
-    struct Case {
-        const char* camera;
-        int selector, value, result;
-        const char* log; // the simulator's record of PTZ calls afterwards, null: unchanged
-    };
-    const Case cases[] = {
+    // Camera, selector, value, result, and the simulator's record of PTZ calls afterwards (null: unchanged).
+    const std::tuple<const char*, int, int, int, const char*> cases[] = {
         {"CAM-A", PCQ_SEL_ZOOM_OUT, 0, 0, "ContinuousMove 0 0 -0.5"},
         {"CAM-A", PCQ_SEL_PTZ_STOP, 0, 0, "ContinuousMove 0 0 -0.5;Stop"},
         {"CAM-A", PCQ_SEL_PRESET_GO, 3, PCQ_ERR_FAILED, nullptr}, // never set
@@ -242,10 +233,10 @@ void TestOnvifClient::ptzAndPresets() {
         {"CAM-B", PCQ_SEL_PRESET_SET, 1, PCQ_ERR_FAILED, nullptr}, // no PTZ
     };
     QVERIFY(sim("onvif ptzlog CAM-A clear"));
-    for (const Case& c : cases) {
-        QCOMPARE(vmoSetLANInfo("", m_handle[c.camera], c.selector, c.value, 0), c.result);
-        if (c.log)
-            QCOMPARE(m_sim.control("onvif ptzlog CAM-A"), QString("ok ") + c.log);
+    for (const auto& [camera, selector, value, result, log] : cases) {
+        QCOMPARE(vmoSetLANInfo("", m_handle[camera], selector, value, 0), result);
+        if (log)
+            QCOMPARE(m_sim.control("onvif ptzlog CAM-A"), QString("ok ") + log);
     }
 }
 
@@ -265,11 +256,9 @@ void TestOnvifClient::stalledStreamComesBack() {
 
 void TestOnvifClient::vanishedCameraIsGone() {
     const int old = m_handle["CAM-B"];
-    QVERIFY(sim("onvif vanish CAM-B on"));
-    QVERIFY(search({"CAM-A"}));
+    QVERIFY(sim("onvif vanish CAM-B on") && search({"CAM-A"}));
     QCOMPARE(vmoSetLANInfo("", old, PCQ_SEL_PTZ_STOP, 0, 0), PCQ_ERR_FAILED); // its handle is retired
-    QVERIFY(sim("onvif vanish CAM-B off"));
-    QVERIFY(search({"CAM-A", "CAM-B"}));
+    QVERIFY(sim("onvif vanish CAM-B off") && search({"CAM-A", "CAM-B"}));
     L().clear(); // back under a new handle, with the credentials it had
     QVERIFY(m_handle["CAM-B"] != old);
     QCOMPARE(DoSetAccessPswd_EX(4, m_id["CAM-B"].toUtf8().constData(), "123456", 3, 0), 0);
