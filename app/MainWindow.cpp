@@ -90,6 +90,9 @@ MainWindow::MainWindow(QWidget* parent) : VeBasicWindow(parent), ui(new Ui::Main
     connect(m_calls.get(), &TvPlayController::updateDeviceListSignal, this,
             &MainWindow::updateDeviceListSlot);
     connect(m_calls.get(), &TvPlayController::cellStateSignal, this, &MainWindow::cellStateSlot);
+    // A reconnected cell turns to playing on its decode thread's first picture, which no call reports.
+    connect(ui->widget_displayMan, &TvDisplayMangeView::cellsChangedSignal, this,
+            [this] { refreshStalledMarks(); });
     connect(dataCenter->lanCenter, &NxLanCenter::findNewDeviceSignal, this,
             &MainWindow::updateDeviceListSlot);
     connect(dataCenter->loginCenter, &NxLoginCenter::updateDeviceListSignal, this,
@@ -264,6 +267,10 @@ void MainWindow::cellStateSlot() {
     ui->pushBtn_record->setChecked(cell && cell->isRecording());
     ui->pushBtn_listen->setChecked(cell && cell->isListeningOn());
     ui->pushBtn_speak->setChecked(cell && cell->isTalking());
+    refreshStalledMarks();
+}
+
+void MainWindow::refreshStalledMarks() {
     // The rows are rebuilt only when a camera's shown state changed; an open menu keeps its camera.
     const QSet<QString> stalled = stalledCameras();
     if (stalled != m_stalled) {

@@ -128,6 +128,7 @@ private:
     QRect displayArea() const;
     // Device ids of the playing cameras whose cell waits for pictures again.
     QSet<QString> stalledCameras() const;
+    void refreshStalledMarks();
     // A dialog that comes with a later part of the client: logged, nothing opened.
     void dialogUnavailable(const char* slot);
     QMessageBox::StandardButton warn(const QString& text, bool askOk = false);
