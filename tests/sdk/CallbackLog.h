@@ -44,6 +44,10 @@ public:
     template <typename List> bool waitSize(const List& list, int size, int ms = 3000) {
         return waitFor([&] { return list.size() >= size; }, ms);
     }
+    template <typename List> int sizeOf(const List& list) {
+        std::lock_guard<std::mutex> lock(mutex);
+        return list.size();
+    }
     bool waitSystem(int command, const QString& text = QString(), int ms = 3000) {
         return waitFor([=] { return hasSystem(command, text); }, ms);
     }

@@ -372,7 +372,7 @@ void TestSdkIntegration::stallAndDamagedFrames() {
     QVERIFY(sim("stall F-LAN-1"));
     QTest::qWait(200);
     QVERIFY(quiet(L().video, 800));
-    const int atStall = L().video.size();
+    const int atStall = L().sizeOf(L().video);
     QVERIFY(sim("unstall F-LAN-1"));
     QVERIFY(L().waitFor(
         [&] { return L().video.size() > atStall && (L().video[atStall].data[4] & 0x1F) == 7; }, 4000));
@@ -448,7 +448,7 @@ void TestSdkIntegration::registrationReplacedByNull() {
     char callId[PCQ_CALL_ID_SIZE] = {0};
     QVERIFY(call(callId, "F-LAN-1", 3) && nx_InitVideo(nullptr, nullptr) == 0);
     QVERIFY(quiet(L().video, 500)); // no callback after the replacing call returned
-    const int frames = L().video.size();
+    const int frames = L().sizeOf(L().video);
     L().registerAll();
     QVERIFY(L().waitFor([&] { return L().video.size() > frames; }, 3000) && vmoLANCloseCall(callId) == 0);
 }
