@@ -1,5 +1,6 @@
 // The device service against the camera simulator through the real SDK: start-up with a slow cloud and a
 // long device list, LAN discovery, and the failure paths of the login and the survey.
+#include "../liveview/LogLines.h"
 #include "NxAsyncJob.h"
 #include "NxDataCenter.h"
 #include "NxDeviceStateCenter.h"
@@ -74,6 +75,7 @@ private:
 
 void TestSimulator::initTestCase() {
     // Short waits: a request waits 600 ms for its reply, an answer 1500 ms, a survey 750 ms.
+    LogLines::install();
     qputenv("KVAB_SDK_TIMEOUT_MS", QByteArray::number(ms(600)));
     qputenv("KVAB_SDK_ANSWER_WAIT_MS", QByteArray::number(ms(1500)));
     QVERIFY(m_sim.start({"--clip-seconds", "2", "--cameras",
@@ -157,8 +159,11 @@ void TestSimulator::loginPaths() {
         TvDefaultSettings::instance()->setServerPort(port);
         QueuedSpy result(login, &NxLoginCenter::loginResultSignal);
         QVERIFY(fault.isEmpty() || control(fault) == "ok");
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("port %1$").arg(port)));
+        // Counted, not ignored: Qt 5's test runner edits its ignore list without a lock, and SDK threads log
+        // while this one does.
+        LogLines::clear();
         QCOMPARE(login->login("tarnveil", "tarnveil"), port == cloud);
+        QVERIFY(LogLines::contains(QStringLiteral("port %1").arg(port)));
         QTRY_COMPARE_WITH_TIMEOUT(result.count(), port == cloud ? 1 : 0, ms(5000));
         QTest::qWait(ms(1000));
         QCOMPARE(result.count(), port == cloud ? 1 : 0);
