@@ -1,4 +1,5 @@
 #include "TvConnectAnimationView.h"
+#include "TvMutexLocker.h"
 
 #include <QLabel>
 #include <QParallelAnimationGroup>
@@ -28,7 +29,7 @@ TvConnectAnimationView::TvConnectAnimationView(QWidget* parent) : QWidget(parent
 }
 
 void TvConnectAnimationView::startAnimation() {
-    QMutexLocker lock(&m_mutex);
+    TvMutexLocker lock(&m_mutex);
     show();
     if (m_group)
         return;
@@ -46,7 +47,7 @@ void TvConnectAnimationView::startAnimation() {
 }
 
 void TvConnectAnimationView::stopAnimation() {
-    QMutexLocker lock(&m_mutex);
+    TvMutexLocker lock(&m_mutex);
     if (m_group) {
         m_group->stop();
         delete m_group; // the next start builds a fresh group from the corners

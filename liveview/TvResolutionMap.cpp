@@ -1,6 +1,5 @@
 #include "TvResolutionMap.h"
-
-#include <QMutexLocker>
+#include "TvMutexLocker.h"
 
 TvResolutionMap* TvResolutionMap::instance() {
     static TvResolutionMap* map = new TvResolutionMap; // lives until the process ends
@@ -8,11 +7,11 @@ TvResolutionMap* TvResolutionMap::instance() {
 }
 
 void TvResolutionMap::set(const QString& playKey, const QString& resolution) {
-    QMutexLocker lock(&m_mutex);
+    TvMutexLocker lock(&m_mutex);
     m_map.insert(playKey, resolution);
 }
 
 QString TvResolutionMap::value(const QString& playKey) {
-    QMutexLocker lock(&m_mutex);
+    TvMutexLocker lock(&m_mutex);
     return m_map.value(playKey);
 }

@@ -1,6 +1,7 @@
 #include "TvTipWidget.h"
 
 #include "TvClickedLabel.h"
+#include "TvMutexLocker.h"
 
 #include <QDebug>
 #include <QGridLayout>
@@ -34,7 +35,7 @@ TvTipWidget::TvTipWidget(QWidget* parent)
 }
 
 void TvTipWidget::showTip(TvTipWidgetType kind, const QString& text) {
-    QMutexLocker lock(&m_mutex);
+    TvMutexLocker lock(&m_mutex);
     if (m_hideTimer) {
         m_hideTimer->stop();
         delete m_hideTimer;
@@ -82,7 +83,7 @@ void TvTipWidget::fitToText() {
 }
 
 void TvTipWidget::on_hide_timer_timeout() {
-    if (!m_mutex.tryLock()) {
+    if (!TvMutexLocker::tryLock(&m_mutex)) {
         qWarning() << "隐藏提示取锁失败";
         return;
     }
@@ -93,7 +94,7 @@ void TvTipWidget::on_hide_timer_timeout() {
     }
     hide();
     m_shown = false;
-    m_mutex.unlock();
+    TvMutexLocker::unlockMutex(&m_mutex);
 }
 
 void TvTipWidget::on_label_openDir_clicked() {

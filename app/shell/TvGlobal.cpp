@@ -1,9 +1,9 @@
 #include "TvGlobal.h"
 
+#include "TvMutexLocker.h"
 #include "TvSystemTimes.h"
 
 #include <QMutex>
-#include <QMutexLocker>
 #include <QRegExp>
 
 namespace TvGlobal {
@@ -18,7 +18,7 @@ bool isValidEmail(const QString& text) {
 QString cpuUsageText() {
     static QMutex mutex;
     static TvSystemTimes previous; // all zero before the first call: the first reading covers the uptime
-    QMutexLocker lock(&mutex);
+    TvMutexLocker lock(&mutex);
 
     QString text = QStringLiteral("CPU : 0%");
     TvSystemTimes now;
