@@ -1,6 +1,8 @@
 #pragma once
 
 // Shared pieces of the application's GUI tests.
+#include "../liveview/UnansweredBoxes.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QMenu>

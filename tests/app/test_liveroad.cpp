@@ -194,6 +194,7 @@ bool TestLiveRoad::allPlaying(const QList<VeCameraModel*>& cameras) {
 
 void TestLiveRoad::initTestCase() {
     LogLines::install();
+    UnansweredBoxes::watch();
     NxAlarmLog::install(&g_alarms);
     // Recordings start from the cell menu: a folder that an interrupted run left behind may be gone,
     // and its "folder does not exist" box would wait for a click.

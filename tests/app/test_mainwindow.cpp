@@ -144,6 +144,7 @@ void TestMainWindow::tipLinkOpensTheMatchingFolder() {
 
 void TestMainWindow::initTestCase() {
     LogLines::install();
+    UnansweredBoxes::watch();
 }
 
 void TestMainWindow::init() {

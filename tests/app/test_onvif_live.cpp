@@ -47,6 +47,7 @@ private:
 };
 
 void TestOnvifLive::initTestCase() {
+    UnansweredBoxes::watch();
     if (!inPrivateNetwork())
         QSKIP("multicast discovery needs a private network namespace: run as root (unshare -n)");
     QVERIFY2(m_sim.start({"--clip-seconds", "2", "--cameras", "lan:KV-LAN-01,onvif:CAM-A,onvif-noptz:CAM-B"}),

@@ -70,6 +70,7 @@ private:
 };
 
 void TestToolbar::initTestCase() {
+    UnansweredBoxes::watch();
     QVERIFY2(m_pulse.start(), "PulseAudio did not start");
     QVERIFY2(
         m_sim.start({"--clip-seconds", "2", "--cameras", QStringLiteral("lan:%1,lan:%2").arg(kCam, kOther)}),

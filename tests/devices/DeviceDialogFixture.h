@@ -3,6 +3,7 @@
 // What the device dialogs' end-to-end tests share: the dialogs in English against the simulator's cameras
 // through the real SDK, message boxes answered as a user answers them, widgets found by name.
 #include "../liveview/LogLines.h"
+#include "../liveview/UnansweredBoxes.h"
 #include "NxDataCenter.h"
 #include "SimProcess.h"
 #include "TvGlobal.h"
@@ -72,6 +73,7 @@ protected:
     // service, which connects to it on its first use).
     bool start(const QStringList& args) {
         LogLines::install();
+        UnansweredBoxes::watch();
         if (!m_english.load(TvGlobal::translatorPathFor(1)))
             return false;
         QApplication::installTranslator(&m_english);

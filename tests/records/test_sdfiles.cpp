@@ -1,5 +1,6 @@
 // SD-card recordings: entry texts and frame codes the camera may get wrong, and the dialog against the
 // simulator: pages, downloads decoded back, re-download, a lost copy, closing mid-download, failures.
+#include "../liveview/UnansweredBoxes.h"
 #include "../media/MediaFixtures.h"
 #include "NxAsyncJob.h"
 #include "NxDataCenter.h"
@@ -172,6 +173,7 @@ private slots:
     }
 
     void initTestCase() {
+        UnansweredBoxes::watch();
         QVERIFY(m_english.load(QStringLiteral(":/tr_en_US"), QString(), QString(), QString()));
         QApplication::installTranslator(&m_english);
         qputenv("KVAB_SDK_TIMEOUT_MS", "1500");
