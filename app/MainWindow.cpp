@@ -14,6 +14,7 @@
 #include "TvDisplayMangeView.h"
 #include "TvGlobal.h"
 #include "TvLiveToolbar.h"
+#include "TvMainLayout.h"
 #include "TvPlayController.h"
 #include "TvPlayWidget.h"
 #include "TvStreamRouter.h"
@@ -32,7 +33,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QTimerEvent>
@@ -502,12 +502,6 @@ void MainWindow::updateCPUInfoSlot(const QString& text) {
     ui->label_cpu_info->setText(text);
 }
 
-QRect MainWindow::displayArea() const {
-    const QRect top = ui->widget_toptool->geometry();
-    return QRect(QPoint(0, top.bottom() + 1),
-                 QPoint(ui->widget_righttool->x() - 1, ui->widget_bottomtol->y() - 1));
-}
-
 void MainWindow::on_pushBtn_fullscreen_clicked() {
     QWidget* display = ui->widget_displayMan;
     qWarning() << "windows flag" << display->windowFlags();
@@ -516,7 +510,7 @@ void MainWindow::on_pushBtn_fullscreen_clicked() {
                                 Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                                 Qt::WindowCloseButtonHint | Qt::WindowFullscreenButtonHint);
         display->showNormal();
-        display->setGeometry(displayArea());
+        display->setGeometry(TvMainLayout::displayArea(ui.get()));
     } else {
         display->setWindowFlags(Qt::Dialog);
         display->showFullScreen();
@@ -531,41 +525,10 @@ void MainWindow::onButtonCloseClicked() {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     VeBasicWindow::resizeEvent(event);
-    const int w = event->size().width();
-    const int h = event->size().height();
     qWarning() << "resizeEvent" << event->size();
-
-    QRect top = ui->widget_toptool->geometry();
-    top.setWidth(w);
-    ui->widget_toptool->setGeometry(top);
-    ui->label_toop_bg->setGeometry(0, 0, w, top.height());
-
-    const int bottomHeight = ui->widget_bottomtol->height();
-    ui->widget_bottomtol->setGeometry(0, h - bottomHeight, w, bottomHeight);
-
-    const int rightWidth = ui->widget_righttool->width();
-    const int rightTop = top.bottom() + 1;
-    const int rightHeight = ui->widget_bottomtol->y() - rightTop;
-    ui->widget_righttool->setGeometry(w - rightWidth, rightTop, rightWidth, qMax(0, rightHeight));
-
-    QWidget* toolbar = ui->widget_righttool_bottom;
-    const int toolbarTop = ui->widget_righttool->height() - toolbar->height();
-    toolbar->move(0, toolbarTop);
-    ui->widget_righttool_top->setGeometry(0, 0, rightWidth, qMax(0, toolbarTop));
-    ui->treeView_lan->setGeometry(QRect(QPoint(0, 0), ui->widget_righttool_top->size()));
-
-    if (!ui->widget_displayMan->isWindow())
-        ui->widget_displayMan->setGeometry(displayArea());
-
-    const int statusWidth = ui->widget_bottomtol->width();
-    ui->widget_snapTip->setGeometry(QRect(QPoint(statusWidth - 229, 0), QPoint(statusWidth, 29)));
-    ui->widget_snapTip->fitToText();
-
-    QPushButton* add = ui->pushBtn_addDev;
-    add->move(ui->widget_toptool->width() - add->width(), 0);
-
+    TvMainLayout::apply(ui.get(), event->size());
     if (m_titleBar)
-        m_titleBar->setFixedWidth(w);
+        m_titleBar->setFixedWidth(event->size().width());
 }
 
 void MainWindow::timerEvent(QTimerEvent* event) {

@@ -125,7 +125,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QRect displayArea() const;
     // Device ids of the playing cameras whose cell waits for pictures again.
     QSet<QString> stalledCameras() const;
     void refreshStalledMarks();
