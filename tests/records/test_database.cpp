@@ -134,8 +134,9 @@ private slots:
             runSql(path, {"create view VeAlarmLogDB as select 1 as time"});
         }
         if (!damaged.isEmpty() || kind == "folder") { // a plain file where the folder should be, for anyone
+            const QByteArray bytes = kind == "folder" ? QByteArray("x") : damaged;
             QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(kind == "folder" ? "x" : damaged) > 0);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
         }
         if (kind == "folder")
             path += QStringLiteral("/alarmlog.db");

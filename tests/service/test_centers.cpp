@@ -143,7 +143,7 @@ void TestCenters::timeoutsAndLogout() {
         Sdk::fireSystem(101, "1");
         QTest::qWait(50);
         QVERIFY(Sdk::count("nx_RegionMonServer") == regions && result.count() == before + 1 &&
-                !login->isLoggedIn());
+                !login->isLoggedIn() && login->pendingOperation() == 0);
     }
 
     // The password change: request's result, answer (none: the wait ends), return, report (-1: none). A
